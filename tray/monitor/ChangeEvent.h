@@ -1,0 +1,29 @@
+// One change on its way from a scanner to a row of table `jobs`, and back as a job the worker
+// reads. Fields carry the names of the `jobs` columns. Owned by whoever holds it: scanner ->
+// change handler -> change event queue -> job queue thread. Paths are carried whole, never cut.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellmar {
+
+enum JobType : std::int32_t {
+    ChangeCreated = 1,
+    ChangeModified = 2,
+    ChangeDeleted = 3,
+};
+
+struct ChangeEvent {
+    std::int32_t id = 0;              // row id, only when read back from `jobs`
+    std::int32_t jobtype = 0;         // JobType
+    std::uint32_t fileid = 0;         // Crc32OfText(src)
+    std::int32_t createfolder = 0;    // 1 when sub-folders are watched
+    std::int32_t waitexclusive = 0;   // 1 when the source must be held exclusively while copied
+    std::int32_t currentversion = 0;  // version number of a versioned copy, else 0
+    std::int32_t maxversions = 0;
+    std::string src;                  // full path of the changed file
+    std::string dest;                 // destination path in the backup folder
+};
+
+}  // namespace pellmar
