@@ -1,0 +1,42 @@
+// The replication worker's steps on single files: a copy that replaces its destination only when
+// complete, and the exclusive hold of a source while it is copied. No policy (result codes,
+// versions, parking) lives here. Any thread; each call blocks until its file work is done.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace pellmar::platform {
+
+// Called after each chunk with the bytes written so far; returning false abandons the copy.
+// It exists so that tests can make a copy fail half-way.
+using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
+
+// Copies `source` over `destination`: the bytes go to a temporary file in the destination's
+// folder which is renamed over the destination once complete, so an existing destination is
+// either replaced whole or left byte-identical. Keeps the source's modification time and
+// permission bits. On any failure the temporary file is removed and false is returned.
+bool CopyFileReplacing(const std::string& source, const std::string& destination,
+                       const CopyProgress& progress = nullptr);
+
+// While alive, no other program can change the file's content; the holder can still read it.
+class ExclusiveHold {
+public:
+    virtual ~ExclusiveHold() = default;
+};
+
+// Takes the hold, or returns nullptr when another program has the file open for writing (or
+// holds it itself). Linux: a read lease, which also makes later writers wait until the hold ends;
+// where a lease is not permitted (not the file's owner, a file system without leases), an
+// exclusive flock. The lease's break signal is made harmless to the process on first use.
+std::unique_ptr<ExclusiveHold> TakeExclusiveHold(const std::string& path);
+
+// The fallback alone (exposed so that it can be exercised where leases are always permitted).
+std::unique_ptr<ExclusiveHold> TakeLockHold(const std::string& path);
+
+// True when the OS compares path names without regard to ASCII case (Windows); false on Linux.
+bool PathNamesIgnoreCase();
+
+}  // namespace pellmar::platform

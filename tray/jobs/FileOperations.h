@@ -1,0 +1,39 @@
+// The file-system steps a job may take, behind one interface so that tests can make any step fail
+// (a copy half-way included). SystemFileOperations does them for real through the platform layer.
+// Thread contract: an instance is used by one thread at a time (the job worker); calls block.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/FileCopy.h"
+
+namespace pellmar {
+
+class FileOperations {
+public:
+    virtual ~FileOperations() = default;
+    virtual bool FileExists(const std::string& path) = 0;
+    virtual bool FolderExists(const std::string& path) = 0;
+    // Creates the folder with every missing parent; failures are met later by the copy.
+    virtual void ForceFolders(const std::string& path) = 0;
+    // Replaces `destination` whole or leaves it untouched (see platform::CopyFileReplacing).
+    virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+    virtual bool DeleteFile(const std::string& path) = 0;
+    // nullptr when another program has the file open for writing.
+    virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
+    virtual bool PathNamesIgnoreCase() = 0;
+};
+
+class SystemFileOperations : public FileOperations {
+public:
+    bool FileExists(const std::string& path) override;
+    bool FolderExists(const std::string& path) override;
+    void ForceFolders(const std::string& path) override;
+    bool CopyFile(const std::string& source, const std::string& destination) override;
+    bool DeleteFile(const std::string& path) override;
+    std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
+    bool PathNamesIgnoreCase() override;
+};
+
+}  // namespace pellmar

@@ -1,0 +1,42 @@
+// One attempt at one job against the file system: the copy or delete, the exclusive hold, the
+// pruning of the version that falls out of range and the parking of a version that cannot reach
+// its backup folder. Produces the result code; the database and the log are the caller's.
+// Pure logic over FileOperations; any thread, no shared state.
+#pragma once
+
+#include <string>
+
+#include "tray/jobs/FileOperations.h"
+#include "tray/monitor/ChangeEvent.h"
+
+namespace pellmar {
+
+// Result codes of one attempt; codes below kJobSourceGone leave the job deferred in the table.
+inline constexpr int kJobUnknownProblem = 0;
+inline constexpr int kJobExclusiveRefused = 1;
+inline constexpr int kJobDestinationUnavailable = 2;
+inline constexpr int kJobVersionParked = 3;
+inline constexpr int kJobFileInUse = 4;
+inline constexpr int kJobDeleteFailed = 5;
+inline constexpr int kJobSourceGone = 6;
+inline constexpr int kJobBackupMissing = 7;
+inline constexpr int kJobCopied = 8;
+inline constexpr int kJobDeleted = 9;
+
+struct JobOutcome {
+    int code = kJobUnknownProblem;
+    std::string parkedCopy;  // set with kJobVersionParked: the job's new source
+};
+
+// `tempFilePath` ends in a delimiter.
+JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files);
+
+// The name of version `version` of the file whose version `currentVersion` is named `dest`: only
+// the number between base name and extension differs ("a.4.doc" -> "a.1.doc", "README.4" -> "README.1").
+std::string SiblingVersionPath(const std::string& dest, int currentVersion, int version);
+
+// Where a version that cannot reach its backup folder waits: the temporary folder, then the
+// source's folder without its drive part (Linux: the leading "/"), then the versioned file name.
+std::string ParkedCopyPath(const std::string& tempFilePath, const std::string& src, const std::string& dest);
+
+}  // namespace pellmar
