@@ -1,0 +1,12 @@
+// The headless host: the replication core brought up and down in the tray program's order, with
+// the plain dispatcher as main loop and no windows or updater. Owns nothing beyond one run.
+#pragma once
+
+#include "tray/monitor/FolderMonitor.h"
+
+namespace pellmar {
+
+// Runs on the calling (main) thread until SIGINT or SIGTERM; returns the process exit code.
+int RunHeadless(const FolderMonitorTimings& timings = {});
+
+}  // namespace pellmar

@@ -1,0 +1,30 @@
+// Starting and joining the job worker's thread.
+#include "tray/jobs/JobWorkerThread.h"
+
+#include "tray/jobs/JobWorkerSqliteStore.h"
+
+namespace pellmar {
+
+JobWorkerThread::JobWorkerThread(JobWorkerHost& host, JobWorkerTimings timings, StoreFactory makeStore)
+    : host_(host), timings_(timings), makeStore_(std::move(makeStore)) {
+    if (!makeStore_) {
+        makeStore_ = [](const std::string& path) { return std::make_unique<JobWorkerSqliteStore>(path); };
+    }
+}
+
+JobWorkerThread::~JobWorkerThread() { Join(); }
+
+void JobWorkerThread::Resume(const std::string& databasePath, const std::string& tempFilePath) {
+    if (thread_.joinable()) return;
+    thread_ = std::thread([this, databasePath, tempFilePath] {
+        std::unique_ptr<JobWorkerStore> store = makeStore_(databasePath);
+        SystemFileOperations files;
+        JobWorker(*store, host_, files, tempFilePath, timings_).Run();
+    });
+}
+
+void JobWorkerThread::Join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+}  // namespace pellmar

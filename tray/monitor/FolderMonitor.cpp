@@ -1,0 +1,226 @@
+// Bring-up, bring-down, monitor bookkeeping and the change handler of the folder monitor session.
+#include "tray/monitor/FolderMonitor.h"
+
+#include <thread>
+
+#include "platform/FileSystem.h"
+#include "tray/db/SQLiteDatabase.h"
+#include "tray/db/SQLiteQuery.h"
+#include "tray/db/SQLiteSession.h"
+#include "tray/db/Schema.h"
+#include "tray/db/Statements.h"
+#include "tray/db/UnitOfWork.h"
+#include "tray/jobs/JobQueueThread.h"
+#include "tray/jobs/JobWorkerThread.h"
+#include "tray/jobs/KolGenQueue.h"
+#include "tray/jobs/Versions.h"
+#include "tray/log/LogData.h"
+#include "tray/monitor/MonitorRecord.h"
+#include "tray/util/Checksums.h"
+#include "tray/util/DateTime.h"
+
+namespace pellmar {
+namespace {
+
+constexpr std::int32_t kQueueCapacity = 1000;
+constexpr const char* kMonitorPathMissing = "Could not start folder scanner because Monitor Path is not available.";
+
+}  // namespace
+
+FolderMonitor::FolderMonitor(FolderMonitorTimings timings)
+    : timings_(timings),
+      queue_(std::make_unique<KolGenQueue<ChangeEvent>>(kQueueCapacity)),
+      queueThread_(std::make_unique<JobQueueThread>(*queue_, [this] { WakeWorker(); }, timings.queuePause)),
+      workerThread_(std::make_unique<JobWorkerThread>(*this, timings.worker)) {}
+
+FolderMonitor::~FolderMonitor() {
+    // A host that skipped StopMonitoring must not leave the queue thread blocked on a dead queue.
+    if (!monitoringStopped_) StopMonitoring();
+    if (initialized_) {
+        query_ = nullptr;
+        session_ = nullptr;
+        database_.reset();
+    }
+    terminated_.store(true);
+    WakeWorker();
+    workerThread_.reset();
+    FreeMonitors();
+    queueThread_.reset();
+    queue_.reset();
+}
+
+template <typename Work>
+void FolderMonitor::UnitOfWork(Work&& work) {
+    if (!database_ || !database_->Ready() || !database_->Open(locations_.databasePath)) return;
+    database_->SetBusyTimeout(kBusyTimeoutMilliseconds);
+    work();
+    query_->Clear();
+    database_->Close();
+}
+
+void FolderMonitor::Start() {
+    if (!initialized_) Initialise();
+    queueThread_->Resume(locations_.databasePath);
+    StartItems();
+    workerThread_->Resume(locations_.databasePath, locations_.tempFilePath);
+}
+
+void FolderMonitor::Initialise() {
+    locations_ = SettleDataLocations();
+    OpenOrCreateDatabase();
+    LoadMonitors();
+    initialized_ = true;
+}
+
+void FolderMonitor::OpenOrCreateDatabase() {
+    const bool exists = platform::FileExists(locations_.databasePath);
+    database_ = std::make_unique<SQLiteDatabase>(locations_.databasePath, !exists);
+    database_->SetOnBusy(GiveUpAfterTenRetries());
+    session_ = &database_->CreateSession(std::string(kFolderMonitorSessionName));
+    query_ = &session_->CreateQuery();
+    // The creation script runs on the connection the constructor opened, under the busy handler.
+    if (!exists && database_->Ready()) ExecInTransaction(*session_, *query_, std::string(kCreationScript));
+    query_->Clear();
+    database_->Close();
+}
+
+std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {
+    std::unique_ptr<FolderScanner> scanner = CreateScanner(*this);
+    scanner->SetOnChange([this](FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
+        OnChange(monitor, std::move(event));
+    });
+    return scanner;
+}
+
+void FolderMonitor::FreeMonitors() {
+    while (!items_.empty()) {
+        items_.back()->Stop();
+        items_.pop_back();
+    }
+}
+
+void FolderMonitor::LoadMonitors() {
+    FreeMonitors();
+    UnitOfWork([this] {
+        if (!ExecQuery(*query_, SelectScannersStatement())) return;
+        for (query_->First(); !query_->Eof(); query_->Next()) {
+            std::unique_ptr<FolderScanner> scanner = NewScanner();
+            ReadMonitorRow(*query_, *scanner);
+            items_.push_back(std::move(scanner));
+        }
+    });
+}
+
+FolderScanner* FolderMonitor::Items(int index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return items_[static_cast<std::size_t>(index)].get();
+}
+
+void FolderMonitor::StartItems() {
+    for (const auto& monitor : items_) {
+        if (monitor->GetStatus() == 1) StartOrLog(*monitor);
+    }
+}
+
+void FolderMonitor::StartOrLog(FolderScanner& monitor) {
+    const std::string root = monitor.GetRoot();
+    if (!platform::FolderExists(root)) {
+        LogMonitorFailure(root, kMonitorPathMissing);
+        return;
+    }
+    try {
+        monitor.Start();
+    } catch (const std::exception& failure) {
+        // The monitor stays stopped; the others and the worker still start.
+        LogMonitorFailure(root, failure.what());
+    }
+}
+
+void FolderMonitor::LogMonitorFailure(const std::string& root, const std::string& message) {
+    UnitOfWork([&] {
+        AddLogEntry(*session_, *query_, 2, static_cast<std::int32_t>(Crc32OfText(root)), 2, DateTimeNow(), message,
+                    root, "");
+    });
+}
+
+FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const FolderItemValues& values) {
+    std::unique_ptr<FolderScanner> created;
+    if (monitor) {
+        monitor->Stop();
+    } else {
+        created = NewScanner();
+        created->SetId(0);
+        monitor = created.get();
+    }
+    monitor->SetRoot(values.root);
+    monitor->GetFilters() = values.filters;
+    monitor->GetExceptions() = values.exceptions;
+    monitor->SetBackupPath(values.backuppath);
+    monitor->SetSubfolders(values.subfolders);
+    monitor->SetDeletions(values.deletions);
+    monitor->SetExclusive(values.exclusive);
+    monitor->SetHasVersions(values.hasversions);
+    monitor->SetMaxVersions(values.maxversions);
+    monitor->SetStatus(values.status);
+    if (created) {
+        UnitOfWork([&] {
+            if (ExecInTransaction(*session_, *query_, InsertScannerStatement(MonitorRowValues(*monitor)))) {
+                monitor->SetId(static_cast<std::int32_t>(query_->LastInsertRowId()));
+            }
+        });
+        items_.push_back(std::move(created));
+    } else {
+        UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorRowValues(*monitor))); });
+    }
+    if (monitor->GetStatus() == 1) StartOrLog(*monitor);
+    return monitor;
+}
+
+void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
+    if (!monitor) return;
+    monitor->Stop();
+    UnitOfWork([&] { ExecInTransaction(*session_, *query_, DeleteScannerStatement(monitor->GetId())); });
+    for (auto it = items_.begin(); it != items_.end(); ++it) {
+        if (it->get() == monitor) {
+            items_.erase(it);
+            break;
+        }
+    }
+}
+
+void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
+    if (!monitor) return;
+    UnitOfWork([&] {
+        ExecInTransaction(*session_, *query_, UpdateScannerStatusStatement(monitor->GetId(), monitor->GetStatus()));
+    });
+}
+
+void FolderMonitor::WakeWorker() { wake_.Set(); }
+
+bool FolderMonitor::WaitForWork(std::chrono::milliseconds timeout) {
+    const std::uint32_t ms = timeout.count() < 0 ? platform::kInfinite : static_cast<std::uint32_t>(timeout.count());
+    const bool timedOut = wake_.Wait(ms) == platform::WaitResult::TimedOut;
+    wake_.Reset();
+    return timedOut;
+}
+
+void FolderMonitor::StopMonitoring() {
+    for (const auto& monitor : items_) monitor->Stop();
+    queueThread_->Stop();
+    monitoringStopped_ = true;
+}
+
+void FolderMonitor::VisitBackupFolders(const std::function<void(const std::string&)>& visit) const {
+    for (const auto& monitor : items_) visit(monitor->GetBackupPath());
+}
+
+void FolderMonitor::OnChange(FolderScanner&, std::unique_ptr<ChangeEvent> event) {
+    if (!event) return;
+    std::this_thread::sleep_for(timings_.changePause);
+    UnitOfWork([&] { AssignVersion(*event, *session_, *query_); });
+    // A deletion of a versioned file is not replicated: its versions stay in the backup folder.
+    if (event->jobtype == ChangeDeleted && event->maxversions != 0) return;
+    queue_->Put(event, static_cast<std::int32_t>(sizeof(ChangeEvent)), platform::kInfinite);
+}
+
+}  // namespace pellmar

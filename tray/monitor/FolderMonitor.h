@@ -1,0 +1,106 @@
+// The folder monitor session: owns the data locations, the session's database object, every
+// folder monitor, the change event queue, the job queue thread, the job worker and its wake
+// event; brings them up and down in order and turns each change event into a queued job.
+// It does not watch folders or copy files itself (scanners and the job worker do).
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Event.h"
+#include "tray/jobs/JobWorker.h"
+#include "tray/jobs/JobWorkerStore.h"
+#include "tray/monitor/FolderScanner.h"
+#include "tray/monitor/ScannerContext.h"
+#include "tray/shell/DataLocations.h"
+
+namespace pellmar {
+
+class JobQueueThread;
+class JobWorkerThread;
+class SQLiteDatabase;
+class SQLiteQuery;
+class SQLiteSession;
+template <typename T> class KolGenQueue;
+
+struct FolderMonitorTimings {
+    std::chrono::milliseconds changePause{50};  // the change handler's settle pause
+    std::chrono::milliseconds queuePause{50};   // the job queue thread's pause per record
+    JobWorkerTimings worker;                    // retry minute, purge period and age
+};
+
+// Thread contract: every member runs on the main thread (the dispatcher's owner), the change
+// handler included, except WakeWorker, WaitForWork and Terminated, which any thread may call.
+// Scanners handed out by Items stay owned by the session.
+class FolderMonitor final : public ScannerContext, public JobWorkerHost {
+public:
+    explicit FolderMonitor(FolderMonitorTimings timings = {});
+    ~FolderMonitor() override;
+    FolderMonitor(const FolderMonitor&) = delete;
+    FolderMonitor& operator=(const FolderMonitor&) = delete;
+
+    void Start();
+    int Count() const { return static_cast<int>(items_.size()); }
+    FolderScanner* Items(int index) const;
+
+    struct FolderItemValues {
+        std::string root;
+        std::int32_t status = 0;
+        std::int32_t maxversions = 0;
+        bool hasversions = false;
+        bool exclusive = false;
+        bool deletions = true;
+        bool subfolders = true;
+        std::vector<std::string> exceptions;
+        std::vector<std::string> filters;
+        std::string backuppath;
+    };
+    // With no monitor a new one is made, appended and returned; otherwise `monitor` is returned.
+    FolderScanner* SaveFolderItem(FolderScanner* monitor, const FolderItemValues& values);
+    void DeleteFolderItem(FolderScanner* monitor);
+    void UpdateStatus(FolderScanner* monitor);
+
+    void WakeWorker();
+    bool WaitForWork(std::chrono::milliseconds timeout) override;
+    bool Terminated() const override { return terminated_.load(); }
+
+    void StopMonitoring();
+
+    const DataLocations& Locations() const { return locations_; }
+
+    // ScannerContext
+    const std::vector<std::string>& ProtectedFolders() const override { return locations_.protectedFolders; }
+    void VisitBackupFolders(const std::function<void(const std::string&)>& visit) const override;
+
+private:
+    void Initialise();
+    void OpenOrCreateDatabase();
+    void LoadMonitors();
+    void FreeMonitors();
+    void StartItems();
+    void StartOrLog(FolderScanner& monitor);
+    void LogMonitorFailure(const std::string& root, const std::string& message);
+    void OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event);
+    std::unique_ptr<FolderScanner> NewScanner();
+    template <typename Work> void UnitOfWork(Work&& work);
+
+    const FolderMonitorTimings timings_;
+    std::vector<std::unique_ptr<FolderScanner>> items_;
+    bool initialized_ = false;
+    bool monitoringStopped_ = false;
+    DataLocations locations_;
+    std::unique_ptr<SQLiteDatabase> database_;
+    SQLiteSession* session_ = nullptr;
+    SQLiteQuery* query_ = nullptr;
+    platform::Event wake_{platform::Event::Mode::ManualReset};
+    std::atomic<bool> terminated_{false};
+    std::unique_ptr<KolGenQueue<ChangeEvent>> queue_;
+    std::unique_ptr<JobQueueThread> queueThread_;
+    std::unique_ptr<JobWorkerThread> workerThread_;
+};
+
+}  // namespace pellmar
