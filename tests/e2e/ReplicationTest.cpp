@@ -1,0 +1,112 @@
+// Changes in a watched folder reach the backup folder through the whole chain: scanner, change
+// handler, queue, jobs table and worker. Real folders, real SQLite, shrunken pauses.
+#include "tests/e2e/E2eFixture.h"
+
+#include <filesystem>
+
+namespace pellmar {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+namespace fs = std::filesystem;
+
+class ReplicationTest : public test::E2eTest {};
+
+TEST_F(ReplicationTest, CreatedModifiedAndDeletedFilesAreReplicatedWithTheirSubFolders) {
+    StartSession();
+    AddMonitor(Monitor(watched, backup));
+    WriteFile(watched + "/a.txt", "first");
+    ASSERT_TRUE(RunUntilFile(backup + "/a.txt", "first"));
+    WriteFile(watched + "/a.txt", "second");
+    ASSERT_TRUE(RunUntilFile(backup + "/a.txt", "second"));
+
+    fs::create_directories(watched + "/x/y");
+    WriteFile(watched + "/x/y/deep.txt", "deep");
+    ASSERT_TRUE(RunUntilFile(backup + "/x/y/deep.txt", "deep"));
+
+    fs::remove(watched + "/a.txt");
+    ASSERT_TRUE(RunUntil([&] { return !fs::exists(backup + "/a.txt"); }));
+    EXPECT_TRUE(fs::exists(backup + "/x/y/deep.txt"));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    bool sawCopy = false, sawDelete = false;
+    for (const auto& entry : Log()) {
+        sawCopy |= entry.at("message") == "File was copied successfully." && entry.at("operation") == "0";
+        sawDelete |= entry.at("message") == "File was deleted successfully." && entry.at("operation") == "1";
+    }
+    EXPECT_TRUE(sawCopy);
+    EXPECT_TRUE(sawDelete);
+    EXPECT_TRUE(errors.Reports().empty());
+}
+
+TEST_F(ReplicationTest, ExceptionMasksProtectedFoldersAndABackupFolderInsideTheWatchedOne) {
+    StartSession();
+    auto values = Monitor(watched, watched + "/mirror");
+    values.exceptions = {"*.tmp"};
+    fs::create_directories(watched + "/mirror");
+    AddMonitor(values);
+
+    WriteFile(watched + "/skip.tmp", "no");
+    WriteFile(watched + "/keep.doc", "yes");
+    ASSERT_TRUE(RunUntilFile(watched + "/mirror/keep.doc", "yes"));
+    // The backup copy lands in a watched folder: it must not be copied again (mirror/mirror/...).
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    WriteFile(watched + "/last.doc", "z");  // a later change proves the chain drained the earlier ones
+    ASSERT_TRUE(RunUntilFile(watched + "/mirror/last.doc", "z"));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    EXPECT_FALSE(fs::exists(watched + "/mirror/skip.tmp"));
+    EXPECT_FALSE(fs::exists(watched + "/mirror/mirror"));
+    EXPECT_EQ(2u, Log().size());
+}
+
+TEST_F(ReplicationTest, FilesInTheProgramsOwnDataFolderAreNeverReplicated) {
+    StartSession();
+    // The data folder holds the database: a monitor on it must not copy its own journal churn.
+    fs::create_directories(DataPath() + "/notes");
+    AddMonitor(Monitor(DataPath(), backup));
+    WriteFile(DataPath() + "/notes/n.txt", "n");
+    AddMonitor(Monitor(watched, backup + "/w"));
+    WriteFile(watched + "/later.txt", "l");
+    ASSERT_TRUE(RunUntilFile(backup + "/w/later.txt", "l"));
+    EXPECT_FALSE(fs::exists(backup + "/notes"));
+    EXPECT_FALSE(fs::exists(backup + "/db"));
+}
+
+TEST_F(ReplicationTest, QuotesAndPercentSignsInNamesSurviveTheJobTable) {
+    StartSession();
+    AddMonitor(Monitor(watched, backup));
+    const std::string name = "it's 100% \"done\" %s %d.txt";
+    WriteFile(watched + "/" + name, "q");
+    ASSERT_TRUE(RunUntilFile(backup + "/" + name, "q"));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    bool logged = false;
+    for (const auto& entry : Log()) logged |= entry.at("src") == watched + "/" + name;
+    EXPECT_TRUE(logged);
+}
+
+TEST_F(ReplicationTest, VersionsKeepTheLastNAndADeletionQueuesNothingAndResetsTheCounter) {
+    StartSession();
+    auto values = Monitor(watched, backup);
+    values.hasversions = true;
+    values.maxversions = 2;
+    AddMonitor(values);
+    for (int v = 1; v <= 3; ++v) {
+        WriteFile(watched + "/r.doc", "v" + std::to_string(v));
+        ASSERT_TRUE(RunUntilFile(backup + "/r." + std::to_string(v) + ".doc", "v" + std::to_string(v))) << v;
+    }
+    ASSERT_TRUE(RunUntil([&] { return !fs::exists(backup + "/r.1.doc"); }));
+    EXPECT_FALSE(fs::exists(backup + "/r.doc"));
+
+    fs::remove(watched + "/r.doc");
+    ASSERT_TRUE(RunUntil([&] {
+        return test::SelectRows(DatabasePath(), "SELECT * FROM fileinfo;").empty();
+    }));
+    WriteFile(watched + "/r.doc", "again");
+    ASSERT_TRUE(RunUntil([&] { return fs::exists(backup + "/r.1.doc") && ReadFile(backup + "/r.1.doc") == "again"; }));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    for (const auto& entry : Log()) EXPECT_NE("1", entry.at("operation")) << "a versioned deletion was replicated";
+    EXPECT_TRUE(fs::exists(backup + "/r.3.doc"));  // versions outlive their source
+}
+
+}  // namespace
+}  // namespace pellmar
