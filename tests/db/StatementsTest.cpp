@@ -35,7 +35,7 @@ TEST(StoredValues, ReadBackWithTheDecimalRuleNarrowedTo32Bits) {
     }
 }
 
-TEST(StatementTexts, KeepTheExactFormThatOtherPartsOfTheProgramExpect) {
+TEST(StatementTexts, KeepTheExactFormTheirReadersExpect) {
     LogValues entry;
     entry.jobid = 17;
     entry.logdate = 1733570000;

@@ -1,7 +1,8 @@
 // One connection at a time to one SQLite 3 database file, over a library bound at run time.
 // Owns the library binding, the connection and the sessions created on it; knows no tables.
 // Thread contract: one object belongs to one thread; distinct objects may run on distinct
-// threads at once (the file lock and the busy timeout arbitrate). Blocking calls: Open, Close.
+// threads at once (the file lock and the busy timeout arbitrate). Statements block while they
+// wait for a lock held by another connection, up to the busy timeout.
 #pragma once
 
 #include <cstdint>
