@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> parameters = ParseCommandLine(RebuildCommandLine(argc, argv));
     std::error_code error;
     std::string workingDirectory = std::filesystem::current_path(error).string();
+    // Without a known working directory, stay relative to it rather than fall back to the root.
+    if (error || workingDirectory.empty()) workingDirectory = ".";
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
     return UpdaterMain(parameters, workingDirectory, std::cout, *services,
                        [&services](const UpdatePrompt& prompt) { ShowUpdateWindow(prompt, *services); });
