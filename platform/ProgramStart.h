@@ -14,7 +14,6 @@ namespace pellmar::platform {
 // executable); what the program does afterwards is not reported.
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& arguments, bool hidden);
 
-
 // The file name of one of the system's programs on this OS: "qmUpdate" on Linux, "qmUpdate.exe" on Windows.
 std::string ExecutableFileName(const std::string& baseName);
 

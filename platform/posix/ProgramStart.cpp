@@ -35,7 +35,6 @@ bool StartDetachedProgram(const std::string& program, const std::vector<std::str
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-
 std::string ExecutableFileName(const std::string& baseName) { return baseName; }
 
 }  // namespace pellmar::platform
