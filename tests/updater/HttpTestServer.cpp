@@ -40,6 +40,8 @@ std::string ReadHead(int fd) {
 }  // namespace
 
 HttpTestServer::HttpTestServer() {
+    environment_.Set("no_proxy", "127.0.0.1,localhost");
+    environment_.Set("NO_PROXY", "127.0.0.1,localhost");
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -1,7 +1,10 @@
 // A tiny HTTP/1.1 server on 127.0.0.1 (ephemeral port) for updater tests: serves registered bodies,
 // 404 for anything else, optionally cuts a body short. One connection at a time, on its own thread;
-// stopped and joined by the destructor.
+// stopped and joined by the destructor. While it lives, the environment exempts loopback from
+// any proxy the machine has configured, for this process and the programs it starts.
 #pragma once
+
+#include "tests/support/TestEnvironment.h"
 
 #include <map>
 #include <mutex>
@@ -34,6 +37,7 @@ private:
         std::string body;
         bool truncated = false;
     };
+    ScopedEnvironment environment_;
     mutable std::mutex mutex_;
     std::map<std::string, Resource> resources_;
     std::map<std::string, int> requests_;
