@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     RegisterNTFolderScanner(dispatcher);
     FolderMonitor session;
     session.Start();
-    FolderMonitor::FolderItemValues monitor;
+    ScannerValues monitor;
     monitor.root = home.Path("watched");
     monitor.backuppath = home.Path("backup");
     monitor.filters = {"*"};

@@ -76,8 +76,8 @@ void E2eTest::StopSession() {
     session.reset();
 }
 
-FolderMonitor::FolderItemValues E2eTest::Monitor(const std::string& folder, const std::string& backupFolder) const {
-    FolderMonitor::FolderItemValues values;
+ScannerValues E2eTest::Monitor(const std::string& folder, const std::string& backupFolder) const {
+    ScannerValues values;
     values.root = folder;
     values.backuppath = backupFolder;
     values.filters = {"*"};
@@ -85,7 +85,7 @@ FolderMonitor::FolderItemValues E2eTest::Monitor(const std::string& folder, cons
     return values;
 }
 
-FolderScanner* E2eTest::AddMonitor(FolderMonitor::FolderItemValues values) {
+FolderScanner* E2eTest::AddMonitor(ScannerValues values) {
     return session->SaveFolderItem(nullptr, values);
 }
 

@@ -36,8 +36,8 @@ protected:
     void StartSession();
     void StopSession();  // StopMonitoring, then destroy: the host's order
 
-    FolderScanner* AddMonitor(FolderMonitor::FolderItemValues values);
-    FolderMonitor::FolderItemValues Monitor(const std::string& root, const std::string& backup) const;
+    FolderScanner* AddMonitor(ScannerValues values);
+    ScannerValues Monitor(const std::string& root, const std::string& backup) const;
 
     // Runs the main loop until `condition` holds (a generous deadline); returns condition().
     bool RunUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = std::chrono::seconds(30));

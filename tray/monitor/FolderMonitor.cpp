@@ -22,15 +22,13 @@
 namespace pellmar {
 namespace {
 
-constexpr std::int32_t kQueueCapacity = 1000;
 constexpr const char* kMonitorPathMissing = "Could not start folder scanner because Monitor Path is not available.";
 
 }  // namespace
 
 FolderMonitor::FolderMonitor(FolderMonitorTimings timings)
     : timings_(timings),
-      queue_(std::make_unique<KolGenQueue<ChangeEvent>>(kQueueCapacity)),
-      queueThread_(std::make_unique<JobQueueThread>(*queue_, [this] { WakeWorker(); }, timings.queuePause)),
+      queue_(std::make_unique<ChangeEventQueue>(kChangeEventQueueCapacity)),
       workerThread_(std::make_unique<JobWorkerThread>(*this, timings.worker)) {}
 
 FolderMonitor::~FolderMonitor() {
@@ -60,7 +58,13 @@ void FolderMonitor::UnitOfWork(Work&& work) {
 
 void FolderMonitor::Start() {
     if (!initialized_) Initialise();
-    queueThread_->Resume(locations_.databasePath);
+    // Made here rather than at creation because its database path is known only now; it does
+    // not run before Start either way.
+    if (!queueThread_) {
+        queueThread_ = std::make_unique<JobQueueThread>(*queue_, locations_.databasePath, [this] { WakeWorker(); },
+                                                        timings_.queuePause);
+    }
+    queueThread_->Start();
     StartItems();
     workerThread_->Resume(locations_.databasePath, locations_.tempFilePath);
 }
@@ -137,13 +141,12 @@ void FolderMonitor::StartOrLog(FolderScanner& monitor) {
 }
 
 void FolderMonitor::LogMonitorFailure(const std::string& root, const std::string& message) {
-    UnitOfWork([&] {
-        AddLogEntry(*session_, *query_, 2, static_cast<std::int32_t>(Crc32OfText(root)), 2, DateTimeNow(), message,
-                    root, "");
-    });
+    if (!query_) return;
+    LogData(*query_, locations_.databasePath)
+        .AddLogEntry(2, static_cast<std::int32_t>(Crc32OfText(root)), 2, DateTimeNow(), message, root, "");
 }
 
-FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const FolderItemValues& values) {
+FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const ScannerValues& values) {
     std::unique_ptr<FolderScanner> created;
     if (monitor) {
         monitor->Stop();
@@ -152,25 +155,16 @@ FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const Folde
         created->SetId(0);
         monitor = created.get();
     }
-    monitor->SetRoot(values.root);
-    monitor->GetFilters() = values.filters;
-    monitor->GetExceptions() = values.exceptions;
-    monitor->SetBackupPath(values.backuppath);
-    monitor->SetSubfolders(values.subfolders);
-    monitor->SetDeletions(values.deletions);
-    monitor->SetExclusive(values.exclusive);
-    monitor->SetHasVersions(values.hasversions);
-    monitor->SetMaxVersions(values.maxversions);
-    monitor->SetStatus(values.status);
+    ApplyMonitorValues(values, *monitor);
     if (created) {
         UnitOfWork([&] {
-            if (ExecInTransaction(*session_, *query_, InsertScannerStatement(MonitorRowValues(*monitor)))) {
+            if (ExecInTransaction(*session_, *query_, InsertScannerStatement(MonitorValues(*monitor)))) {
                 monitor->SetId(static_cast<std::int32_t>(query_->LastInsertRowId()));
             }
         });
         items_.push_back(std::move(created));
     } else {
-        UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorRowValues(*monitor))); });
+        UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorValues(*monitor))); });
     }
     if (monitor->GetStatus() == 1) StartOrLog(*monitor);
     return monitor;
@@ -206,7 +200,7 @@ bool FolderMonitor::WaitForWork(std::chrono::milliseconds timeout) {
 
 void FolderMonitor::StopMonitoring() {
     for (const auto& monitor : items_) monitor->Stop();
-    queueThread_->Stop();
+    if (queueThread_) queueThread_->Stop();
     monitoringStopped_ = true;
 }
 

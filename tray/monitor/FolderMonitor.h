@@ -16,6 +16,7 @@
 #include "tray/jobs/JobWorkerStore.h"
 #include "tray/monitor/FolderScanner.h"
 #include "tray/monitor/ScannerContext.h"
+#include "tray/db/Statements.h"
 #include "tray/shell/DataLocations.h"
 
 namespace pellmar {
@@ -25,7 +26,8 @@ class JobWorkerThread;
 class SQLiteDatabase;
 class SQLiteQuery;
 class SQLiteSession;
-template <typename T> class KolGenQueue;
+template <typename T>
+class KolGenQueue;
 
 struct FolderMonitorTimings {
     std::chrono::milliseconds changePause{50};  // the change handler's settle pause
@@ -47,20 +49,10 @@ public:
     int Count() const { return static_cast<int>(items_.size()); }
     FolderScanner* Items(int index) const;
 
-    struct FolderItemValues {
-        std::string root;
-        std::int32_t status = 0;
-        std::int32_t maxversions = 0;
-        bool hasversions = false;
-        bool exclusive = false;
-        bool deletions = true;
-        bool subfolders = true;
-        std::vector<std::string> exceptions;
-        std::vector<std::string> filters;
-        std::string backuppath;
-    };
-    // With no monitor a new one is made, appended and returned; otherwise `monitor` is returned.
-    FolderScanner* SaveFolderItem(FolderScanner* monitor, const FolderItemValues& values);
+    // The setup dialog's save (`values.id` is not used). With no monitor a new one is made,
+    // stored, appended and returned; otherwise `monitor` is stopped, updated and returned. Either
+    // is started again when its status is 1.
+    FolderScanner* SaveFolderItem(FolderScanner* monitor, const ScannerValues& values);
     void DeleteFolderItem(FolderScanner* monitor);
     void UpdateStatus(FolderScanner* monitor);
 
