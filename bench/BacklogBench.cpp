@@ -23,24 +23,30 @@ class TimedStore final : public JobWorkerStore {
 public:
     explicit TimedStore(JobWorkerStore& inner) : inner_(inner) {}
     double ms = 0;
-    std::vector<ChangeEvent> ReadJobs(bool full) override { return Time([&] { return inner_.ReadJobs(full); }); }
+    std::vector<ChangeEvent> ReadJobs(bool full) override {
+        Stopwatch watch(ms);
+        return inner_.ReadJobs(full);
+    }
     void RunBatch(const std::string& batch) override {
-        Time([&] { inner_.RunBatch(batch); return 0; });
+        Stopwatch watch(ms);
+        inner_.RunBatch(batch);
     }
     std::string LogStatement(const ChangeEvent& job, int code) override {
-        return Time([&] { return inner_.LogStatement(job, code); });
+        Stopwatch watch(ms);
+        return inner_.LogStatement(job, code);
     }
     void PurgeLog(DateTime cutoff) override {
-        Time([&] { inner_.PurgeLog(cutoff); return 0; });
+        Stopwatch watch(ms);
+        inner_.PurgeLog(cutoff);
     }
 
 private:
-    template <typename F> auto Time(F&& f) {
-        const auto start = Clock::now();
-        auto result = f();
-        ms += bench::MillisecondsSince(start);
-        return result;
-    }
+    struct Stopwatch {
+        explicit Stopwatch(double& total) : total_(total), start_(Clock::now()) {}
+        ~Stopwatch() { total_ += bench::MillisecondsSince(start_); }
+        double& total_;
+        Clock::time_point start_;
+    };
     JobWorkerStore& inner_;
 };
 

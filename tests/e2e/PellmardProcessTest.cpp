@@ -39,7 +39,7 @@ protected:
 };
 
 TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
-    CreateDatabase(DatabasePath());
+    test::CreateDatabase(DatabasePath());
     ScannerValues monitor;
     monitor.root = watched;
     monitor.backuppath = backup;

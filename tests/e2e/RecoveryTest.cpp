@@ -38,7 +38,7 @@ TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStil
     AddMonitor(Monitor(root / "absent", backup + "/a"));  // logged once at save
     AddMonitor(Monitor(watched, backup + "/w"));
     StopSession();
-    ExecStatements(DatabasePath(), "DELETE FROM log;");
+    test::ExecStatements(DatabasePath(), "DELETE FROM log;");
 
     StartSession();
     WriteFile(watched + "/f.txt", "f");
@@ -57,11 +57,11 @@ TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStil
 }
 
 TEST_F(RecoveryTest, JobsLeftInTheTableRunRightAfterStartIncludingAVanishedSource) {
-    CreateDatabase(DatabasePath());
+    test::CreateDatabase(DatabasePath());
     WriteFile(watched + "/left.txt", "left over");
     InsertJob(CopyJob(watched + "/left.txt", backup + "/left.txt"));
     InsertJob(CopyJob(watched + "/gone.txt", backup + "/gone.txt"));
-    ExecStatements(DatabasePath(), "UPDATE jobs SET deferred=1;");  // deferred ones too
+    test::ExecStatements(DatabasePath(), "UPDATE jobs SET deferred=1;");  // deferred ones too
 
     StartSession();
     ASSERT_TRUE(RunUntilFile(backup + "/left.txt", "left over"));
@@ -109,7 +109,7 @@ TEST_F(RecoveryTest, AnOfflineVersionIsParkedAndTheParkedCopyGoesAfterDelivery) 
 }
 
 TEST_F(RecoveryTest, ARefusedExclusiveHoldIsDeferredSilentlyAndCopiedOnceReleased) {
-    CreateDatabase(DatabasePath());
+    test::CreateDatabase(DatabasePath());
     WriteFile(watched + "/held.txt", "held");
     ChangeEvent job = CopyJob(watched + "/held.txt", backup + "/held.txt");
     job.waitexclusive = 1;
@@ -129,7 +129,7 @@ TEST_F(RecoveryTest, ARefusedExclusiveHoldIsDeferredSilentlyAndCopiedOnceRelease
 }
 
 TEST_F(RecoveryTest, ACopyThatFailsHalfWayLeavesTheOldBackupByteIdentical) {
-    CreateDatabase(DatabasePath());
+    test::CreateDatabase(DatabasePath());
     const std::string big(4 << 20, 'n');
     WriteFile(watched + "/big.bin", big);
     WriteFile(backup + "/big.bin", "old backup");
@@ -159,7 +159,7 @@ TEST_F(RecoveryTest, ACopyThatFailsHalfWayLeavesTheOldBackupByteIdentical) {
 }
 
 TEST_F(RecoveryTest, ExitDuringABacklogLeavesTheUnreachedJobsUntouched) {
-    CreateDatabase(DatabasePath());
+    test::CreateDatabase(DatabasePath());
     WriteFile(watched + "/s.txt", "s");
     std::string batch;
     constexpr int kJobs = 20000;  // far more than the worker gets through before the exit lands
@@ -167,7 +167,7 @@ TEST_F(RecoveryTest, ExitDuringABacklogLeavesTheUnreachedJobsUntouched) {
         batch += "INSERT INTO jobs VALUES(NULL,2,1,0,0,'" + watched + "/s.txt','" + backup + "/s" +
                  std::to_string(i) + ".txt',0,0,0,0,0);";
     }
-    ExecStatements(DatabasePath(), batch);
+    test::ExecStatements(DatabasePath(), batch);
 
     StartSession();
     ASSERT_TRUE(RunUntil([&] { return fs::exists(backup + "/s0.txt"); }));
