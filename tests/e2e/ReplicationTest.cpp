@@ -84,29 +84,5 @@ TEST_F(ReplicationTest, QuotesAndPercentSignsInNamesSurviveTheJobTable) {
     EXPECT_TRUE(logged);
 }
 
-TEST_F(ReplicationTest, VersionsKeepTheLastNAndADeletionQueuesNothingAndResetsTheCounter) {
-    StartSession();
-    auto values = Monitor(watched, backup);
-    values.hasversions = true;
-    values.maxversions = 2;
-    AddMonitor(values);
-    for (int v = 1; v <= 3; ++v) {
-        WriteFile(watched + "/r.doc", "v" + std::to_string(v));
-        ASSERT_TRUE(RunUntilFile(backup + "/r." + std::to_string(v) + ".doc", "v" + std::to_string(v))) << v;
-    }
-    ASSERT_TRUE(RunUntil([&] { return !fs::exists(backup + "/r.1.doc"); }));
-    EXPECT_FALSE(fs::exists(backup + "/r.doc"));
-
-    fs::remove(watched + "/r.doc");
-    ASSERT_TRUE(RunUntil([&] {
-        return test::SelectRows(DatabasePath(), "SELECT * FROM fileinfo;").empty();
-    }));
-    WriteFile(watched + "/r.doc", "again");
-    ASSERT_TRUE(RunUntil([&] { return fs::exists(backup + "/r.1.doc") && ReadFile(backup + "/r.1.doc") == "again"; }));
-    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
-    for (const auto& entry : Log()) EXPECT_NE("1", entry.at("operation")) << "a versioned deletion was replicated";
-    EXPECT_TRUE(fs::exists(backup + "/r.3.doc"));  // versions outlive their source
-}
-
 }  // namespace
 }  // namespace pellmar
