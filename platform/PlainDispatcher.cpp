@@ -50,8 +50,10 @@ bool PlainDispatcher::Send(std::function<void()> work, std::stop_token stop) {
         std::lock_guard lock(mutex_);
         if (quit_) return false;
         queue_.push_back(Item{std::move(work), ticket});
+        // Under the lock: once it is released this sender touches only its ticket, so the
+        // dispatcher may be destroyed while the sender waits.
+        arrived_.notify_all();
     }
-    arrived_.notify_all();
     using State = SendTicket::State;
     std::unique_lock lock(ticket->mutex);
     ticket->changed.wait(lock, stop, [&] { return ticket->state == State::Done || ticket->state == State::Dropped; });
@@ -66,8 +68,8 @@ void PlainDispatcher::Post(std::function<void()> work) {
         std::lock_guard lock(mutex_);
         if (quit_) return;
         queue_.push_back(Item{std::move(work), nullptr});
+        arrived_.notify_all();
     }
-    arrived_.notify_all();
 }
 
 void PlainDispatcher::Quit() {

@@ -27,6 +27,10 @@ std::uint32_t FileActionOf(std::uint32_t mask) {
     return FileActionNone;
 }
 
+bool IsArrivalOf(const InotifyEvent& event, std::uint32_t cookie) {
+    return (event.mask & IN_MOVED_TO) && (event.mask & IN_ISDIR) && event.cookie == cookie;
+}
+
 // Errors that mean "this folder is not there (any more) or not ours to read", as opposed to
 // the OS running out of watches or memory.
 bool IsMissingFolder(int error) {
@@ -85,8 +89,10 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
 
 void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::vector<DirectoryChange>* changes) {
     for (const InotifyEvent& event : events) {
+        // The kernel queues a rename's two halves back to back; anything else in between means
+        // the folder left the tree, and later events from inside it must not be reported.
+        if (movedFrom_ && !IsArrivalOf(event, movedFrom_->cookie)) SettleMoveAway();
         if (event.mask & IN_Q_OVERFLOW) {
-            SettleMoveAway();
             changes->push_back(DirectoryChange{});  // the lost changes report nothing
             Resync();
             continue;
@@ -115,7 +121,6 @@ void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string&
         // Files may land in the new folder before its watch is set; the listing catches them.
         WatchNewFolder(relative, true, changes);
     } else if (event.mask & IN_MOVED_FROM) {
-        SettleMoveAway();
         movedFrom_ = MovedFolder{event.cookie, relative};
     } else if (event.mask & IN_MOVED_TO) {
         if (movedFrom_ && movedFrom_->cookie == event.cookie) {
@@ -164,7 +169,7 @@ void InotifyWatchTree::ForgetSubtree(const std::string& relative, bool removeWat
     }
 }
 
-// A folder moved out whose arrival inside the tree was not seen in the same read has left it.
+// A folder moved out whose arrival inside the tree did not follow at once has left it.
 void InotifyWatchTree::SettleMoveAway() {
     if (!movedFrom_) return;
     ForgetSubtree(movedFrom_->relative, true);
