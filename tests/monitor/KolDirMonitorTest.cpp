@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <utility>
 
 namespace pellmar {
@@ -201,6 +204,34 @@ TEST_F(KolDirMonitorTest, AFolderThatCannotBeOpenedCannotBeWatched) {
         }
         EXPECT_FALSE(monitor.Active());
     }
+}
+
+// With a single descriptor left the folder can be opened, but the watch's handles cannot all be made.
+TEST_F(KolDirMonitorTest, RunningOutOfDescriptorsFailsStartWithoutLeakingOne) {
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = std::min<rlim_t>(saved.rlim_cur, 512);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> fillers;
+    for (int fd; (fd = open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) fillers.push_back(fd);
+    close(fillers.back());
+    fillers.pop_back();
+
+    std::string message;
+    try {
+        monitor.Start();
+    } catch (const DirMonitorError& error) {
+        message = error.what();
+    }
+    const int probe = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (probe >= 0) close(probe);
+    for (int fd : fillers) close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    EXPECT_EQ(message, "Error on \"CreateIoCompletionPort\"");
+    EXPECT_GE(probe, 0) << "a descriptor of the failed start stayed open";
+    EXPECT_FALSE(monitor.Active());
 }
 
 TEST(KolDirMonitorDefaults, StartsInactiveOnTheRootFolderWithoutSubtree) {
