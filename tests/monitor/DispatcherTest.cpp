@@ -1,3 +1,4 @@
+// The plain dispatcher: where work runs, in which order, and how every waiting sender is released.
 #include "platform/PlainDispatcher.h"
 #include "tests/support/TestEnvironment.h"
 

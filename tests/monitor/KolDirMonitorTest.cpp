@@ -159,6 +159,22 @@ TEST_F(KolDirMonitorTest, StopFromInsideTheHandlerEndsDeliveryAtOnce) {
     EXPECT_THAT(events, ElementsAre(Delivered{DirAdded, "a.txt"}));
 }
 
+TEST_F(KolDirMonitorTest, AHandlerMayDestroyItsOwnMonitor) {
+    auto doomed = std::make_unique<KolDirMonitor>(dispatcher);
+    int calls = 0;
+    doomed->SetPath(folder.Path());
+    doomed->SetOnChange([&](KolDirMonitor&, DirAction, const std::string&) {
+        doomed.reset();
+        ++calls;  // reads a capture of the handler after its monitor is gone
+    });
+    doomed->Start();
+    WriteFile(folder / "a.txt", "a");
+    WriteFile(folder / "b.txt", "b");
+    ASSERT_TRUE(dispatcher.RunUntil([&] { return calls > 0; }, 30s));
+    dispatcher.RunPending();
+    EXPECT_EQ(calls, 1);
+}
+
 TEST_F(KolDirMonitorTest, DestroyingAMonitorWithAHandOverPendingDoesNotHang) {
     auto doomed = std::make_unique<KolDirMonitor>(dispatcher);
     int calls = 0;

@@ -75,8 +75,11 @@ void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
 void KolDirMonitor::Deliver(const ChangeBuffer& buffer, const Run& run) {
     // The handler may stop or even destroy this monitor: members are touched only while live.
     ChangeBufferContext context{runningPath_, repeats_, clock_, [&run] { return run.live; },
-                                [this, &run](DirAction action, const std::string& name) {
-                                    if (onChange_) onChange_(*this, action, name);
+                                [this](DirAction action, const std::string& name) {
+                                    // A copy: a handler that destroys the monitor must not
+                                    // destroy the very function that is running.
+                                    const ChangeHandler handler = onChange_;
+                                    if (handler) handler(*this, action, name);
                                 }};
     try {
         ProcessChangeBuffer(buffer, context);
