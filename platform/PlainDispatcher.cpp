@@ -94,17 +94,18 @@ bool PlainDispatcher::TakeOne(Item* item) {
     return true;
 }
 
-void PlainDispatcher::Execute(Item& item) {
+bool PlainDispatcher::Execute(Item& item) {
     if (!item.ticket) {
         item.work();
-        return;
+        return true;
     }
-    if (!item.ticket->Leave(SendTicket::State::Running)) return;  // its sender gave up
+    if (!item.ticket->Leave(SendTicket::State::Running)) return false;  // its sender gave up
     struct Finisher {
         SendTicket& ticket;
         ~Finisher() { ticket.Finish(); }  // also when the work throws: the sender must go on
     } finisher{*item.ticket};
     item.work();
+    return true;
 }
 
 void PlainDispatcher::Run() {
@@ -122,14 +123,13 @@ void PlainDispatcher::Run() {
 }
 
 std::size_t PlainDispatcher::RunPending() {
-    std::size_t count = PendingCount();
+    // Work queued by the work itself waits for the next call, so one call always ends.
+    std::size_t left = PendingCount();
     std::size_t ran = 0;
     Item item;
-    // Work queued by the work itself waits for the next call, so one call always ends.
-    while (ran < count && TakeOne(&item)) {
-        Execute(item);
+    for (; left > 0 && TakeOne(&item); --left) {
+        if (Execute(item)) ++ran;
         item = Item{};
-        ++ran;
     }
     return ran;
 }

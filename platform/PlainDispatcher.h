@@ -32,7 +32,7 @@ public:
     // Final: Run returns after the piece in hand, queued and later work is dropped, and every
     // sender waiting in Send is released with false.
     void Quit();
-    // Runs the pieces queued at the time of the call; returns how many ran.
+    // Runs the pieces queued at the time of the call; returns how many ran (abandoned sends do not).
     std::size_t RunPending();
     // Runs work until `condition` holds or `deadline` has passed; returns condition().
     bool RunUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline);
@@ -48,7 +48,7 @@ private:
 
     bool TakeOne(Item* item);
     bool Stopped() const;
-    static void Execute(Item& item);
+    static bool Execute(Item& item);
 
     const std::thread::id owner_;
     mutable std::mutex mutex_;
