@@ -41,6 +41,8 @@ void KolDirMonitor::Start() {
     if (!watch) throw DirMonitorError(MessageFor(failure));
     run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch)});
     runningPath_ = path_;
+    // Normal priority: raising a thread's priority needs privileges on Linux, and the worker
+    // only waits anyway.
     worker_ = std::jthread(&KolDirMonitor::Work, run_);
     active_ = true;
 }
