@@ -1,0 +1,57 @@
+// Detailed change records of one folder (and optionally its whole tree) from the OS: the part the
+// directory-change request with its completion port played. Owns the OS handles and the set of
+// watched folders; knows nothing of masks, threads or the main thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace pellmar::platform {
+
+// The action codes of the records, numbered as the Windows notification records number them.
+enum FileAction : std::uint32_t {
+    FileActionNone = 0,  // a record without content, as after an overflow of the OS queue
+    FileActionAdded = 1,
+    FileActionRemoved = 2,
+    FileActionModified = 3,
+    FileActionRenamedOld = 4,
+    FileActionRenamedNew = 5,
+};
+
+// One record: the action and the file's name relative to the watched folder (sub-folder parts
+// joined with the platform delimiter). Folders themselves never appear.
+struct DirectoryChange {
+    std::uint32_t action = FileActionNone;
+    std::string name;
+};
+
+enum class WatchFailure {
+    None,
+    FolderMissing,      // the folder cannot be opened
+    NoHandles,          // the OS handles of the watch cannot be made
+    WatchesIncomplete,  // not every folder of the tree could be watched (e.g. a watch limit)
+};
+
+enum class WaitOutcome { Changes, Woken, Broken };
+
+// Thread contract: Open and destruction on the owner's thread; Wait on one thread at a time
+// (the owner's worker); Wake from any thread. The owner ends every Wait before destroying it.
+class DirectoryWatch {
+public:
+    virtual ~DirectoryWatch() = default;
+
+    // Starts watching `path` (with every folder below it when `subtree`). On failure returns
+    // nullptr, sets *failure and leaves no watch behind.
+    static std::unique_ptr<DirectoryWatch> Open(const std::string& path, bool subtree, WatchFailure* failure);
+
+    // Blocks until the OS reports changes (appended to *changes, possibly none when the OS only
+    // reported bookkeeping), until Wake is called (Woken, from then on at once), or until the
+    // watch breaks (Broken).
+    virtual WaitOutcome Wait(std::vector<DirectoryChange>* changes) = 0;
+
+    virtual void Wake() = 0;
+};
+
+}  // namespace pellmar::platform

@@ -1,0 +1,134 @@
+// DirectoryWatch on inotify: one inotify descriptor for the tree, an eventfd to wake the waiter,
+// and poll on both. What the events mean lives in InotifyWatchTree; decoding in InotifyEvents.
+#include "platform/DirectoryWatch.h"
+
+#include "platform/posix/InotifyEvents.h"
+#include "platform/posix/InotifyWatchTree.h"
+#include "platform/posix/UniqueFd.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <cstring>
+
+namespace pellmar::platform {
+
+namespace {
+
+class SystemInotifyCalls final : public InotifyCalls {
+public:
+    explicit SystemInotifyCalls(int fd) : fd_(fd) {}
+
+    int AddWatch(const std::string& path, bool root) override {
+        const std::uint32_t mask = InotifyWatchMask() | (root ? 0u : static_cast<std::uint32_t>(IN_DONT_FOLLOW));
+        const int wd = inotify_add_watch(fd_, path.c_str(), mask);
+        return wd >= 0 ? wd : -errno;
+    }
+
+    void RemoveWatch(int wd) override { inotify_rm_watch(fd_, wd); }
+
+    std::vector<Entry> List(const std::string& path) override {
+        std::vector<Entry> entries;
+        DIR* folder = opendir(path.c_str());
+        if (!folder) return entries;
+        while (const dirent* entry = readdir(folder)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+            entries.push_back(Entry{entry->d_name, IsFolder(path, *entry)});
+        }
+        closedir(folder);
+        return entries;
+    }
+
+private:
+    // Some file systems leave d_type unknown; lstat so that a link to a folder stays a link.
+    static bool IsFolder(const std::string& folder, const dirent& entry) {
+        if (entry.d_type != DT_UNKNOWN) return entry.d_type == DT_DIR;
+        struct stat info {};
+        const std::string path = folder + '/' + entry.d_name;
+        return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    }
+
+    int fd_;
+};
+
+class InotifyDirectoryWatch final : public DirectoryWatch {
+public:
+    InotifyDirectoryWatch(UniqueFd inotify, UniqueFd wake, const std::string& path, bool subtree)
+        : inotify_(std::move(inotify)), wake_(std::move(wake)), calls_(inotify_.Get()), tree_(calls_, path, subtree) {}
+
+    ~InotifyDirectoryWatch() override { tree_.RemoveAll(); }
+
+    WatchFailure WatchAll() { return tree_.WatchAll(); }
+
+    WaitOutcome Wait(std::vector<DirectoryChange>* changes) override {
+        for (;;) {
+            pollfd fds[2] = {{inotify_.Get(), POLLIN, 0}, {wake_.Get(), POLLIN, 0}};
+            if (poll(fds, 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                return WaitOutcome::Broken;
+            }
+            // Checked first: once woken, pending changes are no longer wanted.
+            if (fds[1].revents != 0) return WaitOutcome::Woken;
+            if (fds[0].revents & POLLIN) return ReadChanges(changes);
+            if (fds[0].revents != 0) return WaitOutcome::Broken;
+        }
+    }
+
+    void Wake() override {
+        const std::uint64_t one = 1;
+        // Only fails when the counter is about to overflow, and then it is signalled already.
+        [[maybe_unused]] ssize_t written = write(wake_.Get(), &one, sizeof one);
+    }
+
+private:
+    WaitOutcome ReadChanges(std::vector<DirectoryChange>* changes) {
+        const ssize_t count = read(inotify_.Get(), buffer_, sizeof buffer_);
+        if (count < 0) {
+            return (errno == EINTR || errno == EAGAIN) ? WaitOutcome::Changes : WaitOutcome::Broken;
+        }
+        tree_.Translate(DecodeInotifyEvents(buffer_, static_cast<std::size_t>(count)), changes);
+        return WaitOutcome::Changes;
+    }
+
+    UniqueFd inotify_;
+    UniqueFd wake_;
+    SystemInotifyCalls calls_;
+    InotifyWatchTree tree_;
+    // Room for hundreds of events per read; one read becomes one buffer for the main thread.
+    alignas(inotify_event) char buffer_[64 * 1024];
+};
+
+bool CanOpenFolder(const std::string& path) {
+    UniqueFd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder.Valid();
+}
+
+}  // namespace
+
+std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bool subtree, WatchFailure* failure) {
+    WatchFailure ignored;
+    WatchFailure& result = failure ? *failure : ignored;
+    result = WatchFailure::None;
+    if (path.empty() || !CanOpenFolder(path)) {
+        result = WatchFailure::FolderMissing;
+        return nullptr;
+    }
+    UniqueFd inotify(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    UniqueFd wake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!inotify.Valid() || !wake.Valid()) {
+        result = WatchFailure::NoHandles;
+        return nullptr;
+    }
+    auto watch = std::make_unique<InotifyDirectoryWatch>(std::move(inotify), std::move(wake), path, subtree);
+    result = watch->WatchAll();
+    if (result != WatchFailure::None) return nullptr;
+    return watch;
+}
+
+}  // namespace pellmar::platform

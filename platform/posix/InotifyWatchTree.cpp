@@ -1,0 +1,190 @@
+// inotify watches of a tree: bookkeeping and translation of events into change records.
+#include "platform/posix/InotifyWatchTree.h"
+
+#include <cerrno>
+#include <sys/inotify.h>
+#include <utility>
+
+namespace pellmar::platform {
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+    return folder.empty() ? name : folder + '/' + name;
+}
+
+bool IsInside(const std::string& path, const std::string& folder) {
+    return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                              path[folder.size()] == '/');
+}
+
+std::uint32_t FileActionOf(std::uint32_t mask) {
+    if (mask & IN_CREATE) return FileActionAdded;
+    if (mask & IN_DELETE) return FileActionRemoved;
+    if (mask & IN_CLOSE_WRITE) return FileActionModified;
+    if (mask & IN_MOVED_FROM) return FileActionRenamedOld;
+    if (mask & IN_MOVED_TO) return FileActionRenamedNew;
+    return FileActionNone;
+}
+
+bool IsArrivalOf(const InotifyEvent& event, std::uint32_t cookie) {
+    return (event.mask & IN_MOVED_TO) && (event.mask & IN_ISDIR) && event.cookie == cookie;
+}
+
+// Errors that mean "this folder is not there (any more) or not ours to read", as opposed to
+// the OS running out of watches or memory.
+bool IsMissingFolder(int error) {
+    return error == ENOENT || error == ENOTDIR || error == EACCES || error == ELOOP || error == ENAMETOOLONG;
+}
+
+}  // namespace
+
+std::uint32_t InotifyWatchMask() {
+    return IN_CREATE | IN_DELETE | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_EXCL_UNLINK;
+}
+
+InotifyWatchTree::InotifyWatchTree(InotifyCalls& calls, std::string root, bool subtree)
+    : calls_(calls), root_(std::move(root)), subtree_(subtree) {
+    while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+std::string InotifyWatchTree::FullPath(const std::string& relative) const {
+    if (relative.empty()) return root_;
+    return root_ == "/" ? root_ + relative : root_ + '/' + relative;
+}
+
+WatchFailure InotifyWatchTree::WatchAll() {
+    WatchFailure failure = WatchTreeInto(&folders_);
+    if (failure != WatchFailure::None) RemoveAll();
+    return failure;
+}
+
+void InotifyWatchTree::RemoveAll() {
+    for (const auto& [wd, path] : folders_) calls_.RemoveWatch(wd);
+    folders_.clear();
+    movedFrom_.reset();
+}
+
+// Watch first, list second: a folder created in between is then seen either way.
+WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
+    std::vector<std::string> pending{std::string()};
+    while (!pending.empty()) {
+        std::string relative = std::move(pending.back());
+        pending.pop_back();
+        const bool root = relative.empty();
+        const int wd = calls_.AddWatch(FullPath(relative), root);
+        if (wd < 0) {
+            if (!IsMissingFolder(-wd)) return WatchFailure::WatchesIncomplete;
+            if (root) return WatchFailure::FolderMissing;
+            continue;  // vanished while walking, or unreadable: nothing in it can be watched
+        }
+        (*into)[wd] = relative;
+        if (!subtree_) break;
+        for (const auto& entry : calls_.List(FullPath(relative))) {
+            if (entry.folder) pending.push_back(Join(relative, entry.name));
+        }
+    }
+    return WatchFailure::None;
+}
+
+void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::vector<DirectoryChange>* changes) {
+    for (const InotifyEvent& event : events) {
+        // The kernel queues a rename's two halves back to back; anything else in between means
+        // the folder left the tree, and later events from inside it must not be reported.
+        if (movedFrom_ && !IsArrivalOf(event, movedFrom_->cookie)) SettleMoveAway();
+        if (event.mask & IN_Q_OVERFLOW) {
+            changes->push_back(DirectoryChange{});  // the lost changes report nothing
+            Resync();
+            continue;
+        }
+        auto it = folders_.find(event.wd);
+        if (it == folders_.end()) continue;  // a watch already forgotten
+        if (event.mask & IN_IGNORED) {
+            folders_.erase(it);
+            continue;
+        }
+        if (event.name.empty()) continue;  // about the watched folder itself
+        const std::string relative = Join(it->second, event.name);
+        if (event.mask & IN_ISDIR) {
+            if (subtree_) FolderEvent(event, relative, changes);
+            continue;
+        }
+        const std::uint32_t action = FileActionOf(event.mask);
+        if (action != FileActionNone) changes->push_back(DirectoryChange{action, relative});
+    }
+    SettleMoveAway();
+}
+
+void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string& relative,
+                                   std::vector<DirectoryChange>* changes) {
+    if (event.mask & IN_CREATE) {
+        // Files may land in the new folder before its watch is set; the listing catches them.
+        WatchNewFolder(relative, true, changes);
+    } else if (event.mask & IN_MOVED_FROM) {
+        movedFrom_ = MovedFolder{event.cookie, relative};
+    } else if (event.mask & IN_MOVED_TO) {
+        if (movedFrom_ && movedFrom_->cookie == event.cookie) {
+            // Renamed inside the tree: the watches follow the folder, only their paths change.
+            MoveSubtree(movedFrom_->relative, relative);
+            movedFrom_.reset();
+        } else {
+            WatchNewFolder(relative, false, changes);  // its files are not reported
+        }
+    } else if (event.mask & IN_DELETE) {
+        ForgetSubtree(relative, false);
+    }
+}
+
+void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFiles,
+                                      std::vector<DirectoryChange>* changes) {
+    std::vector<std::string> pending{relative};
+    while (!pending.empty()) {
+        std::string folder = std::move(pending.back());
+        pending.pop_back();
+        const int wd = calls_.AddWatch(FullPath(folder), false);
+        if (wd < 0) continue;  // gone again, or out of watches: its changes cannot be seen
+        folders_[wd] = folder;
+        for (const auto& entry : calls_.List(FullPath(folder))) {
+            const std::string child = Join(folder, entry.name);
+            if (entry.folder) pending.push_back(child);
+            else if (reportFiles) changes->push_back(DirectoryChange{FileActionAdded, child});
+        }
+    }
+}
+
+void InotifyWatchTree::MoveSubtree(const std::string& from, const std::string& to) {
+    for (auto& [wd, path] : folders_) {
+        if (IsInside(path, from)) path = to + path.substr(from.size());
+    }
+}
+
+void InotifyWatchTree::ForgetSubtree(const std::string& relative, bool removeWatches) {
+    for (auto it = folders_.begin(); it != folders_.end();) {
+        if (!IsInside(it->second, relative)) {
+            ++it;
+            continue;
+        }
+        if (removeWatches) calls_.RemoveWatch(it->first);
+        it = folders_.erase(it);
+    }
+}
+
+// A folder moved out whose arrival inside the tree did not follow at once has left it.
+void InotifyWatchTree::SettleMoveAway() {
+    if (!movedFrom_) return;
+    ForgetSubtree(movedFrom_->relative, true);
+    movedFrom_.reset();
+}
+
+// After lost events the set may miss new folders or hold departed ones: walk the tree afresh.
+void InotifyWatchTree::Resync() {
+    if (!subtree_) return;
+    FolderMap fresh;
+    WatchTreeInto(&fresh);  // whatever could be watched is kept even when the walk falls short
+    for (const auto& [wd, path] : folders_) {
+        if (!fresh.contains(wd)) calls_.RemoveWatch(wd);
+    }
+    folders_ = std::move(fresh);
+}
+
+}  // namespace pellmar::platform

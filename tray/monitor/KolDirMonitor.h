@@ -1,0 +1,76 @@
+// One directory monitor: watches a folder (optionally its whole tree) through the platform's
+// DirectoryWatch on a worker thread of its own, hands each buffer of records to the main thread
+// and reports every surviving record through OnChange there. Knows nothing of masks or scanners.
+#pragma once
+
+#include "platform/Dispatcher.h"
+#include "platform/DirectoryWatch.h"
+#include "platform/LocalClock.h"
+#include "tray/monitor/ChangeBuffer.h"
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace pellmar {
+
+// Raised by Start with one of the three start-failure messages.
+class DirMonitorError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kCannotFindDirectory = "Cannot find the directory";
+inline constexpr const char* kErrorOnCompletionPort = "Error on \"CreateIoCompletionPort\"";
+inline constexpr const char* kErrorOnReadDirectoryChanges = "Error on ReadDirectoryChanges\"";
+
+// Thread contract: every member, construction and destruction on the dispatcher's owning (main)
+// thread; OnChange is called there too. Stop never waits for the main thread, so it cannot
+// deadlock with a worker blocked in the hand-over.
+class KolDirMonitor {
+public:
+    using ChangeHandler = std::function<void(KolDirMonitor& monitor, DirAction action, const std::string& name)>;
+    using Clock = std::function<platform::LocalTimeFields()>;
+
+    explicit KolDirMonitor(platform::Dispatcher& dispatcher, Clock clock = platform::LocalTimeNow);
+    ~KolDirMonitor();
+    KolDirMonitor(const KolDirMonitor&) = delete;
+    KolDirMonitor& operator=(const KolDirMonitor&) = delete;
+
+    // Taken by the next Start; a running monitor keeps what it was started with.
+    void SetPath(const std::string& path) { path_ = path; }
+    const std::string& Path() const { return path_; }
+    void SetWatchSubtree(bool flag) { watchSubtree_ = flag; }
+    bool WatchSubtree() const { return watchSubtree_; }
+
+    bool Active() const { return active_; }
+    void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
+
+    // Does nothing when active. Throws DirMonitorError and stays inactive when the folder
+    // cannot be watched.
+    void Start();
+    // Does nothing when inactive. Returns once the worker has ended; no record is delivered
+    // after it returns, also not the rest of a buffer whose delivery called Stop.
+    void Stop();
+
+private:
+    struct Run;
+
+    static void Work(std::stop_token stop, std::shared_ptr<Run> run);
+    void Deliver(const ChangeBuffer& buffer, const Run& run);
+
+    platform::Dispatcher& dispatcher_;
+    Clock clock_;
+    std::string path_ = "/";
+    bool watchSubtree_ = false;
+    bool active_ = false;
+    ChangeHandler onChange_;
+    ModifiedRepeatFilter repeats_;
+    std::string runningPath_;
+    std::shared_ptr<Run> run_;
+    std::jthread worker_;
+};
+
+}  // namespace pellmar

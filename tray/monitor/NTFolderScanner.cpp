@@ -1,0 +1,41 @@
+// The detailed-records scanner: masks on the file-name part, then the base's event path.
+#include "tray/monitor/NTFolderScanner.h"
+
+#include "tray/monitor/PathParts.h"
+#include "tray/util/Paths.h"
+
+namespace pellmar {
+
+NTFolderScanner::NTFolderScanner(ScannerContext& context, platform::Dispatcher& dispatcher)
+    : FolderScanner(context), monitor_(dispatcher) {
+    monitor_.SetOnChange([this](KolDirMonitor&, DirAction action, const std::string& name) { HandleChange(action, name); });
+}
+
+NTFolderScanner::~NTFolderScanner() { monitor_.Stop(); }
+
+void NTFolderScanner::Start() {
+    try {
+        monitor_.Start();
+    } catch (const DirMonitorError& error) {
+        throw ScannerStartError(error.what());
+    }
+}
+
+void NTFolderScanner::HandleChange(DirAction action, const std::string& name) {
+    if (!PassesFilters(FileNamePart(name))) return;
+    const std::string path = IncludeTrailingPathDelimiter(GetRoot()) + name;
+    switch (action) {
+        case DirRemoved:
+        case DirRenamedOld: ReportDeleted(path); break;
+        case DirModified: ReportModified(path); break;
+        default: ReportCreated(path); break;
+    }
+}
+
+void RegisterNTFolderScanner(platform::Dispatcher& dispatcher) {
+    RegisterScannerVariant(ScannerVariant::DetailedRecords, [&dispatcher](ScannerContext& context) {
+        return std::make_unique<NTFolderScanner>(context, dispatcher);
+    });
+}
+
+}  // namespace pellmar
