@@ -1,0 +1,37 @@
+// Named transactions on a database object's connection.
+#include "tray/db/SQLiteSession.h"
+
+#include "tray/db/SQLiteDatabase.h"
+#include "tray/db/SQLiteQuery.h"
+
+namespace pellmar {
+
+SQLiteSession::SQLiteSession(SQLiteDatabase& database, std::string name)
+    : database_(database), name_(std::move(name)) {}
+
+SQLiteSession::~SQLiteSession() = default;
+
+int SQLiteSession::StartTransaction() {
+    // SQLite 3 rejects "ON CONFLICT ..." after BEGIN; the algorithm is kept but not sent.
+    return Run("BEGIN TRANSACTION " + name_);
+}
+
+int SQLiteSession::Commit() {
+    return Run("COMMIT TRANSACTION " + name_);
+}
+
+SQLiteQuery& SQLiteSession::CreateQuery() {
+    queries_.push_back(std::make_unique<SQLiteQuery>(*this));
+    return *queries_.back();
+}
+
+int SQLiteSession::Run(const std::string& statement) {
+    std::string error;
+    const int rc = database_.Exec(statement, nullptr, nullptr, &error);
+    if (!error.empty()) {
+        lastError_ = error;
+    }
+    return rc;
+}
+
+}  // namespace pellmar

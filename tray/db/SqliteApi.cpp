@@ -1,0 +1,37 @@
+// Binding of the SQLite 3 entry points by name; all of them or none.
+#include "tray/db/SqliteApi.h"
+
+namespace pellmar {
+namespace {
+
+template <typename Function>
+bool Bind(const platform::SharedLibrary& library, const char* name, Function*& target) {
+    // Casting from the generic function address is the documented way to use a looked-up symbol.
+    target = reinterpret_cast<Function*>(library.Symbol(name));
+    return target != nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<SqliteApi> BindSqliteApi(const platform::SharedLibrary& library) {
+    auto api = std::make_unique<SqliteApi>();
+    const bool complete = Bind(library, "sqlite3_open", api->open) &&
+                          Bind(library, "sqlite3_close", api->close) &&
+                          Bind(library, "sqlite3_libversion", api->libversion) &&
+                          Bind(library, "sqlite3_free", api->free) &&
+                          Bind(library, "sqlite3_busy_timeout", api->busy_timeout) &&
+                          Bind(library, "sqlite3_busy_handler", api->busy_handler) &&
+                          Bind(library, "sqlite3_errstr", api->errstr) &&
+                          Bind(library, "sqlite3_complete", api->complete) &&
+                          Bind(library, "sqlite3_last_insert_rowid", api->last_insert_rowid) &&
+                          Bind(library, "sqlite3_interrupt", api->interrupt) &&
+                          Bind(library, "sqlite3_changes", api->changes) &&
+                          Bind(library, "sqlite3_exec", api->exec) &&
+                          Bind(library, "sqlite3_vmprintf", api->vmprintf);
+    if (!complete) {
+        return nullptr;
+    }
+    return api;
+}
+
+}  // namespace pellmar

@@ -1,0 +1,36 @@
+// The SQLite 3 entry points this layer binds by name, declared here so that the portable code
+// needs no SQLite header. Internal to tray/db.
+#pragma once
+
+#include "platform/SharedLibrary.h"
+
+#include <cstdarg>
+#include <memory>
+
+namespace pellmar {
+
+struct SqliteConnection;  // the library's connection object; never dereferenced here
+
+struct SqliteApi {
+    using RowCallback = int (*)(void*, int, char**, char**);
+    using BusyCallback = int (*)(void*, int);
+
+    int (*open)(const char*, SqliteConnection**);
+    int (*close)(SqliteConnection*);
+    const char* (*libversion)();
+    void (*free)(void*);
+    int (*busy_timeout)(SqliteConnection*, int);
+    int (*busy_handler)(SqliteConnection*, BusyCallback, void*);
+    const char* (*errstr)(int);
+    int (*complete)(const char*);
+    long long (*last_insert_rowid)(SqliteConnection*);
+    void (*interrupt)(SqliteConnection*);
+    int (*changes)(SqliteConnection*);
+    int (*exec)(SqliteConnection*, const char*, RowCallback, void*, char**);
+    char* (*vmprintf)(const char*, va_list);
+};
+
+// nullptr unless every entry point is exported by the library.
+std::unique_ptr<SqliteApi> BindSqliteApi(const platform::SharedLibrary& library);
+
+}  // namespace pellmar

@@ -1,0 +1,92 @@
+// Every statement text the program sends, built from typed values, and the rule for reading
+// values back from result strings. Pure functions; no database access. Other code calls these
+// rather than assembling SQL itself.
+#pragma once
+
+#include "tray/monitor/ChangeEvent.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellmar {
+
+class SQLiteQuery;
+
+// --- Values as SQL text ---------------------------------------------------------------------
+std::string SqlText(std::string_view value);      // 'value' with inner ' doubled
+std::string SqlInteger(std::int64_t value);       // signed decimal
+std::string SqlFileId(std::uint32_t fileid);      // unsigned decimal, 0..4294967295
+std::string SqlFlag(bool value);                  // 1 or 0
+
+// --- Values read back -----------------------------------------------------------------------
+// Decimal text to a 64-bit integer; empty (NULL) or text that is not a whole decimal number
+// reads as 0.
+std::int64_t ReadInteger64(std::string_view text);
+// The same, narrowed to 32 bits (two's complement, as the stored columns are 32-bit values).
+std::int32_t ReadInteger(std::string_view text);
+// A file identifier stored as unsigned decimal (a signed reading of the same bits also works).
+std::uint32_t ReadFileId(std::string_view text);
+// True exactly for "1".
+bool ReadFlag(std::string_view text);
+
+// --- Table scanners -------------------------------------------------------------------------
+struct ScannerValues {
+    std::int32_t id = 0;
+    std::string root;
+    std::vector<std::string> filters;     // joined with ";" in the row
+    std::vector<std::string> exceptions;  // joined with ";" in the row
+    std::string backuppath;
+    bool subfolders = true;
+    bool deletions = true;
+    bool exclusive = false;
+    bool hasversions = false;
+    std::int32_t maxversions = 0;
+    std::int32_t status = 0;
+};
+
+std::string SelectScannersStatement();
+std::string InsertScannerStatement(const ScannerValues& scanner);  // id is assigned by SQLite
+std::string UpdateScannerStatement(const ScannerValues& scanner);  // WHERE id=scanner.id
+std::string DeleteScannerStatement(std::int32_t id);
+std::string UpdateScannerStatusStatement(std::int32_t id, std::int32_t status);
+
+// --- Table fileinfo -------------------------------------------------------------------------
+std::string SelectFileVersionStatement(std::uint32_t fileid);
+std::string UpdateFileVersionStatement(std::uint32_t fileid, std::int32_t version);
+std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t version);
+std::string DeleteFileVersionStatement(std::uint32_t fileid);
+
+// --- Table jobs -----------------------------------------------------------------------------
+// `scheduled`: local seconds since 1970 (see DateTime).
+std::string InsertJobStatement(const ChangeEvent& event, std::int64_t scheduled);
+std::string SelectAllJobsStatement();
+std::string SelectNewJobsStatement();
+// The job worker's batch lines; each ends in "\r\n" so that they can simply be appended.
+std::string DeleteJobStatement(std::int32_t id);
+std::string DeferJobStatement(std::int32_t id);
+std::string DeferJobWithTempCopyStatement(std::int32_t id, std::string_view tempcopy);
+// Both deletions in one text, so that they commit together.
+std::string CancelJobStatement(std::int32_t id);
+// The current row of a "SELECT * FROM jobs" result as a job (id included).
+ChangeEvent ReadJobRow(const SQLiteQuery& query);
+
+// --- Table log ------------------------------------------------------------------------------
+struct LogValues {
+    std::int32_t status = 0;     // 0 information, 1 warning, 2 error
+    std::int32_t jobid = 0;
+    bool cancancel = false;
+    std::int64_t logdate = 0;    // local seconds since 1970
+    std::int32_t operation = 0;  // 0 copy, 1 delete, 2 enable folder scanner
+    std::string message;
+    std::string src;
+    std::string dest;
+};
+
+// No line break at the end; the job worker appends "\r\n" when it batches the entry.
+std::string InsertLogStatement(const LogValues& entry);
+std::string PurgeLogStatement(std::int64_t cutoff);
+std::string SelectLogStatement();
+
+}  // namespace pellmar

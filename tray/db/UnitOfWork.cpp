@@ -1,0 +1,53 @@
+// Transaction handling and error reporting shared by every caller of the database layer.
+#include "tray/db/UnitOfWork.h"
+
+#include "platform/ErrorReporter.h"
+#include "tray/db/SQLiteDatabase.h"
+#include "tray/db/SQLiteQuery.h"
+#include "tray/db/SQLiteSession.h"
+
+namespace pellmar {
+namespace {
+
+bool Connected(const SQLiteDatabase& database) {
+    return database.Ready() && database.IsOpen();
+}
+
+}  // namespace
+
+bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::string& text) {
+    if (!Connected(session.Database()) || !Connected(query.Session().Database())) {
+        return false;
+    }
+    query.SetText(text);
+    // A BEGIN that fails means an earlier transaction is still open on this connection; running
+    // the text and committing would commit that earlier, half-done work with it.
+    if (session.StartTransaction() != 0) {
+        platform::ReportError(session.LastError());
+        return false;
+    }
+    if (query.Execute() >= 1) {
+        platform::ReportError(query.LastError());
+        return false;
+    }
+    // A failed COMMIT (a reader holding the file past the busy timeout) has saved nothing.
+    if (session.Commit() != 0) {
+        platform::ReportError(session.LastError());
+        return false;
+    }
+    return true;
+}
+
+bool ExecQuery(SQLiteQuery& query, const std::string& text) {
+    if (!Connected(query.Session().Database())) {
+        return false;
+    }
+    query.SetText(text);
+    if (query.Execute() >= 1) {
+        platform::ReportError(query.LastError());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pellmar

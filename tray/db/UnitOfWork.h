@@ -1,0 +1,25 @@
+// The two ways every caller runs its one statement text: changes inside the session's named
+// transaction, SELECTs on their own. A failure goes to the process's error reporter.
+// Thread contract: that of the database object; the reporting thread waits for the reporter.
+#pragma once
+
+#include <string>
+
+namespace pellmar {
+
+class SQLiteQuery;
+class SQLiteSession;
+
+// Milliseconds every unit of work waits for a lock held by another connection.
+inline constexpr int kBusyTimeoutMilliseconds = 1000;
+
+// BEGIN, the text, COMMIT. True only when all three succeeded; otherwise the error is
+// reported and the transaction is left open, to be discarded when the connection closes.
+// False with no report when the database is not Ready or not open.
+bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::string& text);
+
+// Runs the text (a SELECT) on its own; reads rows with First/FieldByName/Next until Eof.
+// A failure is reported; false with no report when the database is not Ready or not open.
+bool ExecQuery(SQLiteQuery& query, const std::string& text);
+
+}  // namespace pellmar

@@ -1,0 +1,93 @@
+// The scanner base: configuration values and the event path from a reported path to OnChange.
+// The mask language is in Masks; the engines are in the platform variants; the factory is in
+// ScannerFactory.
+#include "tray/monitor/FolderScanner.h"
+
+#include "platform/ErrorReporter.h"
+#include "tray/monitor/Masks.h"
+#include "tray/monitor/PathParts.h"
+#include "tray/util/Checksums.h"
+#include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
+
+namespace pellmar {
+namespace {
+
+// Same as comparing the A-Z lower-cased texts, without building them.
+bool StartsWithIgnoringAsciiCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace
+
+FolderScanner::FolderScanner(ScannerContext& context) : context_(context) {}
+
+FolderScanner::~FolderScanner() = default;
+
+void FolderScanner::ReportCreated(const std::string& path) { Report(ChangeCreated, path); }
+void FolderScanner::ReportModified(const std::string& path) { Report(ChangeModified, path); }
+void FolderScanner::ReportDeleted(const std::string& path) { Report(ChangeDeleted, path); }
+
+bool FolderScanner::PassesFilters(std::string_view fileName) {
+    try {
+        return pellmar::PassesFilters(fileName, GetFilters());
+    } catch (const EMaskException& error) {
+        ReportInvalidMask(error.what());
+        return false;
+    }
+}
+
+bool FolderScanner::IsExcepted(std::string_view fileName) {
+    try {
+        return pellmar::IsExcepted(fileName, exceptions_);
+    } catch (const EMaskException& error) {
+        // The exception list cannot be applied, so the change might be one the user excluded.
+        ReportInvalidMask(error.what());
+        return true;
+    }
+}
+
+// Shown once per scanner and message: a bad stored mask would otherwise raise a box per change.
+void FolderScanner::ReportInvalidMask(const std::string& message) {
+    if (reportedMaskErrors_.insert(message).second) platform::ReportError(message);
+}
+
+void FolderScanner::Report(JobType kind, const std::string& path) {
+    if (kind == ChangeDeleted && !deletions_) return;
+    if (IsDropped(path) || !onChange_) return;
+    auto event = std::make_unique<ChangeEvent>();
+    event->jobtype = kind;
+    event->fileid = Crc32OfText(path);
+    event->createfolder = GetSubfolders() ? 1 : 0;
+    event->waitexclusive = exclusive_ ? 1 : 0;
+    event->currentversion = 0;
+    event->maxversions = maxversions_;
+    event->src = path;
+    event->dest = Destination(path);
+    onChange_(*this, std::move(event));
+}
+
+bool FolderScanner::IsDropped(const std::string& path) {
+    if (IsExcepted(FileNamePart(path))) return true;
+    for (const std::string& folder : context_.ProtectedFolders())
+        if (!folder.empty() && StartsWithIgnoringAsciiCase(path, folder)) return true;
+    bool inBackupFolder = false;
+    context_.VisitBackupFolders([&](const std::string& backup) {
+        // An unset backup folder would become the bare delimiter, which on Linux prefixes every path.
+        if (!backup.empty() && StartsWithIgnoringAsciiCase(path, IncludeTrailingPathDelimiter(backup)))
+            inBackupFolder = true;
+    });
+    return inBackupFolder;
+}
+
+std::string FolderScanner::Destination(const std::string& path) const {
+    const std::string folder = IncludeTrailingPathDelimiter(std::string(FolderPart(path)));
+    const std::string root = IncludeTrailingPathDelimiter(GetRoot());
+    std::string dest = IncludeTrailingPathDelimiter(backuppath_);
+    // A folder outside the root has no relative part; cutting it anyway would invent a folder.
+    if (GetSubfolders() && folder != root && folder.starts_with(root)) dest += folder.substr(root.size());
+    dest += FileNamePart(path);
+    return dest;
+}
+
+}  // namespace pellmar
