@@ -39,6 +39,9 @@ public:
     // already taken is finished; records still queued are never written (the queue frees them).
     void Stop();
 
+    // True once Stop has begun; any thread.
+    bool StopRequested() const { return stop_; }
+
 private:
     void Run();
 
