@@ -18,7 +18,7 @@ public:
     EMaskException(std::string_view mask, std::size_t position);
 };
 
-// A compiled mask. Immutable once built; safe to share between threads.
+// A compiled mask. Matches may run on several threads at once; Compile needs it to itself.
 class TMask {
 public:
     TMask() : TMask(std::string_view()) {}  // the empty mask: matches only the empty name

@@ -1,0 +1,23 @@
+// The machine-wide autostart entry of the tray program (the "PellmarTray" value of the HKLM Run
+// key on Windows; PellmarTray.desktop in the autostart folder of the first $XDG_CONFIG_DIRS entry,
+// default /etc/xdg, on Linux). Only reads, writes and deletes the entry; the checkbox is the
+// caller's. Main thread.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pellmar::platform {
+
+// Whether the entry exists (in any form); nullopt when the place that holds entries cannot be read.
+std::optional<bool> ReadAutostartEntry();
+
+// Writes the entry so that it starts "<programFolder>Pellmar" (program folder ends in a
+// delimiter), or deletes it; deleting a missing entry succeeds. False when the place cannot be
+// written (for example without administrator rights); then nothing has changed.
+bool WriteAutostartEntry(bool present, const std::string& programFolder);
+
+// Where the entry lives (Linux: the .desktop file's path), for messages and tests.
+std::string AutostartEntryLocation();
+
+}  // namespace pellmar::platform

@@ -1,0 +1,56 @@
+// Conversions between a FolderScanner and its `scanners` row.
+#include "tray/monitor/MonitorRecord.h"
+
+#include "tray/db/SQLiteQuery.h"
+#include "tray/util/Lists.h"
+
+namespace pellmar {
+
+void ReadMonitorRow(const RowField& field, FolderScanner& scanner) {
+    scanner.SetId(ReadInteger(field("id")));
+    scanner.SetRoot(field("root"));
+    SplitList(field("filters"), &scanner.GetFilters());
+    SplitList(field("exceptions"), &scanner.GetExceptions());
+    scanner.SetBackupPath(field("backuppath"));
+    scanner.SetSubfolders(ReadFlag(field("subfolders")));
+    scanner.SetDeletions(ReadFlag(field("deletions")));
+    scanner.SetExclusive(ReadFlag(field("exclusive")));
+    scanner.SetHasVersions(ReadFlag(field("hasversions")));
+    scanner.SetMaxVersions(ReadInteger(field("maxversions")));
+    scanner.SetStatus(ReadInteger(field("status")));
+}
+
+void ReadMonitorRow(const SQLiteQuery& query, FolderScanner& scanner) {
+    ReadMonitorRow([&query](const std::string& column) { return query.FieldByName(column); }, scanner);
+}
+
+ScannerValues MonitorValues(const FolderScanner& scanner) {
+    ScannerValues values;
+    values.id = scanner.GetId();
+    values.root = scanner.GetRoot();
+    values.filters = scanner.GetFilters();
+    values.exceptions = scanner.GetExceptions();
+    values.backuppath = scanner.GetBackupPath();
+    values.subfolders = scanner.GetSubfolders();
+    values.deletions = scanner.GetDeletions();
+    values.exclusive = scanner.GetExclusive();
+    values.hasversions = scanner.GetHasVersions();
+    values.maxversions = scanner.GetMaxVersions();
+    values.status = scanner.GetStatus();
+    return values;
+}
+
+void ApplyMonitorValues(const ScannerValues& values, FolderScanner& scanner) {
+    scanner.SetRoot(values.root);
+    scanner.GetFilters() = values.filters;
+    scanner.GetExceptions() = values.exceptions;
+    scanner.SetBackupPath(values.backuppath);
+    scanner.SetSubfolders(values.subfolders);
+    scanner.SetDeletions(values.deletions);
+    scanner.SetExclusive(values.exclusive);
+    scanner.SetHasVersions(values.hasversions);
+    scanner.SetMaxVersions(values.hasversions ? values.maxversions : 0);
+    scanner.SetStatus(values.status);
+}
+
+}  // namespace pellmar

@@ -1,0 +1,18 @@
+// The tray program's autostart preference: read from and written to the machine-wide autostart
+// entry, over a flag that the configuration window's checkbox mirrors. Silent on every failure.
+// Main thread.
+#pragma once
+
+#include <string>
+
+namespace pellmar {
+
+// Sets `autostart` to whether the entry exists; leaves it unchanged when the entry cannot be read.
+void ReadAutostart(bool& autostart);
+
+// Writes the entry (naming `programFolder` + the tray program) or deletes it. A user who may not
+// write there gets no change and no message. `programFolder` ends in a delimiter; empty: the
+// running executable's folder.
+void WriteAutostart(bool autostart, const std::string& programFolder = {});
+
+}  // namespace pellmar

@@ -1,0 +1,30 @@
+// The updater's start from the tray program.
+#include "tray/shell/UpdaterLaunch.h"
+
+#include "common/CommandLine.h"
+#include "platform/Environment.h"
+#include "platform/ProgramStart.h"
+
+// The build passes the configured location; a bare compile of this file alone gets a placeholder.
+#ifndef PELLMAR_UPDATE_LOCATION
+#define PELLMAR_UPDATE_LOCATION "http://updates.quenmarsh.example/updates/Pellmar"
+#endif
+
+namespace pellmar {
+
+const char* const UpdateLocation = PELLMAR_UPDATE_LOCATION;
+const char* const ProgramVersion = "1.2.0.0";
+
+std::string BuildUpdaterParameters(const std::string& programFolder, platform::WindowHandle window) {
+    return std::string(UpdateLocation) + " \"" + programFolder + platform::ExecutableFileName("Pellmar") + "\" " +
+           ProgramVersion + " " + std::to_string(window);
+}
+
+void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder) {
+    std::string folder = programFolder.empty() ? platform::GetProgramFolder() : programFolder;
+    // Split by the updater's own rule, so the arguments it receives are the ones a command line carries.
+    std::vector<std::string> arguments = ParseCommandLine("qmUpdate " + BuildUpdaterParameters(folder, window));
+    platform::StartDetachedProgram(folder + platform::ExecutableFileName("qmUpdate"), arguments, true);
+}
+
+}  // namespace pellmar

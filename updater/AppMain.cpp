@@ -1,0 +1,49 @@
+// The updater's main flow: parameters, version check, prompt, clean-up of the local description.
+#include "updater/AppMain.h"
+
+#include "common/IniFile.h"
+#include "platform/FileSystem.h"
+
+namespace pellmar {
+
+std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services) {
+    if (!services.Download(params.IniURL, params.IniFile, {})) return {};
+    return ReadIniValue(params.IniFile, "AppInfo", "VersionNo");
+}
+
+std::string BuildPromptText(const std::string& appName) {
+    return "A new version of " + appName + " has been detected " + "by the Auto Update Manager." + "\r\n\r\n" +
+           "Okay to apply the updates now?";
+}
+
+std::string BuildPromptCaption(const std::string& appName) { return "Application Update for " + appName; }
+
+void ShowUpdatePrompt(const UpdaterParams& params, const std::string& latest, const ShowUpdatePromptFunction& show) {
+    std::string app = ReadIniValue(params.IniFile, "AppInfo", "AppName");
+    UpdatePrompt prompt;
+    prompt.yourVersion = params.Version;
+    prompt.latestVersion = latest;
+    prompt.promptText = BuildPromptText(app);
+    prompt.caption = BuildPromptCaption(app);
+    prompt.files = ReadUpdateFileList(params.IniFile);
+    prompt.Path = params.Path;
+    prompt.Hwnd = params.Hwnd;
+    show(prompt);
+}
+
+int UpdaterMain(const std::vector<std::string>& parameters, const std::string& workingDirectory, std::ostream& out,
+                UpdateServices& services, const ShowUpdatePromptFunction& show) {
+    std::optional<UpdaterParams> params = MakeUpdaterParams(parameters, workingDirectory);
+    if (!params) {
+        out << UsageText();
+        out.flush();
+        return 0;
+    }
+    std::string latest = FetchLatestVersion(*params, services);
+    if (latest.empty()) return 2;
+    if (latest != params->Version) ShowUpdatePrompt(*params, latest, show);
+    if (platform::FileExists(params->IniFile)) platform::RemoveFile(params->IniFile);
+    return 0;
+}
+
+}  // namespace pellmar

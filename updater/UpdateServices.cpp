@@ -1,0 +1,26 @@
+// The update sequence's system services, passed straight to the platform layer.
+#include "updater/UpdateServices.h"
+
+#include "platform/ProgramStart.h"
+
+#include <thread>
+
+namespace pellmar {
+namespace {
+
+class SystemUpdateServices final : public UpdateServices {
+public:
+    bool Download(const std::string& url, const std::string& file, const platform::DownloadProgress& onProgress) override {
+        return platform::DownloadUrlToFile(url, file, onProgress);
+    }
+    void SendClose(platform::WindowHandle window) override { platform::SendCloseRequest(window); }
+    bool WindowExists(platform::WindowHandle window) override { return platform::AppWindowExists(window); }
+    void StartProgram(const std::string& path) override { platform::StartDetachedProgram(path, {}, false); }
+    void Pause(std::chrono::milliseconds duration) override { std::this_thread::sleep_for(duration); }
+};
+
+}  // namespace
+
+std::unique_ptr<UpdateServices> MakeSystemUpdateServices() { return std::make_unique<SystemUpdateServices>(); }
+
+}  // namespace pellmar

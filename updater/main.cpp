@@ -1,0 +1,22 @@
+// qmUpdate: brings an application up to the version published on its update location.
+// Only wiring: the command line from argv, the system services, the window entry.
+#include "common/CommandLine.h"
+#include "updater/AppMain.h"
+#include "updater/UpdateServices.h"
+#include "updater/UpdateWindow.h"
+
+#include <filesystem>
+#include <iostream>
+
+int main(int argc, char** argv) {
+    using namespace pellmar;
+    // argv arrives split already; rejoining it lets the one splitting rule decide, as on Windows.
+    std::vector<std::string> parameters = ParseCommandLine(RebuildCommandLine(argc, argv));
+    std::error_code error;
+    std::string workingDirectory = std::filesystem::current_path(error).string();
+    // Without a known working directory, stay relative to it rather than fall back to the root.
+    if (error || workingDirectory.empty()) workingDirectory = ".";
+    std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
+    return UpdaterMain(parameters, workingDirectory, std::cout, *services,
+                       [&services](const UpdatePrompt& prompt) { ShowUpdateWindow(prompt, *services); });
+}
