@@ -1,0 +1,48 @@
+// What a job attempt's result code means in the event log (message, status, cancel flag), the
+// words the log shows for statuses and operations, and the checksum that stands in for a job id
+// when a monitor cannot start. Pure functions; the table itself is fixed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pellmar {
+
+enum LogStatus : std::int32_t { kLogInformation = 0, kLogWarning = 1, kLogError = 2 };
+enum LogOperation : std::int32_t { kLogCopy = 0, kLogDelete = 1, kLogEnableFolderScanner = 2 };
+
+// Result codes of one job attempt, produced by the job worker.
+enum JobResult : std::int32_t {
+    kJobUnknownProblem = 0,
+    kJobExclusiveRefused = 1,
+    kJobDestinationUnavailable = 2,
+    kJobVersionParked = 3,
+    kJobFileInUse = 4,
+    kJobDeleteFailed = 5,
+    kJobSourceGone = 6,
+    kJobBackupMissing = 7,
+    kJobCopied = 8,
+    kJobDeleted = 9,
+};
+
+inline constexpr const char* kMonitorStartFailedMessage =
+    "Could not start folder scanner because Monitor Path is not available.";
+
+// A code outside 0..9 is treated as code 0, "unknown problem", so that it is never shown as a
+// success nor read past the end of the table.
+const std::string& JobResultMessage(std::int32_t resultCode);
+std::int32_t LogStatusOfResult(std::int32_t resultCode);
+bool CanCancelResult(std::int32_t resultCode);
+
+// Job type 3 (deleted) -> Delete; every other type copies -> Copy.
+std::int32_t LogOperationOfJobType(std::int32_t jobtype);
+
+// "Information", "Warning", "Error"; any other number as its decimal text.
+std::string LogStatusWord(std::int32_t status);
+// "Copy", "Delete", "Enable Folder Scanner"; any other number as its decimal text.
+std::string LogOperationWord(std::int32_t operation);
+
+// CRC-32 of the lower-cased monitored folder read as a signed 32-bit number (0 for "").
+std::int32_t MonitorPathChecksum(const std::string& root);
+
+}  // namespace pellmar

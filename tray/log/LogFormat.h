@@ -1,0 +1,17 @@
+// Date and time texts of the event log: the pictures "M/d/yyyy" and "h:mm:ss tt" (no leading
+// zero on month, day and 12-hour hour; four-digit year; two-digit minutes and seconds; the
+// locale's AM/PM designator). Pure except LogTimeText, which asks the platform for the designators.
+#pragma once
+
+#include <string>
+
+#include "tray/util/DateTime.h"
+
+namespace pellmar {
+
+std::string LogDateText(DateTime t);
+// With an empty designator (a locale without a 12-hour clock) the text ends after the seconds.
+std::string LogTimeText(DateTime t, const std::string& amDesignator, const std::string& pmDesignator);
+std::string LogTimeText(DateTime t);
+
+}  // namespace pellmar
