@@ -72,7 +72,9 @@ TEST_F(RecoveryTest, JobsLeftInTheTableRunRightAfterStartIncludingAVanishedSourc
 
 TEST_F(RecoveryTest, AnOfflineBackupFolderDefersTheJobUntilARetryPassFindsItBack) {
     StartSession();
-    AddMonitor(Monitor(watched, root / "offline"));
+    auto values = Monitor(watched, root / "offline");
+    values.subfolders = false;  // otherwise the worker would create the backup folder itself
+    AddMonitor(values);
     WriteFile(watched + "/d.txt", "deferred");
     ASSERT_TRUE(RunUntil([&] {
         auto jobs = Jobs();
@@ -87,6 +89,7 @@ TEST_F(RecoveryTest, AnOfflineBackupFolderDefersTheJobUntilARetryPassFindsItBack
 TEST_F(RecoveryTest, AnOfflineVersionIsParkedAndTheParkedCopyGoesAfterDelivery) {
     StartSession();
     auto values = Monitor(watched, root / "offline");
+    values.subfolders = false;
     values.hasversions = true;
     values.maxversions = 3;
     AddMonitor(values);
