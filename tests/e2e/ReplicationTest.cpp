@@ -4,6 +4,8 @@
 
 #include <filesystem>
 
+#include "platform/LocalClock.h"
+
 namespace pellmar {
 namespace {
 
@@ -18,6 +20,9 @@ TEST_F(ReplicationTest, CreatedModifiedAndDeletedFilesAreReplicatedWithTheirSubF
     AddMonitor(Monitor(watched, backup));
     WriteFile(watched + "/a.txt", "first");
     ASSERT_TRUE(RunUntilFile(backup + "/a.txt", "first"));
+    // The monitor merges modifications of one file within one clock second into the first.
+    const int second = platform::LocalTimeNow().second;
+    ASSERT_TRUE(test::WaitUntil([&] { return platform::LocalTimeNow().second != second; }));
     WriteFile(watched + "/a.txt", "second");
     ASSERT_TRUE(RunUntilFile(backup + "/a.txt", "second"));
 
