@@ -44,6 +44,17 @@ std::string StatusLine(pid_t pid, const std::string& key) {
     return key + " ?";
 }
 
+// Inotify watches the process holds, from the fdinfo of its descriptors.
+long InotifyWatches(pid_t pid) {
+    long watches = 0;
+    const std::string folder = "/proc/" + std::to_string(pid) + "/fdinfo";
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::ifstream in(entry.path());
+        for (std::string line; std::getline(in, line);) watches += line.rfind("inotify wd:", 0) == 0;
+    }
+    return watches;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,10 +86,12 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     const double setup = bench::MillisecondsSince(start) / 1000 - 1;
+    const long watches = InotifyWatches(child);
     const long idleStart = CpuTicks(child);
     std::this_thread::sleep_for(std::chrono::seconds(10));
     const long idleTicks = CpuTicks(child) - idleStart;
-    std::printf("pellmard watching %d folders: settled after about %.0f s\n", folders, setup);
+    std::printf("pellmard watching %d folders: settled after about %.0f s with %ld inotify watches\n", folders, setup,
+                watches);
     std::printf("  CPU over 10 s idle: %.2f s (target 0)\n", static_cast<double>(idleTicks) / sysconf(_SC_CLK_TCK));
     std::printf("  %s\n  %s\n", StatusLine(child, "VmRSS").c_str(), StatusLine(child, "VmHWM").c_str());
     kill(child, SIGTERM);
