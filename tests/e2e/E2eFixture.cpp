@@ -1,3 +1,5 @@
+// The end-to-end fixture: private folders and settings, a session on the plain dispatcher, and
+// database access of the test's own for arranging and checking rows.
 #include "tests/e2e/E2eFixture.h"
 
 #include <filesystem>

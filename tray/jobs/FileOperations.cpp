@@ -1,4 +1,5 @@
-// The real file-system steps of a job, forwarded to the platform layer.
+// The real file-system steps of a job, forwarded to the platform layer. No decisions are made
+// here: what a failure means is ExecuteJob's business.
 #include "tray/jobs/FileOperations.h"
 
 #include "platform/FileSystem.h"

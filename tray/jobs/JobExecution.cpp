@@ -1,4 +1,5 @@
-// ExecuteJob and the path arithmetic of versions and parked copies.
+// ExecuteJob and the path arithmetic of versions and parked copies. Touches files only through
+// FileOperations; the database and the log belong to the pass loop.
 #include "tray/jobs/JobExecution.h"
 
 #include "platform/Environment.h"

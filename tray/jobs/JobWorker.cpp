@@ -1,4 +1,5 @@
-// The pass loop and the batch text of one pass.
+// The pass loop and the batch text of one pass. What one job does to the files is ExecuteJob's;
+// how the batch reaches the database is the store's.
 #include "tray/jobs/JobWorker.h"
 
 #include "tray/jobs/JobExecution.h"

@@ -1,4 +1,5 @@
-// Starting and joining the job worker's thread.
+// Starting and joining the job worker's thread. The store is made on that thread, so that its
+// database object never crosses threads.
 #include "tray/jobs/JobWorkerThread.h"
 
 #include "tray/jobs/JobWorkerSqliteStore.h"

@@ -1,4 +1,6 @@
 // Bring-up, bring-down, monitor bookkeeping and the change handler of the folder monitor session.
+// The order of both ends matters: queue thread before the monitors, the worker after them on
+// the way up; monitors, queue thread, worker on the way down.
 #include "tray/monitor/FolderMonitor.h"
 
 #include <thread>
