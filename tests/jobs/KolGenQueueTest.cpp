@@ -1,3 +1,5 @@
+// The change event queue: order across the wrap, waits and their result codes, closing, and
+// ownership of items still held. Multi-thread cases hang (and fail at a deadline) on a lost signal.
 #include "tray/jobs/KolGenQueue.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// The pure parts of the event log: result codes to status, cancel flag and message, display
+// words, the monitor path checksum, the date and time texts and the detail pane's cut.
 #include "tray/log/LogCodes.h"
 
 #include <gtest/gtest.h>

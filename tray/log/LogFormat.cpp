@@ -1,4 +1,5 @@
 // Formatting by hand: the pictures are fixed, only the designators come from the locale.
+// The decoding of a DateTime into fields is tray/util's.
 #include "tray/log/LogFormat.h"
 
 #include <cstdio>
