@@ -54,7 +54,7 @@ std::string InotifyWatchTree::FullPath(const std::string& relative) const {
 }
 
 WatchFailure InotifyWatchTree::WatchAll() {
-    WatchFailure failure = WatchTreeInto(&folders_);
+    WatchFailure failure = WatchTreeInto(&folders_, false);
     if (failure != WatchFailure::None) RemoveAll();
     return failure;
 }
@@ -66,7 +66,8 @@ void InotifyWatchTree::RemoveAll() {
 }
 
 // Watch first, list second: a folder created in between is then seen either way.
-WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
+WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into, bool skipUnwatchable) {
+    WatchFailure result = WatchFailure::None;
     std::vector<std::string> pending{std::string()};
     while (!pending.empty()) {
         std::string relative = std::move(pending.back());
@@ -74,9 +75,12 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
         const bool root = relative.empty();
         const int wd = calls_.AddWatch(FullPath(relative), root);
         if (wd < 0) {
-            if (!IsMissingFolder(-wd)) return WatchFailure::WatchesIncomplete;
-            if (root) return WatchFailure::FolderMissing;
-            continue;  // vanished while walking, or unreadable: nothing in it can be watched
+            if (root && IsMissingFolder(-wd)) return WatchFailure::FolderMissing;
+            if (!IsMissingFolder(-wd)) {
+                if (!skipUnwatchable) return WatchFailure::WatchesIncomplete;
+                result = WatchFailure::WatchesIncomplete;
+            }
+            continue;  // vanished while walking, unreadable, or refused: nothing in it can be watched
         }
         (*into)[wd] = relative;
         if (!subtree_) break;
@@ -84,7 +88,7 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
             if (entry.folder) pending.push_back(Join(relative, entry.name));
         }
     }
-    return WatchFailure::None;
+    return result;
 }
 
 void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::vector<DirectoryChange>* changes) {
@@ -180,7 +184,9 @@ void InotifyWatchTree::SettleMoveAway() {
 void InotifyWatchTree::Resync() {
     if (!subtree_) return;
     FolderMap fresh;
-    WatchTreeInto(&fresh);  // whatever could be watched is kept even when the walk falls short
+    // Watches the tree already holds come back with their own descriptors and cost nothing, so
+    // a refused new folder must not end the walk: every folder after it would lose its watch.
+    WatchTreeInto(&fresh, true);
     for (const auto& [wd, path] : folders_) {
         if (!fresh.contains(wd)) calls_.RemoveWatch(wd);
     }

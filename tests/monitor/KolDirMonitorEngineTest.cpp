@@ -206,6 +206,20 @@ TEST_F(InotifyWatchTreeTest, AnOverflowIsOneEmptyRecordAndTheWatchesAreWalkedAfr
     EXPECT_EQ(tree.WatchCount(), 4u);
 }
 
+TEST_F(InotifyWatchTreeTest, AnOverflowAtTheWatchLimitKeepsWatchingEveryFolderItHad) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    calls.limit = static_cast<int>(calls.watched.size());
+    calls.AddFolder("/r/unseen");  // created while events were lost; no watch is left for it
+    calls.AddFolder("/r/unseen/inner");
+    EXPECT_THAT(Translate(tree, {{-1, IN_Q_OVERFLOW, 0, ""}}), ElementsAre(Change(0, "")));
+    EXPECT_THAT(calls.removed, IsEmpty());
+    EXPECT_EQ(WatchedPaths(calls), (std::set<std::string>{"/r", "/r/a", "/r/a/deep", "/r/b"}));
+    EXPECT_EQ(tree.WatchCount(), 4u);
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r/a/deep"), IN_CLOSE_WRITE, 0, "x.doc"}}),
+                ElementsAre(Change(3, "a/deep/x.doc")));
+}
+
 TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNotThoseOfAFolderMovedIn) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
