@@ -116,7 +116,8 @@ void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::v
         const std::uint32_t action = FileActionOf(event.mask);
         if (action != FileActionNone) changes->push_back(DirectoryChange{action, relative});
     }
-    SettleMoveAway();
+    // A move out that ends the read stays pending: a full read can cut a rename in two, and
+    // the next read settles it before it reports anything.
 }
 
 void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string& relative,
@@ -173,7 +174,7 @@ void InotifyWatchTree::ForgetSubtree(const std::string& relative, bool removeWat
     }
 }
 
-// A folder moved out whose arrival inside the tree did not follow at once has left it.
+// A folder moved out whose arrival inside the tree did not come next has left it.
 void InotifyWatchTree::SettleMoveAway() {
     if (!movedFrom_) return;
     ForgetSubtree(movedFrom_->relative, true);

@@ -71,7 +71,7 @@ private:
     std::string root_;
     bool subtree_;
     FolderMap folders_;
-    std::optional<MovedFolder> movedFrom_;  // a folder moved out, until its arrival is seen or not
+    std::optional<MovedFolder> movedFrom_;  // a folder moved out, until the next event says where to
 };
 
 }  // namespace pellmar::platform

@@ -256,6 +256,24 @@ TEST_F(InotifyWatchTreeTest, AFolderRenamedInsideTheTreeKeepsItsWatchesUnderTheN
     EXPECT_THAT(calls.removed, IsEmpty());
 }
 
+// A full read can end between the two halves of a rename.
+TEST_F(InotifyWatchTreeTest, ARenameSplitAcrossTwoReadsStillKeepsTheFoldersWatches) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    const int root = calls.WdOf("/r");
+    const int deep = calls.WdOf("/r/a/deep");
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_FROM | IN_ISDIR, 42, "a"}}), IsEmpty());
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_TO | IN_ISDIR, 42, "renamed"}, {deep, IN_CREATE, 0, "y.txt"}}),
+                ElementsAre(Change(1, "renamed/deep/y.txt")));
+    EXPECT_THAT(calls.removed, IsEmpty());
+
+    // Moved away as the last event of a read: forgotten before the next read reports anything.
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_FROM | IN_ISDIR, 43, "renamed"}}), IsEmpty());
+    EXPECT_THAT(Translate(tree, {{deep, IN_CREATE, 0, "outside.txt"}}), IsEmpty());
+    EXPECT_TRUE(calls.removed.contains(deep));
+    EXPECT_EQ(tree.WatchCount(), 2u);
+}
+
 TEST_F(InotifyWatchTreeTest, AFolderMovedAwayIsForgottenWithEverythingBelowIt) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
