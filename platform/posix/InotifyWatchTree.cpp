@@ -148,6 +148,9 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
         pending.pop_back();
         const int wd = calls_.AddWatch(FullPath(folder), false);
         if (wd < 0) continue;  // gone again, or out of watches: its changes cannot be seen
+        // Watched under this name already: its files were listed then, and later ones have
+        // events of their own. Listing again would report them twice (a recursive copy).
+        if (auto known = folders_.find(wd); known != folders_.end() && known->second == folder) continue;
         folders_[wd] = folder;
         for (const auto& entry : calls_.List(FullPath(folder))) {
             const std::string child = Join(folder, entry.name);

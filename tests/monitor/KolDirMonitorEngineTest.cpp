@@ -241,6 +241,20 @@ TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNo
     EXPECT_THAT(changes, ElementsAre(Change(3, "arrived/nested/later.txt")));
 }
 
+// The new folder's own watch reports the inner folder's creation after the listing has found it
+// (as a recursive copy does): its files must not be reported a second time.
+TEST_F(InotifyWatchTreeTest, AFolderFoundByTheListingIsNotListedAgainWhenItsCreationArrives) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    calls.AddFolder("/r/copy");
+    calls.AddFolder("/r/copy/inner");
+    calls.AddFile("/r/copy/inner", "early.txt");
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r"), IN_CREATE | IN_ISDIR, 0, "copy"}}),
+                ElementsAre(Change(1, "copy/inner/early.txt")));
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r/copy"), IN_CREATE | IN_ISDIR, 0, "inner"}}), IsEmpty());
+    EXPECT_TRUE(calls.watched.contains("/r/copy/inner"));
+}
+
 TEST_F(InotifyWatchTreeTest, AFolderRenamedInsideTheTreeKeepsItsWatchesUnderTheNewName) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
