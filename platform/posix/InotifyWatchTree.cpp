@@ -1,4 +1,5 @@
-// inotify watches of a tree: bookkeeping and translation of events into change records.
+// inotify watches of a tree: bookkeeping and translation of events into change records. The OS
+// calls go through InotifyCalls; decoding and the descriptors live elsewhere.
 #include "platform/posix/InotifyWatchTree.h"
 
 #include <cerrno>
