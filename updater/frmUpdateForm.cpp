@@ -79,6 +79,10 @@ void UpdateForm::BuildControls(const UpdatePrompt& prompt) {
 }
 
 void UpdateForm::RunUpdateNow() {
+    // Clicks and keys queued while the sequence blocked the thread may reach the window before its
+    // posted close does; a second run would start the application a second time.
+    if (sequenceRan_) return;
+    sequenceRan_ = true;
     UpdateContext context{*this, job_, services_, timings_};
     RunUpdate(context);
 }

@@ -21,7 +21,7 @@ public:
     void ShowProgress(std::uint32_t progress, std::uint32_t progressMax) override;
     void RequestClose() override;
 
-    // For tests and the Enter key alike: what the "OK" button runs.
+    // For tests and the Enter key alike: what the "OK" button runs. Runs the sequence once only.
     void RunUpdateNow();
 
     QLabel* PromptLabel() const { return promptLabel_; }
@@ -36,6 +36,7 @@ private:
     UpdateJob job_;
     UpdateServices& services_;
     UpdateTimings timings_;
+    bool sequenceRan_ = false;
     QLabel* promptLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;

@@ -4,7 +4,9 @@
 #include "platform/AppWindow.h"
 
 #include "platform/Environment.h"
+#include "platform/posix/UniqueFd.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -17,26 +19,12 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
-#include <algorithm>
 
 namespace pellmar::platform {
 namespace {
 
 constexpr int kClientIdleMs = 5000;       // a client that connects and says nothing is dropped
 constexpr std::size_t kMaxTitleBytes = 4096;
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() { if (fd_ >= 0) close(fd_); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    UniqueFd& operator=(UniqueFd&&) = delete;
-    int Get() const { return fd_; }
-    bool Valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 // A folder only this user can enter: created 0700 when missing, refused when it is a symlink, is
 // owned by someone else or lets others in (a shared /tmp is open to squatting).

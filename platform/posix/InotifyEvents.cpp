@@ -1,4 +1,5 @@
-// Decoding of raw inotify bytes; copies each header out because the bytes need not be aligned.
+// Decoding of raw inotify bytes into events, one read at a time. Holds no descriptor; copies
+// each header out because the bytes need not be aligned.
 #include "platform/posix/InotifyEvents.h"
 
 #include <cstring>

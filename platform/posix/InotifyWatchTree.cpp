@@ -1,4 +1,5 @@
-// inotify watches of a tree: bookkeeping and translation of events into change records.
+// inotify watches of a tree: bookkeeping and translation of events into change records. The OS
+// calls go through InotifyCalls; decoding and the descriptors live elsewhere.
 #include "platform/posix/InotifyWatchTree.h"
 
 #include <cerrno>
@@ -54,7 +55,7 @@ std::string InotifyWatchTree::FullPath(const std::string& relative) const {
 }
 
 WatchFailure InotifyWatchTree::WatchAll() {
-    WatchFailure failure = WatchTreeInto(&folders_);
+    WatchFailure failure = WatchTreeInto(&folders_, false);
     if (failure != WatchFailure::None) RemoveAll();
     return failure;
 }
@@ -66,7 +67,8 @@ void InotifyWatchTree::RemoveAll() {
 }
 
 // Watch first, list second: a folder created in between is then seen either way.
-WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
+WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into, bool skipUnwatchable) {
+    WatchFailure result = WatchFailure::None;
     std::vector<std::string> pending{std::string()};
     while (!pending.empty()) {
         std::string relative = std::move(pending.back());
@@ -74,9 +76,12 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
         const bool root = relative.empty();
         const int wd = calls_.AddWatch(FullPath(relative), root);
         if (wd < 0) {
-            if (!IsMissingFolder(-wd)) return WatchFailure::WatchesIncomplete;
-            if (root) return WatchFailure::FolderMissing;
-            continue;  // vanished while walking, or unreadable: nothing in it can be watched
+            if (root && IsMissingFolder(-wd)) return WatchFailure::FolderMissing;
+            if (!IsMissingFolder(-wd)) {
+                if (!skipUnwatchable) return WatchFailure::WatchesIncomplete;
+                result = WatchFailure::WatchesIncomplete;
+            }
+            continue;  // vanished while walking, unreadable, or refused: nothing in it can be watched
         }
         (*into)[wd] = relative;
         if (!subtree_) break;
@@ -84,7 +89,7 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into) {
             if (entry.folder) pending.push_back(Join(relative, entry.name));
         }
     }
-    return WatchFailure::None;
+    return result;
 }
 
 void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::vector<DirectoryChange>* changes) {
@@ -112,7 +117,8 @@ void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::v
         const std::uint32_t action = FileActionOf(event.mask);
         if (action != FileActionNone) changes->push_back(DirectoryChange{action, relative});
     }
-    SettleMoveAway();
+    // A move out that ends the read stays pending: a full read can cut a rename in two, and
+    // the next read settles it before it reports anything.
 }
 
 void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string& relative,
@@ -143,6 +149,9 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
         pending.pop_back();
         const int wd = calls_.AddWatch(FullPath(folder), false);
         if (wd < 0) continue;  // gone again, or out of watches: its changes cannot be seen
+        // Watched under this name already: its files were listed then, and later ones have
+        // events of their own. Listing again would report them twice (a recursive copy).
+        if (auto known = folders_.find(wd); known != folders_.end() && known->second == folder) continue;
         folders_[wd] = folder;
         for (const auto& entry : calls_.List(FullPath(folder))) {
             const std::string child = Join(folder, entry.name);
@@ -169,7 +178,7 @@ void InotifyWatchTree::ForgetSubtree(const std::string& relative, bool removeWat
     }
 }
 
-// A folder moved out whose arrival inside the tree did not follow at once has left it.
+// A folder moved out whose arrival inside the tree did not come next has left it.
 void InotifyWatchTree::SettleMoveAway() {
     if (!movedFrom_) return;
     ForgetSubtree(movedFrom_->relative, true);
@@ -180,7 +189,9 @@ void InotifyWatchTree::SettleMoveAway() {
 void InotifyWatchTree::Resync() {
     if (!subtree_) return;
     FolderMap fresh;
-    WatchTreeInto(&fresh);  // whatever could be watched is kept even when the walk falls short
+    // Watches the tree already holds come back with their own descriptors and cost nothing, so
+    // a refused new folder must not end the walk: every folder after it would lose its watch.
+    WatchTreeInto(&fresh, true);
     for (const auto& [wd, path] : folders_) {
         if (!fresh.contains(wd)) calls_.RemoveWatch(wd);
     }

@@ -53,7 +53,8 @@ private:
     using FolderMap = std::unordered_map<int, std::string>;  // wd -> path relative to the root
 
     std::string FullPath(const std::string& relative) const;
-    WatchFailure WatchTreeInto(FolderMap* into);
+    // With `skipUnwatchable`, a folder the OS refuses a watch is passed over and the walk goes on.
+    WatchFailure WatchTreeInto(FolderMap* into, bool skipUnwatchable);
     void WatchNewFolder(const std::string& relative, bool reportFiles, std::vector<DirectoryChange>* changes);
     void FolderEvent(const InotifyEvent& event, const std::string& relative, std::vector<DirectoryChange>* changes);
     void MoveSubtree(const std::string& from, const std::string& to);
@@ -70,7 +71,7 @@ private:
     std::string root_;
     bool subtree_;
     FolderMap folders_;
-    std::optional<MovedFolder> movedFrom_;  // a folder moved out, until its arrival is seen or not
+    std::optional<MovedFolder> movedFrom_;  // a folder moved out, until the next event says where to
 };
 
 }  // namespace pellmar::platform

@@ -14,8 +14,11 @@ namespace pellmar::platform {
 
 bool StartDetachedProgram(const std::string& program, const std::vector<std::string>& arguments, bool /*hidden*/) {
     if (program.empty() || access(program.c_str(), X_OK) != 0) return false;
+    // A name without a folder is the file in the working directory that was just checked; the
+    // shell would look such a name up on PATH and could start another program.
+    std::string file = program.find('/') == std::string::npos ? "./" + program : program;
     // "$0" "$@" passes every argument as one word, whatever blanks or quotes it holds.
-    std::vector<std::string> words = {"sh", "-c", "\"$0\" \"$@\" &", program};
+    std::vector<std::string> words = {"sh", "-c", "\"$0\" \"$@\" &", file};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());

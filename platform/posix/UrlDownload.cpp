@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -80,9 +81,10 @@ bool DownloadUrlToFile(const std::string& url, const std::string& file, const Do
     std::vector<char> temporary(file.begin(), file.end());
     for (char c : std::string(".part-XXXXXX")) temporary.push_back(c);
     temporary.push_back('\0');
-    int fd = mkstemp(temporary.data());
+    // Close-on-exec: a program another thread starts meanwhile must not inherit the half-written file.
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    // mkstemp makes 0600; a downloaded file is readable like any other installed file.
+    // mkostemp makes 0600; a downloaded file is readable like any other installed file.
     fchmod(fd, 0644);
     Transfer transfer;
     transfer.file = fdopen(fd, "wb");

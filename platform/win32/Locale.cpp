@@ -1,4 +1,5 @@
 // AM/PM designators of the user's default locale (LOCALE_S1159 / LOCALE_S2359).
+// Only the two designators; the date and time pictures are fixed by the caller.
 #include "platform/Locale.h"
 
 #include <windows.h>

@@ -1,4 +1,5 @@
 // Run-time library binding through LoadLibraryA/GetProcAddress.
+// Knows nothing of SQLite beyond its file name; symbol types are the caller's business.
 #include "platform/SharedLibrary.h"
 
 #include <windows.h>

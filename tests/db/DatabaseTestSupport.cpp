@@ -1,3 +1,5 @@
+// Test connections and the schema file for the database tests. Test-only; the layer under test
+// does the work, these only bracket it the way callers do.
 #include "tests/db/DatabaseTestSupport.h"
 
 #include "tray/db/Schema.h"

@@ -1,4 +1,5 @@
 // Binding the library and opening files: what makes an object Ready, and what it touches.
+// Statements and their results are covered in the query and unit-of-work tests.
 #include "platform/FileSystem.h"
 #include "tests/db/DatabaseTestSupport.h"
 #include "tests/support/RecordingErrorReporter.h"

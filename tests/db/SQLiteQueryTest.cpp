@@ -1,4 +1,5 @@
 // A query's result strings and the navigation over them, against a real SQLite file.
+// Transactions and error reports are covered in the unit-of-work tests.
 #include "tests/db/DatabaseTestSupport.h"
 #include "tests/support/TempFolder.h"
 

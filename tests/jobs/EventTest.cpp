@@ -1,3 +1,5 @@
+// The signalling event: manual and auto reset, timed waits, and waiting for either of two.
+// Every cross-thread case waits on a condition with a deadline, never on a fixed pause.
 #include "platform/Event.h"
 
 #include <gtest/gtest.h>

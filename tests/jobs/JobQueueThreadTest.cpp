@@ -1,3 +1,5 @@
+// The job queue thread against a real database file: rows written per record in order, the
+// worker woken every time, and what stopping leaves behind. Pauses are shrunk to 0.
 #include "tray/jobs/JobQueueThread.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Version numbering from the fileinfo counters and the numbered file names, on a real database
+// file, within the same open/clear/close bracket the change handler uses.
 #include "tray/jobs/Versions.h"
 
 #include <gtest/gtest.h>

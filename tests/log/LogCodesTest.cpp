@@ -1,3 +1,5 @@
+// The pure parts of the event log: result codes to status, cancel flag and message, display
+// words, the monitor path checksum, the date and time texts and the detail pane's cut.
 #include "tray/log/LogCodes.h"
 
 #include <gtest/gtest.h>
@@ -83,7 +85,9 @@ TEST(LogFormat, DatesAndTimesFollowTheFixedPictures) {
     EXPECT_EQ(LogTimeText(At(2025, 12, 31, 0, 0, 0), "AM", "PM"), "12:00:00 AM");
     EXPECT_EQ(LogTimeText(At(2025, 12, 31, 12, 0, 7), "AM", "PM"), "12:00:07 PM");
     EXPECT_EQ(LogTimeText(At(2025, 12, 31, 9, 59, 59), "vorm.", "nachm."), "9:59:59 vorm.");
-    EXPECT_EQ(LogTimeText(At(2025, 12, 31, 23, 0, 0), "", ""), "11:00:00");
+    // A locale without designators must not make 11 at night read as 11 in the morning.
+    EXPECT_EQ(LogTimeText(At(2025, 12, 31, 23, 0, 0), "", ""), "11:00:00 PM");
+    EXPECT_EQ(LogTimeText(At(2025, 12, 31, 11, 0, 0), "", ""), "11:00:00 AM");
     EXPECT_EQ(LogDateText(At(2025, 12, 31, 23, 0, 0)), "12/31/2025");
     EXPECT_EQ(LogDateText(At(987, 1, 2, 0, 0, 0)), "1/2/0987");
     // Stored seconds come back as the same clock time.

@@ -1,3 +1,5 @@
+// The event log store against a real database file: writing, reading back newest first,
+// purging at the cut-off, cancelling a job, and what failures leave behind.
 #include "tray/log/LogData.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// A schema-bearing database file for the log and jobs tests, and separate connections to look
+// at its rows. Test-only.
 #include "tests/log/LogTestDatabase.h"
 
 #include <gtest/gtest.h>

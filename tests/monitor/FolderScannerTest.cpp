@@ -125,6 +125,22 @@ TEST_F(FolderScannerTest, WithoutAHandlerChangesVanish) {
     EXPECT_THAT(Sources(), ElementsAre("/data/b.txt"));
 }
 
+TEST_F(FolderScannerTest, AHandlerMayDestroyItsOwnScanner) {
+    auto doomed = std::make_unique<FolderScannerStub>(context);
+    int calls = 0;
+    std::string source;
+    doomed->SetRoot("/data");
+    doomed->SetOnChange([&](FolderScanner&, std::unique_ptr<ChangeEvent> event) {
+        doomed.reset();
+        source = event->src;  // reads captures of the handler after its scanner is gone
+        ++calls;
+    });
+    doomed->ReportCreated("/data/a.txt");
+    EXPECT_EQ(doomed, nullptr);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(source, "/data/a.txt");
+}
+
 TEST_F(FolderScannerTest, SubfoldersOnKeepTheRelativeFolder) {
     scanner.ReportCreated("/data/a.txt");
     scanner.ReportCreated("/data/x/y/a.txt");

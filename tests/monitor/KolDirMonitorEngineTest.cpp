@@ -206,6 +206,20 @@ TEST_F(InotifyWatchTreeTest, AnOverflowIsOneEmptyRecordAndTheWatchesAreWalkedAfr
     EXPECT_EQ(tree.WatchCount(), 4u);
 }
 
+TEST_F(InotifyWatchTreeTest, AnOverflowAtTheWatchLimitKeepsWatchingEveryFolderItHad) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    calls.limit = static_cast<int>(calls.watched.size());
+    calls.AddFolder("/r/unseen");  // created while events were lost; no watch is left for it
+    calls.AddFolder("/r/unseen/inner");
+    EXPECT_THAT(Translate(tree, {{-1, IN_Q_OVERFLOW, 0, ""}}), ElementsAre(Change(0, "")));
+    EXPECT_THAT(calls.removed, IsEmpty());
+    EXPECT_EQ(WatchedPaths(calls), (std::set<std::string>{"/r", "/r/a", "/r/a/deep", "/r/b"}));
+    EXPECT_EQ(tree.WatchCount(), 4u);
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r/a/deep"), IN_CLOSE_WRITE, 0, "x.doc"}}),
+                ElementsAre(Change(3, "a/deep/x.doc")));
+}
+
 TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNotThoseOfAFolderMovedIn) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
@@ -227,6 +241,20 @@ TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNo
     EXPECT_THAT(changes, ElementsAre(Change(3, "arrived/nested/later.txt")));
 }
 
+// The new folder's own watch reports the inner folder's creation after the listing has found it
+// (as a recursive copy does): its files must not be reported a second time.
+TEST_F(InotifyWatchTreeTest, AFolderFoundByTheListingIsNotListedAgainWhenItsCreationArrives) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    calls.AddFolder("/r/copy");
+    calls.AddFolder("/r/copy/inner");
+    calls.AddFile("/r/copy/inner", "early.txt");
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r"), IN_CREATE | IN_ISDIR, 0, "copy"}}),
+                ElementsAre(Change(1, "copy/inner/early.txt")));
+    EXPECT_THAT(Translate(tree, {{calls.WdOf("/r/copy"), IN_CREATE | IN_ISDIR, 0, "inner"}}), IsEmpty());
+    EXPECT_TRUE(calls.watched.contains("/r/copy/inner"));
+}
+
 TEST_F(InotifyWatchTreeTest, AFolderRenamedInsideTheTreeKeepsItsWatchesUnderTheNewName) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
@@ -240,6 +268,24 @@ TEST_F(InotifyWatchTreeTest, AFolderRenamedInsideTheTreeKeepsItsWatchesUnderTheN
     });
     EXPECT_THAT(changes, ElementsAre(Change(1, "renamed/deep/y.txt")));
     EXPECT_THAT(calls.removed, IsEmpty());
+}
+
+// A full read can end between the two halves of a rename.
+TEST_F(InotifyWatchTreeTest, ARenameSplitAcrossTwoReadsStillKeepsTheFoldersWatches) {
+    InotifyWatchTree tree(calls, "/r", true);
+    ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
+    const int root = calls.WdOf("/r");
+    const int deep = calls.WdOf("/r/a/deep");
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_FROM | IN_ISDIR, 42, "a"}}), IsEmpty());
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_TO | IN_ISDIR, 42, "renamed"}, {deep, IN_CREATE, 0, "y.txt"}}),
+                ElementsAre(Change(1, "renamed/deep/y.txt")));
+    EXPECT_THAT(calls.removed, IsEmpty());
+
+    // Moved away as the last event of a read: forgotten before the next read reports anything.
+    EXPECT_THAT(Translate(tree, {{root, IN_MOVED_FROM | IN_ISDIR, 43, "renamed"}}), IsEmpty());
+    EXPECT_THAT(Translate(tree, {{deep, IN_CREATE, 0, "outside.txt"}}), IsEmpty());
+    EXPECT_TRUE(calls.removed.contains(deep));
+    EXPECT_EQ(tree.WatchCount(), 2u);
 }
 
 TEST_F(InotifyWatchTreeTest, AFolderMovedAwayIsForgottenWithEverythingBelowIt) {

@@ -135,5 +135,20 @@ TEST(MaskLists, WalkStopsAtTheFirstMatch) {
     EXPECT_THROW(IsExcepted("a.doc", {"*.txt", "[bad"}), EMaskException);
 }
 
+TEST(MaskLists, AnInvalidMaskIsNamedAsTheWalkTestedItLowerCased) {
+    const auto messageOf = [](auto walk) {
+        try {
+            walk();
+        } catch (const EMaskException& error) {
+            return std::string(error.what());
+        }
+        return std::string("(matched)");
+    };
+    EXPECT_EQ(messageOf([] { PassesFilters("A.DOC", {"*.TXT", "\xC3\x89[ABC"}); }),
+              "'\xC3\x89[abc' is an invalid mask at (6)");
+    EXPECT_EQ(messageOf([] { IsExcepted("a.doc", {"[!]X"}); }), "'[!]x' is an invalid mask at (3)");
+    EXPECT_EQ(InvalidMaskMessage("[ABC"), "'[ABC' is an invalid mask at (5)");  // MatchMask itself folds nothing
+}
+
 }  // namespace
 }  // namespace pellmar

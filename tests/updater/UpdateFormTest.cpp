@@ -104,6 +104,20 @@ TEST_F(UpdateFormTest, EnterRunsTheSequenceWhichEndsByClosingTheWindow) {
     }));
 }
 
+TEST_F(UpdateFormTest, KeysQueuedWhileTheSequenceRanDoNotRunItAgain) {
+    // Input that waited in the queue during the sequence arrives before the window has closed.
+    UpdateForm form(Prompt(), services);
+    form.show();
+    QTest::keyClick(&form, Qt::Key_Return);
+    QTest::keyClick(&form, Qt::Key_Return);
+    form.OkButton()->click();
+    EXPECT_EQ(services.closes, 1);
+    EXPECT_TRUE(test::WaitUntil([&] {
+        QApplication::processEvents();
+        return !form.isVisible();
+    }));
+}
+
 TEST_F(UpdateFormTest, CancelClosesWithoutRunningAnything) {
     UpdateForm form(Prompt(), services);
     form.show();

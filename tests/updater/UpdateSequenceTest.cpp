@@ -2,6 +2,7 @@
 // downloads into Tmp, the close and the wait, installation, the restart, and every early end.
 #include "updater/UpdateSequence.h"
 
+#include "platform/Environment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/uninstall/WindowOwnerProcess.h"
@@ -185,6 +186,22 @@ TEST_F(UpdateSequenceTest, NoWindowHandleAndMissingProgramMeanNoCloseAndNoStart)
     EXPECT_EQ(test::ReadFile(app + "lib.dat"), std::string(200000, 'L'));
     EXPECT_TRUE(services.starts.empty());
     EXPECT_EQ(view.statuses.back(), "ReStarting Application...");
+}
+
+TEST_F(UpdateSequenceTest, PathWithoutFolderRestartsTheFileInTheWorkingDirectoryNotOneOnThePath) {
+    fs::create_directory(root / "bin");
+    test::WriteFile(root / "bin/Pellmar", Script("decoy"));
+    chmod((root / "bin/Pellmar").c_str(), 0755);
+    env.Set("PATH", root / "bin:" + platform::GetEnvironmentText("PATH"));
+    fs::path previous = fs::current_path();
+    fs::current_path(app);
+    job.Path = "Pellmar";
+    job.files.clear();
+    Run();
+    std::string started = Restarted();
+    fs::current_path(previous);
+    EXPECT_EQ(started, "v1\n");
+    EXPECT_FALSE(fs::exists(root / "bin/started"));
 }
 
 TEST_F(UpdateSequenceTest, DownloadFolderThatCannotBeMadeEndsTheSequenceAtReady) {

@@ -1,4 +1,5 @@
 // The database object: library binding, the one connection, busy handling, sessions.
+// Runs no statement of its own; sessions and queries send the texts.
 #include "tray/db/SQLiteDatabase.h"
 
 #include "platform/FileSystem.h"

@@ -1,4 +1,5 @@
 // Execution of a statement text and navigation over its string result.
+// Neither transactions nor error reports: those belong to the session and the unit of work.
 #include "tray/db/SQLiteQuery.h"
 
 #include "tray/db/SQLiteDatabase.h"

@@ -1,4 +1,5 @@
 // Named transactions on a database object's connection.
+// Runs only BEGIN and COMMIT; the statements in between are the queries'.
 #include "tray/db/SQLiteSession.h"
 
 #include "tray/db/SQLiteDatabase.h"

@@ -1,4 +1,5 @@
 // Binding of the SQLite 3 entry points by name; all of them or none.
+// Loading the library is platform::SharedLibrary's; using the entry points is SQLiteDatabase's.
 #include "tray/db/SqliteApi.h"
 
 namespace pellmar {

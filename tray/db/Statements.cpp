@@ -1,4 +1,5 @@
 // Statement texts of every table, and reading stored values back.
+// Builds texts only: running them is the caller's unit of work.
 #include "tray/db/Statements.h"
 
 #include "tray/db/SQLiteQuery.h"

@@ -1,4 +1,5 @@
 // Transaction handling and error reporting shared by every caller of the database layer.
+// Opening and closing the connection stays with the caller.
 #include "tray/db/UnitOfWork.h"
 
 #include "platform/ErrorReporter.h"

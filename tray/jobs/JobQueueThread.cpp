@@ -1,4 +1,5 @@
 // The job queue thread's loop: one record, one pause, one transaction, one wake-up.
+// The queue, its records' origin and the worker it wakes belong to the session.
 #include "tray/jobs/JobQueueThread.h"
 
 #include "tray/db/SQLiteDatabase.h"

@@ -1,4 +1,5 @@
 // The version name rule over the platform's path delimiters.
+// No file system access: whether a version exists is the job worker's question.
 #include "tray/jobs/VersionNames.h"
 
 #include "platform/Environment.h"

@@ -1,4 +1,5 @@
 // Version counters over the statement builders of the database layer.
+// Runs inside the caller's open connection; opening and closing stay with the caller.
 #include "tray/jobs/Versions.h"
 
 #include "tray/db/SQLiteQuery.h"

@@ -1,4 +1,5 @@
 // The fixed result code table and the display words of the event log.
+// No database access and no formatting of times.
 #include "tray/log/LogCodes.h"
 
 #include <array>

@@ -1,4 +1,5 @@
 // Units of work of the event log store over the database layer's statement builders.
+// Statement texts come from tray/db/Statements; display words and times from LogCodes/LogFormat.
 #include "tray/log/LogData.h"
 
 #include "tray/db/SQLiteDatabase.h"

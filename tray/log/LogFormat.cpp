@@ -1,4 +1,5 @@
 // Formatting by hand: the pictures are fixed, only the designators come from the locale.
+// The decoding of a DateTime into fields is tray/util's.
 #include "tray/log/LogFormat.h"
 
 #include <cstdio>
@@ -20,7 +21,10 @@ std::string LogTimeText(DateTime t, const std::string& amDesignator, const std::
     char text[32];
     std::snprintf(text, sizeof text, "%d:%02d:%02d", hour12, f.minute, f.second);
     const std::string& designator = f.hour < 12 ? amDesignator : pmDesignator;
-    return designator.empty() ? std::string(text) : std::string(text) + " " + designator;
+    // Many 24-hour locales (de_DE, fr_FR) have no designators; without one, 1:05 and 13:05 would
+    // read the same, so the English ones keep the 12-hour text unambiguous.
+    if (designator.empty()) return std::string(text) + (f.hour < 12 ? " AM" : " PM");
+    return std::string(text) + " " + designator;
 }
 
 std::string LogTimeText(DateTime t) {

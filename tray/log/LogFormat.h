@@ -10,7 +10,7 @@
 namespace pellmar {
 
 std::string LogDateText(DateTime t);
-// With an empty designator (a locale without a 12-hour clock) the text ends after the seconds.
+// An empty designator (a locale without a 12-hour clock) is replaced by "AM" or "PM".
 std::string LogTimeText(DateTime t, const std::string& amDesignator, const std::string& pmDesignator);
 std::string LogTimeText(DateTime t);
 

@@ -1,4 +1,5 @@
 // The detail pane's cut of long paths.
+// The rows themselves are plain data in LogList.h; this file only cuts paths for display.
 #include "tray/log/LogList.h"
 
 namespace pellmar {

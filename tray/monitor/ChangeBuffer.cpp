@@ -1,4 +1,6 @@
-// Reading one buffer of change records on the main thread.
+// Reading one buffer of change records on the main thread: action codes, repeat suppression of
+// modifications, delivery in order. Owns no thread or handle; the clock and the handler are the
+// caller's.
 #include "tray/monitor/ChangeBuffer.h"
 
 #include "tray/util/Paths.h"

@@ -64,7 +64,10 @@ void FolderScanner::Report(JobType kind, const std::string& path) {
     event->maxversions = maxversions_;
     event->src = path;
     event->dest = Destination(path);
-    onChange_(*this, std::move(event));
+    // A copy: a handler that destroys this scanner (a modal box's loop may let the user delete
+    // the monitor) must not destroy the very function that is running.
+    const ChangeHandler handler = onChange_;
+    handler(*this, std::move(event));
 }
 
 bool FolderScanner::IsDropped(const std::string& path) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "tray/util/TextCase.h"
+
 namespace pellmar {
 namespace {
 
@@ -154,7 +156,7 @@ std::string InvalidMaskText(std::string_view mask, std::size_t position) {
 }  // namespace
 
 EMaskException::EMaskException(std::string_view mask, std::size_t position)
-    : std::runtime_error(InvalidMaskText(mask, position)) {}
+    : std::runtime_error(InvalidMaskText(mask, position)), position_(position) {}
 
 bool TMask::CharSet::Contains(std::uint32_t value) const {
     bool member = false;
@@ -232,10 +234,18 @@ bool MatchMask(std::string_view name, std::string_view mask) {
     return scratch.Matches(name);
 }
 
-// Both lists are tested without lower-casing name or masks first: matching folds A-Z anyway, and
-// an invalid mask is then reported as the user wrote it.
+// The walks test the lower-cased name against each lower-cased mask. Matching folds A-Z anyway,
+// so only an invalid mask's message shows the difference; lower-casing just then keeps the
+// per-change cost free of copies.
 bool PassesFilters(std::string_view name, const std::vector<std::string>& filters) {
-    return std::any_of(filters.begin(), filters.end(), [name](const std::string& mask) { return MatchMask(name, mask); });
+    for (const std::string& mask : filters) {
+        try {
+            if (MatchMask(name, mask)) return true;
+        } catch (const EMaskException& error) {
+            throw EMaskException(LowerCaseAscii(mask), error.Position());
+        }
+    }
+    return false;
 }
 
 bool IsExcepted(std::string_view name, const std::vector<std::string>& exceptions) {

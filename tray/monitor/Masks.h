@@ -16,6 +16,10 @@ namespace pellmar {
 class EMaskException : public std::runtime_error {
 public:
     EMaskException(std::string_view mask, std::size_t position);
+    std::size_t Position() const { return position_; }
+
+private:
+    std::size_t position_;
 };
 
 // A compiled mask. Matches may run on several threads at once; Compile needs it to itself.
@@ -52,7 +56,8 @@ bool MatchMask(std::string_view name, std::string_view mask);
 
 // True when `name` matches at least one mask of the list; an empty list gives false. Masks are
 // tried in order and the first match ends the walk, so an invalid mask after it is never met.
-// Throws EMaskException for the first invalid mask reached.
+// Throws EMaskException for the first invalid mask reached, naming it A-Z lower-cased: the walk
+// tests the lower-cased name against the lower-cased mask.
 bool PassesFilters(std::string_view name, const std::vector<std::string>& filters);
 bool IsExcepted(std::string_view name, const std::vector<std::string>& exceptions);
 

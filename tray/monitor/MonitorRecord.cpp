@@ -1,4 +1,5 @@
-// Conversions between a FolderScanner and its `scanners` row.
+// Conversions between a FolderScanner and its `scanners` row. Only the mapping of values lives
+// here; statement texts and the encodings of numbers and flags are tray/db's.
 #include "tray/monitor/MonitorRecord.h"
 
 #include "tray/db/SQLiteQuery.h"

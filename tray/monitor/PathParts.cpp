@@ -1,4 +1,5 @@
-// Path splitting for the scanners.
+// Path splitting for the scanners: where a path's last level starts. Text only; the delimiters
+// come from the platform layer.
 #include "tray/monitor/PathParts.h"
 
 #include "platform/Environment.h"
