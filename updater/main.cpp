@@ -13,9 +13,9 @@ int main(int argc, char** argv) {
     // argv arrives split already; rejoining it lets the one splitting rule decide, as on Windows.
     std::vector<std::string> parameters = ParseCommandLine(RebuildCommandLine(argc, argv));
     std::error_code error;
-    std::string workingDirectory = std::filesystem::current_path(error).string();
+    const std::filesystem::path current = std::filesystem::current_path(error);
     // Without a known working directory, stay relative to it rather than fall back to the root.
-    if (error || workingDirectory.empty()) workingDirectory = ".";
+    const std::string workingDirectory = (error || current.empty()) ? std::string(".") : current.string();
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
     return UpdaterMain(parameters, workingDirectory, std::cout, *services,
                        [&services](const UpdatePrompt& prompt) { ShowUpdateWindow(prompt, *services); });
