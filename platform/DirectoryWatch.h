@@ -3,8 +3,10 @@
 // watched folders; knows nothing of masks, threads or the main thread.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,7 +36,7 @@ enum class WatchFailure {
     WatchesIncomplete,  // not every folder of the tree could be watched (e.g. a watch limit)
 };
 
-enum class WaitOutcome { Changes, Woken, Broken };
+enum class WaitOutcome { Changes, Woken, Broken, TimedOut };
 
 // Thread contract: Open and destruction on the owner's thread; Wait on one thread at a time
 // (the owner's worker); Wake from any thread. The owner ends every Wait before destroying it.
@@ -47,9 +49,11 @@ public:
     static std::unique_ptr<DirectoryWatch> Open(const std::string& path, bool subtree, WatchFailure* failure);
 
     // Blocks until the OS reports changes (appended to *changes, possibly none when the OS only
-    // reported bookkeeping), until Wake is called (Woken, from then on at once), or until the
-    // watch breaks (Broken).
-    virtual WaitOutcome Wait(std::vector<DirectoryChange>* changes) = 0;
+    // reported bookkeeping), until Wake is called (Woken, from then on at once), until the watch
+    // breaks (Broken), or until `deadline` has passed with nothing else (TimedOut). Without a
+    // deadline it waits as long as it takes.
+    virtual WaitOutcome Wait(std::vector<DirectoryChange>* changes,
+                             std::optional<std::chrono::steady_clock::time_point> deadline) = 0;
 
     virtual void Wake() = 0;
 };

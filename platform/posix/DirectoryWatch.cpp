@@ -14,6 +14,9 @@
 #include <sys/inotify.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -66,13 +69,16 @@ public:
 
     WatchFailure WatchAll() { return tree_.WatchAll(); }
 
-    WaitOutcome Wait(std::vector<DirectoryChange>* changes) override {
+    WaitOutcome Wait(std::vector<DirectoryChange>* changes,
+                     std::optional<std::chrono::steady_clock::time_point> deadline) override {
         for (;;) {
             pollfd fds[2] = {{inotify_.Get(), POLLIN, 0}, {wake_.Get(), POLLIN, 0}};
-            if (poll(fds, 2, -1) < 0) {
+            const int ready = poll(fds, 2, PollTimeout(deadline));
+            if (ready < 0) {
                 if (errno == EINTR) continue;
                 return WaitOutcome::Broken;
             }
+            if (ready == 0) return WaitOutcome::TimedOut;
             // Checked first: once woken, pending changes are no longer wanted.
             if (fds[1].revents != 0) return WaitOutcome::Woken;
             if (fds[0].revents & POLLIN) return ReadChanges(changes);
@@ -87,6 +93,13 @@ public:
     }
 
 private:
+    // Rounded up: a timeout a little short would wake before the deadline and poll again for nothing.
+    static int PollTimeout(std::optional<std::chrono::steady_clock::time_point> deadline) {
+        if (!deadline) return -1;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::clamp<std::chrono::milliseconds::rep>(left.count(), 0, INT_MAX));
+    }
+
     WaitOutcome ReadChanges(std::vector<DirectoryChange>* changes) {
         const ssize_t count = read(inotify_.Get(), buffer_, sizeof buffer_);
         if (count < 0) {

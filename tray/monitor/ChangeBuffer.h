@@ -1,13 +1,16 @@
 // The main-thread reading of one buffer of change records: action codes, the suppression of
-// repeated modifications within one clock second, and which records reach the handler.
-// Pure apart from the clock it is handed; owns no thread and no OS handle.
+// repeated modifications within one clock second (holding the last repeat back until its second
+// is over), and which records reach the handler. Pure apart from the clock it is handed; owns no
+// thread and no OS handle, and does not decide when a held repeat is looked at again.
 #pragma once
 
 #include "platform/DirectoryWatch.h"
 #include "platform/LocalClock.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,16 +29,27 @@ using ChangeBuffer = std::vector<platform::DirectoryChange>;
 // The action code of a record's OS action; unknown values count as added.
 DirAction DirActionOf(std::uint32_t action);
 
-// The last modification seen. Survives Stop and Start of its monitor.
+// The last modification seen, and the one repeat of it that was held back. The last path and
+// time survive Stop and Start of the monitor; the held repeat is its run's and Stop takes it.
 class ModifiedRepeatFilter {
 public:
     // False when `fullPath` equals the last modified path exactly and `now` falls in the same
     // clock second; the path and time are remembered either way.
     bool Admit(const std::string& fullPath, const platform::LocalTimeFields& now);
+    const std::string& LastPath() const { return lastPath_; }
+
+    // The held repeat is always one of the last modified path; `name` is as the record had it.
+    void Hold(const std::string& name) { held_ = name; }
+    const std::string& Held() const { return held_; }
+    // Empty when nothing is held; nothing is held afterwards.
+    std::string TakeHeld();
+    // True when a repeat is held and `now` lies in another second than its own.
+    bool HeldDue(const platform::LocalTimeFields& now) const;
 
 private:
     std::string lastPath_;
     platform::LocalTimeFields lastTime_;
+    std::string held_;
 };
 
 struct ChangeBufferContext {
@@ -46,7 +60,17 @@ struct ChangeBufferContext {
     std::function<void(DirAction, const std::string&)> deliver;
 };
 
-// Walks the records in order and delivers each one that survives, name never empty.
+// Walks the records in order and delivers each one that survives, name never empty. A repeat
+// is held instead of dropped; the held one is delivered before any later record of its name and
+// before a modification of another path, and is replaced by a later-second one of its own path.
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context);
+
+// Delivers the held repeat as a modification once its second is over by the context's clock.
+void FlushHeldRepeat(const ChangeBufferContext& context);
+
+// How long after `now` the held repeat is worth looking at again: just past the next second
+// boundary (at once when it is due already); nothing when no repeat is held.
+std::optional<std::chrono::milliseconds> HeldRepeatDelay(const ModifiedRepeatFilter& repeats,
+                                                        const platform::LocalTimeFields& now);
 
 }  // namespace pellmar

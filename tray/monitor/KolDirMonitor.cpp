@@ -1,11 +1,14 @@
 // The directory monitor's life cycle and its worker loop. One Run per Start: the worker and the
 // buffers in flight share it, and it outlives the monitor's interest in them, so a buffer that
-// reaches the main thread after Stop finds its run ended and delivers nothing.
+// reaches the main thread after Stop finds its run ended and delivers nothing. The worker waits
+// without a timeout unless the main thread has asked for a flush of a held repeat.
 #include "tray/monitor/KolDirMonitor.h"
 
 #include "platform/ErrorReporter.h"
 
+#include <chrono>
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace pellmar {
@@ -15,6 +18,9 @@ struct KolDirMonitor::Run {
     bool live = true;                     // main thread only
     platform::Dispatcher& dispatcher;
     std::unique_ptr<platform::DirectoryWatch> watch;  // waited on by the worker, woken by Stop
+    // When to hand over an empty flush: written by the main thread inside a hand-over, read by
+    // the worker only after that hand-over has finished.
+    std::optional<std::chrono::milliseconds> flushDelay;
 };
 
 namespace {
@@ -32,14 +38,18 @@ const char* MessageFor(platform::WatchFailure failure) {
 KolDirMonitor::KolDirMonitor(platform::Dispatcher& dispatcher, Clock clock)
     : dispatcher_(dispatcher), clock_(std::move(clock)) {}
 
-KolDirMonitor::~KolDirMonitor() { Stop(); }
+KolDirMonitor::~KolDirMonitor() {
+    // A handler called from a destructor would see a monitor half gone; owners that want the held
+    // repeat call Stop first.
+    End(false);
+}
 
 void KolDirMonitor::Start() {
     if (active_) return;
     platform::WatchFailure failure = platform::WatchFailure::None;
     auto watch = platform::DirectoryWatch::Open(path_, watchSubtree_, &failure);
     if (!watch) throw DirMonitorError(MessageFor(failure));
-    run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch)});
+    run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch), std::nullopt});
     runningPath_ = path_;
     // Normal priority: raising a thread's priority needs privileges on Linux, and the worker
     // only waits anyway.
@@ -48,6 +58,12 @@ void KolDirMonitor::Start() {
 }
 
 void KolDirMonitor::Stop() {
+    // Delivered rather than dropped: Stop comes before a change of configuration, after which
+    // nothing rescans the folder, so a dropped repeat would leave the backup stale.
+    End(true);
+}
+
+void KolDirMonitor::End(bool deliverHeld) {
     if (!active_) return;
     active_ = false;
     run_->live = false;
@@ -58,37 +74,73 @@ void KolDirMonitor::Stop() {
     // Only now, with nobody waiting on them, are the descriptors closed.
     run_->watch.reset();
     run_.reset();
-}
-
-void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
-    while (!stop.stop_requested()) {
-        auto buffer = std::make_shared<ChangeBuffer>();
-        if (run->watch->Wait(buffer.get()) != platform::WaitOutcome::Changes) return;
-        if (buffer->empty()) continue;
-        const bool delivered = run->dispatcher.Send(
-            [run, buffer] {
-                if (run->live) run->monitor->Deliver(*buffer, *run);
-            },
-            stop);
-        if (!delivered) return;
+    const std::string held = repeats_.TakeHeld();
+    if (!deliverHeld || held.empty() || !dispatcher_.IsOwningThread()) return;
+    // Last of all: the handler may start, stop or destroy this monitor.
+    try {
+        Notify(DirModified, held);
+    } catch (const std::exception& error) {
+        platform::ReportError(error.what());
     }
 }
 
-void KolDirMonitor::Deliver(const ChangeBuffer& buffer, const Run& run) {
-    // The handler may stop or even destroy this monitor: members are touched only while live.
-    ChangeBufferContext context{runningPath_, repeats_, clock_, [&run] { return run.live; },
-                                [this](DirAction action, const std::string& name) {
-                                    // A copy: a handler that destroys the monitor must not
-                                    // destroy the very function that is running.
-                                    const ChangeHandler handler = onChange_;
-                                    if (handler) handler(*this, action, name);
-                                }};
+void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
+    std::optional<std::chrono::steady_clock::time_point> flushAt;
+    while (!stop.stop_requested()) {
+        auto buffer = std::make_shared<ChangeBuffer>();
+        const platform::WaitOutcome outcome = run->watch->Wait(buffer.get(), flushAt);
+        std::function<void()> work;
+        if (outcome == platform::WaitOutcome::TimedOut) {
+            work = [run] {
+                if (run->live) run->monitor->FlushHeld(*run);
+            };
+        } else if (outcome != platform::WaitOutcome::Changes) {
+            return;
+        } else if (buffer->empty()) {
+            continue;
+        } else {
+            work = [run, buffer] {
+                if (run->live) run->monitor->Deliver(*buffer, *run);
+            };
+        }
+        if (!run->dispatcher.Send(std::move(work), stop)) return;
+        flushAt.reset();
+        if (run->flushDelay) flushAt = std::chrono::steady_clock::now() + *run->flushDelay;
+    }
+}
+
+ChangeBufferContext KolDirMonitor::ContextFor(const Run& run) {
+    return ChangeBufferContext{runningPath_, repeats_, clock_, [&run] { return run.live; },
+                               [this](DirAction action, const std::string& name) { Notify(action, name); }};
+}
+
+void KolDirMonitor::Notify(DirAction action, const std::string& name) {
+    // A copy: a handler that destroys the monitor must not destroy the very function that is running.
+    const ChangeHandler handler = onChange_;
+    if (handler) handler(*this, action, name);
+}
+
+// The handler may stop or even destroy this monitor: members are touched only while live.
+void KolDirMonitor::Deliver(const ChangeBuffer& buffer, Run& run) {
     try {
-        ProcessChangeBuffer(buffer, context);
+        ProcessChangeBuffer(buffer, ContextFor(run));
     } catch (const std::exception& error) {
         // Nothing above the main loop could handle it; the rest of this buffer is given up.
         platform::ReportError(error.what());
     }
+    if (run.live) PlanNextFlush(run);
 }
+
+void KolDirMonitor::FlushHeld(Run& run) {
+    try {
+        FlushHeldRepeat(ContextFor(run));
+    } catch (const std::exception& error) {
+        platform::ReportError(error.what());
+    }
+    if (run.live) PlanNextFlush(run);
+}
+
+// Only while a repeat is held does the worker wait with a timeout; otherwise nothing polls.
+void KolDirMonitor::PlanNextFlush(Run& run) { run.flushDelay = HeldRepeatDelay(repeats_, clock_()); }
 
 }  // namespace pellmar

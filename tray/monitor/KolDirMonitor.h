@@ -1,6 +1,7 @@
 // One directory monitor: watches a folder (optionally its whole tree) through the platform's
-// DirectoryWatch on a worker thread of its own, hands each buffer of records to the main thread
-// and reports every surviving record through OnChange there. Knows nothing of masks or scanners.
+// DirectoryWatch on a worker thread of its own, hands each buffer of records (and, while a repeat
+// is held back, an empty flush once its second is over) to the main thread and reports every
+// surviving record through OnChange there. Knows nothing of masks or scanners.
 #pragma once
 
 #include "platform/Dispatcher.h"
@@ -52,14 +53,22 @@ public:
     // cannot be watched.
     void Start();
     // Does nothing when inactive. Returns once the worker has ended; no record is delivered
-    // after it returns, also not the rest of a buffer whose delivery called Stop.
+    // after it returns, also not the rest of a buffer whose delivery called Stop. A modification
+    // held back as a same-second repeat is delivered through OnChange just before it returns
+    // (also from inside a handler, as a nested call; dropped only when Stop is called off the main
+    // thread). Destruction drops it.
     void Stop();
 
 private:
     struct Run;
 
     static void Work(std::stop_token stop, std::shared_ptr<Run> run);
-    void Deliver(const ChangeBuffer& buffer, const Run& run);
+    void End(bool deliverHeld);
+    ChangeBufferContext ContextFor(const Run& run);
+    void Notify(DirAction action, const std::string& name);
+    void Deliver(const ChangeBuffer& buffer, Run& run);
+    void FlushHeld(Run& run);
+    void PlanNextFlush(Run& run);
 
     platform::Dispatcher& dispatcher_;
     Clock clock_;
