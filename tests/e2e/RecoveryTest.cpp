@@ -2,6 +2,8 @@
 // offline backup folders, parked versions, vanished sources, refused holds, failed copies and an
 // exit in the middle of a backlog.
 #include "tests/e2e/E2eFixture.h"
+#include "tray/util/Checksums.h"
+#include "tray/util/TextCase.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -35,7 +37,8 @@ protected:
 
 TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStillRun) {
     StartSession();
-    AddMonitor(Monitor(root / "absent", backup + "/a"));  // logged once at save
+    // Upper-case letters: the entry's jobid is the checksum of the folder with A-Z lower-cased.
+    AddMonitor(Monitor(root / "Absent", backup + "/a"));  // logged once at save
     AddMonitor(Monitor(watched, backup + "/w"));
     StopSession();
     test::ExecStatements(DatabasePath(), "DELETE FROM log;");
@@ -49,7 +52,9 @@ TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStil
         if (entry.at("operation") != "2") continue;
         ++failures;
         EXPECT_EQ("2", entry.at("status"));
-        EXPECT_EQ(root / "absent", entry.at("src"));
+        EXPECT_EQ(root / "Absent", entry.at("src"));
+        EXPECT_EQ(std::to_string(static_cast<std::int32_t>(Crc32OfText(LowerCaseAscii(root / "Absent")))),
+                  entry.at("jobid"));
         EXPECT_EQ("", entry.at("dest"));
         EXPECT_EQ("Could not start folder scanner because Monitor Path is not available.", entry.at("message"));
     }
