@@ -5,6 +5,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -162,6 +163,30 @@ TEST_F(ExecuteJobTest, OnlyASourceInsideTheTemporaryFolderCountsAsParked) {
     job.maxversions = 3;
     EXPECT_EQ(kJobCopied, Run(job));
     EXPECT_TRUE(fs::exists(root / "TMP/keep.doc"));
+}
+
+TEST_F(ExecuteJobTest, ABackupFolderThatIsTheSourceFolderUnderAnotherNameIsNeverWritten) {
+    WriteFile(root / "src/a.doc", "users only copy");
+    struct stat before {};
+    ASSERT_EQ(0, stat((root / "src/a.doc").c_str(), &before));
+    fs::create_directory_symlink(root / "src", root / "link");
+    for (const std::string& alias : {root / "link/a.doc", root / "bak/../src/a.doc"}) {
+        SCOPED_TRACE(alias);
+        EXPECT_EQ(kJobDestinationUnavailable, Run(Job(ChangeModified, root / "src/a.doc", alias)));
+        // The source was re-created after its deletion was queued: the deletion must not take it.
+        EXPECT_EQ(kJobDeleteFailed, Run(Job(ChangeDeleted, root / "src/a.doc", alias)));
+        EXPECT_EQ("users only copy", ReadFile(root / "src/a.doc"));
+    }
+    struct stat after {};
+    ASSERT_EQ(0, stat((root / "src/a.doc").c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino);  // not replaced by a copy of itself
+    EXPECT_EQ(0, files.copies);
+    EXPECT_EQ((std::vector<std::string>{"a.doc", "sub"}), [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(root / "src")) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }());  // no temporary file was left beside it either
 }
 
 TEST_F(ExecuteJobTest, DeletesBackupCopiesWithEveryOutcome) {

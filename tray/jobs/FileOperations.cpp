@@ -2,8 +2,12 @@
 // here: what a failure means is ExecuteJob's business.
 #include "tray/jobs/FileOperations.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/FileSystem.h"
 #include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
 
 namespace pellmar {
 
@@ -24,5 +28,16 @@ std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(con
 }
 
 bool SystemFileOperations::PathNamesIgnoreCase() { return platform::PathNamesIgnoreCase(); }
+
+bool SystemFileOperations::SameFile(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::equivalent(first, second, error)) return true;
+    // One of them does not exist (yet): the same name in the same folder is still the same file.
+    const fs::path a(first), b(second);
+    const std::string nameA = a.filename().string(), nameB = b.filename().string();
+    const bool sameName = PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(nameA, nameB) : nameA == nameB;
+    return sameName && fs::equivalent(a.parent_path(), b.parent_path(), error);
+}
 
 }  // namespace pellmar

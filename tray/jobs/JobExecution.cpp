@@ -69,6 +69,9 @@ JobOutcome CopyHeld(const CopyContext& c) {
 
 JobOutcome ExecuteCopy(const CopyContext& c) {
     if (!c.files.FileExists(c.job.src)) return {kJobSourceGone, {}};
+    // A backup folder that is the watched folder under another name (a link, a ".." segment):
+    // the "copy" would replace the user's own file, so it is refused and stays in the log.
+    if (c.files.SameFile(c.job.src, c.job.dest)) return {kJobDestinationUnavailable, {}};
     const std::string folder = FolderPart(c.job.dest);
     if (c.job.createfolder == 1 && !c.files.FolderExists(folder)) c.files.ForceFolders(folder);
     std::unique_ptr<platform::ExclusiveHold> hold;
@@ -82,6 +85,8 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
 JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files) {
     if (!files.FolderExists(FolderPart(job.dest))) return {kJobDestinationUnavailable, {}};
     if (!files.FileExists(job.dest)) return {kJobBackupMissing, {}};
+    // Never the user's file: a re-created source reached through another name of the backup folder.
+    if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
     return {files.DeleteFile(job.dest) ? kJobDeleted : kJobDeleteFailed, {}};
 }
 
