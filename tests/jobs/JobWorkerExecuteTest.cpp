@@ -165,6 +165,22 @@ TEST_F(ExecuteJobTest, OnlyASourceInsideTheTemporaryFolderCountsAsParked) {
     EXPECT_TRUE(fs::exists(root / "TMP/keep.doc"));
 }
 
+TEST_F(ExecuteJobTest, AWatchedFolderInsideTheTemporaryFolderKeepsItsFiles) {
+    // Only a parked copy is removed after delivery; a user's file that merely lies under the
+    // temporary folder, numbered or not, must survive its copy.
+    fs::create_directories(temp + "watched");
+    WriteFile(temp + "watched/plain.doc", "p");
+    WriteFile(temp + "watched/report.doc", "r");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, temp + "watched/plain.doc", root / "bak/plain.doc")));
+    ChangeEvent versioned = Job(ChangeModified, temp + "watched/report.doc", root / "bak/report.2.doc");
+    versioned.currentversion = 2;
+    versioned.maxversions = 3;
+    EXPECT_EQ(kJobCopied, Run(versioned));
+    EXPECT_EQ("p", ReadFile(temp + "watched/plain.doc"));
+    EXPECT_EQ("r", ReadFile(temp + "watched/report.doc"));
+    EXPECT_EQ("r", ReadFile(root / "bak/report.2.doc"));
+}
+
 TEST_F(ExecuteJobTest, ABackupFolderThatIsTheSourceFolderUnderAnotherNameIsNeverWritten) {
     WriteFile(root / "src/a.doc", "users only copy");
     struct stat before {};

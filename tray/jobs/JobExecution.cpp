@@ -96,7 +96,11 @@ JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, F
     switch (job.jobtype) {
     case ChangeCreated:
     case ChangeModified: {
-        const bool fromTemp = StartsWithFolder(job.src, tempFilePath, files.PathNamesIgnoreCase());
+        // Parking keeps the versioned name, so a parked copy is a numbered version whose name is its
+        // destination's. Without that test a watched folder lying inside the temporary folder
+        // would have its users' files deleted after every copy.
+        const bool fromTemp = job.currentversion > 0 && NamePart(job.src) == NamePart(job.dest) &&
+                              StartsWithFolder(job.src, tempFilePath, files.PathNamesIgnoreCase());
         return ExecuteCopy(CopyContext{job, tempFilePath, files, fromTemp});
     }
     case ChangeDeleted:
