@@ -67,6 +67,32 @@ TEST_F(ReplicationTest, ExceptionMasksProtectedFoldersAndABackupFolderInsideTheW
     }
 }
 
+TEST_F(ReplicationTest, ABackupFolderNamedThroughALinkOrDotDotStillNeverFeedsItself) {
+    fs::create_directories(watched + "/mirror");
+    fs::create_directory_symlink(watched + "/mirror", root / "mirror-link");
+    for (const std::string& backupName : {root / "mirror-link", watched + "/../watched/mirror"}) {
+        SCOPED_TRACE(backupName);
+        StartSession();
+        auto values = Monitor(watched, backupName);
+        values.maxversions = 2;  // a copy's own version would otherwise be versioned again
+        values.hasversions = true;
+        FolderScanner* monitor = AddMonitor(values);
+        WriteFile(watched + "/keep.doc", "yes");
+        ASSERT_TRUE(RunUntil([&] { return fs::exists(watched + "/mirror/keep.1.doc"); }));
+        WriteFile(watched + "/last.doc", "z");  // a later change proves the chain drained the earlier ones
+        ASSERT_TRUE(RunUntilFile(watched + "/mirror/last.1.doc", "z"));
+        ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+        EXPECT_FALSE(fs::exists(watched + "/mirror/mirror"));
+        EXPECT_FALSE(fs::exists(watched + "/mirror/keep.1.1.doc"));
+        for (const auto& entry : Log()) EXPECT_EQ(std::string::npos, entry.at("src").find("/mirror/")) << entry.at("src");
+        session->DeleteFolderItem(monitor);
+        StopSession();
+        test::ExecStatements(DatabasePath(), "DELETE FROM fileinfo; DELETE FROM log;");
+        fs::remove_all(watched);
+        fs::create_directories(watched + "/mirror");
+    }
+}
+
 TEST_F(ReplicationTest, FilesInTheProgramsOwnDataFolderAreNeverReplicated) {
     StartSession();
     // The data folder holds the database: a monitor on it must not copy its own journal churn.

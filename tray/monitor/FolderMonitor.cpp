@@ -3,6 +3,8 @@
 // the way up; monitors, queue thread, worker on the way down.
 #include "tray/monitor/FolderMonitor.h"
 
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "platform/FileSystem.h"
@@ -20,11 +22,33 @@
 #include "tray/monitor/MonitorRecord.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
+#include "tray/util/Paths.h"
 
 namespace pellmar {
 namespace {
 
 constexpr const char* kMonitorPathMissing = "Could not start folder scanner because Monitor Path is not available.";
+
+// The other spellings under which a scanner may report paths inside `backup`: its real location,
+// and that location spelled from each monitor's root as given, when it lies in the root's real
+// tree. A backup folder named through a link or a ".." segment would otherwise escape the drop
+// of backup paths and have its own copies replicated into itself without end.
+std::vector<std::string> OtherNamesOf(const std::string& backup, const std::vector<std::string>& roots) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(backup, error);
+    if (error || real.empty()) return names;
+    names.push_back(real.string());
+    for (const std::string& root : roots) {
+        const fs::path realRoot = fs::weakly_canonical(root, error);
+        if (error || realRoot.empty()) continue;
+        const fs::path inside = real.lexically_relative(realRoot);
+        if (inside.empty() || *inside.begin() == "..") continue;
+        names.push_back(inside == "." ? root : IncludeTrailingPathDelimiter(root) + inside.string());
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -207,7 +231,14 @@ void FolderMonitor::StopMonitoring() {
 }
 
 void FolderMonitor::VisitBackupFolders(const std::function<void(const std::string&)>& visit) const {
-    for (const auto& monitor : items_) visit(monitor->GetBackupPath());
+    std::vector<std::string> roots;
+    for (const auto& monitor : items_) roots.push_back(monitor->GetRoot());
+    for (const auto& monitor : items_) {
+        const std::string backup = monitor->GetBackupPath();
+        visit(backup);
+        if (backup.empty()) continue;
+        for (const std::string& name : OtherNamesOf(backup, roots)) visit(name);
+    }
 }
 
 void FolderMonitor::OnChange(FolderScanner&, std::unique_ptr<ChangeEvent> event) {
