@@ -205,6 +205,20 @@ TEST_F(ExecuteJobTest, ABackupFolderThatIsTheSourceFolderUnderAnotherNameIsNever
     }());  // no temporary file was left beside it either
 }
 
+TEST_F(ExecuteJobTest, ALinkInTheBackupFolderIsReplacedOrRemovedButNeverFollowed) {
+    WriteFile(root / "precious.doc", "outside the backup folder");
+    WriteFile(root / "src/a.doc", "new");
+    fs::create_symlink(root / "precious.doc", root / "bak/a.doc");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
+    EXPECT_FALSE(fs::is_symlink(root / "bak/a.doc"));
+    EXPECT_EQ("new", ReadFile(root / "bak/a.doc"));
+
+    fs::create_symlink(root / "precious.doc", root / "bak/b.doc");
+    EXPECT_EQ(kJobDeleted, Run(Job(ChangeDeleted, root / "src/b.doc", root / "bak/b.doc")));
+    EXPECT_FALSE(fs::is_symlink(root / "bak/b.doc"));
+    EXPECT_EQ("outside the backup folder", ReadFile(root / "precious.doc"));
+}
+
 TEST_F(ExecuteJobTest, DeletesBackupCopiesWithEveryOutcome) {
     WriteFile(root / "bak/a.doc", "a");
     WriteFile(root / "bak/b.doc", "b");
