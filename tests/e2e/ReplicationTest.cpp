@@ -93,6 +93,30 @@ TEST_F(ReplicationTest, ABackupFolderNamedThroughALinkOrDotDotStillNeverFeedsIts
     }
 }
 
+TEST_F(ReplicationTest, ABackupFolderEqualToOrAboveTheWatchedOneNeverTouchesTheUsersFiles) {
+    StartSession();
+    fs::create_directories(watched + "/deep");
+    AddMonitor(Monitor(watched, watched));                // equal
+    AddMonitor(Monitor(watched + "/deep", root.Path()));  // above
+    for (const std::string& folder : {watched, watched + "/deep"}) {
+        WriteFile(folder + "/x.doc", "first");
+        fs::remove(folder + "/x.doc");
+        WriteFile(folder + "/x.doc", "again");  // a queued deletion of the "backup" would take this
+    }
+    // Changes are handled in order: once a later one in another monitor has landed, these have too.
+    test::TempFolder elsewhere;  // outside the folder that is now a backup folder
+    fs::create_directories(elsewhere / "other");
+    AddMonitor(Monitor(elsewhere / "other", elsewhere / "bak"));
+    WriteFile(elsewhere / "other/sentinel.txt", "s");
+    ASSERT_TRUE(RunUntilFile(elsewhere / "bak/sentinel.txt", "s"));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    EXPECT_EQ("again", ReadFile(watched + "/x.doc"));
+    EXPECT_EQ("again", ReadFile(watched + "/deep/x.doc"));
+    for (const auto& entry : Log()) {
+        EXPECT_EQ(std::string::npos, entry.at("src").find(watched)) << entry.at("src");
+    }
+}
+
 TEST_F(ReplicationTest, FilesInTheProgramsOwnDataFolderAreNeverReplicated) {
     StartSession();
     // The data folder holds the database: a monitor on it must not copy its own journal churn.
