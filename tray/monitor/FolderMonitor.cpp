@@ -147,6 +147,7 @@ FolderScanner* FolderMonitor::Items(int index) const {
 }
 
 void FolderMonitor::StartItems() {
+    RefreshBackupAliases();
     for (const auto& monitor : items_) {
         if (monitor->GetStatus() == 1) StartOrLog(*monitor);
     }
@@ -192,6 +193,7 @@ FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const Scann
     } else {
         UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorValues(*monitor))); });
     }
+    RefreshBackupAliases();
     if (monitor->GetStatus() == 1) StartOrLog(*monitor);
     return monitor;
 }
@@ -206,6 +208,7 @@ void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
             break;
         }
     }
+    RefreshBackupAliases();
 }
 
 void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
@@ -231,13 +234,19 @@ void FolderMonitor::StopMonitoring() {
 }
 
 void FolderMonitor::VisitBackupFolders(const std::function<void(const std::string&)>& visit) const {
+    for (const auto& monitor : items_) visit(monitor->GetBackupPath());
+    for (const std::string& name : backupAliases_) visit(name);
+}
+
+// Settled when monitors change rather than per change: resolving names touches the backup
+// folders, which may sit on a share that answers slowly or not at all.
+void FolderMonitor::RefreshBackupAliases() {
     std::vector<std::string> roots;
     for (const auto& monitor : items_) roots.push_back(monitor->GetRoot());
+    backupAliases_.clear();
     for (const auto& monitor : items_) {
-        const std::string backup = monitor->GetBackupPath();
-        visit(backup);
-        if (backup.empty()) continue;
-        for (const std::string& name : OtherNamesOf(backup, roots)) visit(name);
+        if (monitor->GetBackupPath().empty()) continue;
+        for (std::string& name : OtherNamesOf(monitor->GetBackupPath(), roots)) backupAliases_.push_back(std::move(name));
     }
 }
 
