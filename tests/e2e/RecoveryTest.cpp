@@ -9,6 +9,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -114,6 +115,40 @@ TEST_F(RecoveryTest, AnOfflineVersionIsParkedAndTheParkedCopyGoesAfterDelivery) 
     EXPECT_FALSE(fs::exists(parked));
     EXPECT_TRUE(fs::is_directory(parkedFolder));
     EXPECT_EQ("parked", ReadFile((root / "offline/") + fs::path(parked).filename().string()));
+}
+
+TEST_F(RecoveryTest, ATemporaryFolderInsideAWatchedTreeNeverFeedsItsParkedCopiesBack) {
+    const std::string parking = watched + "/parking";
+    fs::create_directories(root / "config/Quenmarsh");
+    WriteFile(root / "config/Quenmarsh/Pellmar.conf", "TempFilePath=" + parking + "\n");
+    WriteFile(root / "not-a-folder", "");  // the backup folder below it can never be made
+    StartSession();
+    auto values = Monitor(watched, root / "not-a-folder/offline");
+    values.hasversions = true;
+    values.maxversions = 3;
+    AddMonitor(values);
+    WriteFile(watched + "/p.doc", "parked");
+    ASSERT_TRUE(RunUntil([&] {
+        const auto jobs = Jobs();
+        return !jobs.empty() && jobs.front().at("src").starts_with(parking + "/");
+    }));
+    // Changes are handled in order: once a later one in another monitor has landed, the parked
+    // copy's own creation has been seen too.
+    test::TempFolder elsewhere;
+    fs::create_directories(elsewhere / "w");
+    AddMonitor(Monitor(elsewhere / "w", elsewhere / "b"));
+    WriteFile(elsewhere / "w/sentinel.txt", "s");
+    ASSERT_TRUE(RunUntilFile(elsewhere / "b/sentinel.txt", "s"));
+    const std::string parkedFolder = parking + "/" + watched.substr(1) + "/";
+    ASSERT_TRUE(RunUntil([&] {
+        const auto jobs = Jobs();
+        return std::all_of(jobs.begin(), jobs.end(), [&](const test::Row& job) { return job.at("src").starts_with(parkedFolder); });
+    }));
+    for (const auto& job : Jobs()) {
+        EXPECT_EQ(std::string::npos, job.at("src").find("/parking/", parkedFolder.size())) << job.at("src");
+        EXPECT_EQ("parked", ReadFile(job.at("src")));
+    }
+    EXPECT_FALSE(fs::exists(parkedFolder + "parking"));
 }
 
 TEST_F(RecoveryTest, ARefusedExclusiveHoldIsDeferredSilentlyAndCopiedOnceReleased) {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
@@ -23,6 +24,7 @@
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
 #include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
 
 namespace pellmar {
 namespace {
@@ -97,6 +99,7 @@ void FolderMonitor::Start() {
 
 void FolderMonitor::Initialise() {
     locations_ = SettleDataLocations();
+    ProtectTemporaryFolder();
     OpenOrCreateDatabase();
     LoadMonitors();
     initialized_ = true;
@@ -112,6 +115,14 @@ void FolderMonitor::OpenOrCreateDatabase() {
     if (!exists && database_->Ready()) ExecInTransaction(*session_, *query_, std::string(kCreationScript));
     query_->Clear();
     database_->Close();
+}
+
+// A temporary folder configured outside the data folder may lie in a watched tree: each parked
+// copy would then be reported as a change of its own, parked again, and so on.
+void FolderMonitor::ProtectTemporaryFolder() {
+    std::string folder = locations_.tempFilePath;
+    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    if (!folder.empty()) locations_.protectedFolders.push_back(LowerCaseAscii(IncludeTrailingPathDelimiter(folder)));
 }
 
 std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {

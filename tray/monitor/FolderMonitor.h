@@ -72,6 +72,7 @@ public:
 
 private:
     void Initialise();
+    void ProtectTemporaryFolder();
     void OpenOrCreateDatabase();
     void LoadMonitors();
     void FreeMonitors();
