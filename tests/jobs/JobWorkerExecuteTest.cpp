@@ -205,6 +205,14 @@ TEST_F(ExecuteJobTest, ABackupFolderThatIsTheSourceFolderUnderAnotherNameIsNever
     }());  // no temporary file was left beside it either
 }
 
+TEST_F(ExecuteJobTest, ABackupThatIsAHardLinkOfItsSourceBecomesACopyOfItsOwn) {
+    WriteFile(root / "src/a.doc", "changed in place");
+    fs::create_hard_link(root / "src/a.doc", root / "bak/a.doc");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
+    EXPECT_EQ(1u, fs::hard_link_count(root / "src/a.doc"));
+    EXPECT_EQ("changed in place", ReadFile(root / "bak/a.doc"));
+}
+
 TEST_F(ExecuteJobTest, ALinkInTheBackupFolderIsReplacedOrRemovedButNeverFollowed) {
     WriteFile(root / "precious.doc", "outside the backup folder");
     WriteFile(root / "src/a.doc", "new");

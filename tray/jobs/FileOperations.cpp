@@ -31,9 +31,9 @@ bool SystemFileOperations::PathNamesIgnoreCase() { return platform::PathNamesIgn
 
 bool SystemFileOperations::SameFile(const std::string& first, const std::string& second) {
     namespace fs = std::filesystem;
+    // The same folder and name, whether or not the file exists. Not the same inode: a backup that
+    // is a hard link of its source is rightly replaced by a copy of its own.
     std::error_code error;
-    if (fs::equivalent(first, second, error)) return true;
-    // One of them does not exist (yet): the same name in the same folder is still the same file.
     const fs::path a(first), b(second);
     const std::string nameA = a.filename().string(), nameB = b.filename().string();
     const bool sameName = PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(nameA, nameB) : nameA == nameB;

@@ -23,8 +23,8 @@ public:
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
     virtual bool PathNamesIgnoreCase() = 0;
-    // True when both paths name one file, or would once created: through a symbolic link, a ".."
-    // segment or a hard link as much as by equal text.
+    // True when both paths name one directory entry, existing or not: the same name in the same
+    // folder, reached through a symbolic link or a ".." segment as much as by equal text.
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
 };
 
