@@ -17,7 +17,8 @@ using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
 // Copies `source` over `destination`: the bytes go to a temporary file in the destination's
 // folder which is renamed over the destination once complete, so an existing destination is
 // either replaced whole or left byte-identical. Keeps the source's modification time and
-// permission bits. On any failure the temporary file is removed and false is returned.
+// permission bits, and returns only once the new content and its name are on stable storage.
+// On any failure the temporary file is removed and false is returned.
 bool CopyFileReplacing(const std::string& source, const std::string& destination,
                        const CopyProgress& progress = nullptr);
 

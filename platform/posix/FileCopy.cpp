@@ -100,7 +100,16 @@ bool CopyIntoTemporary(int in, const struct stat& info, const std::string& tempo
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (fchmod(out.Get(), info.st_mode & 07777) != 0) return false;
     if (futimens(out.Get(), times) != 0) return false;
+    // On stable storage before the rename: otherwise a power loss after the job's row is gone
+    // could leave an empty or partial file in place of the previous, complete backup.
+    if (fdatasync(out.Get()) != 0) return false;
     return out.Close();
+}
+
+// The rename itself reaches the disk only with its folder; a failure here is not the copy's.
+void SyncFolderOf(const std::string& path) {
+    UniqueFd folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.Valid()) fsync(folder.Get());
 }
 
 }  // namespace
@@ -113,6 +122,7 @@ bool CopyFileReplacing(const std::string& source, const std::string& destination
     const std::string temporary = TemporaryNameBeside(destination);
     if (CopyIntoTemporary(in.Get(), info, temporary, progress) &&
         rename(temporary.c_str(), destination.c_str()) == 0) {
+        SyncFolderOf(destination);
         return true;
     }
     unlink(temporary.c_str());

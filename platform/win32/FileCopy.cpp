@@ -39,7 +39,9 @@ bool CopyFileReplacing(const std::string& source, const std::string& destination
     const BOOL copied = progress ? CopyFileExA(source.c_str(), temporary.c_str(), OnCopyProgress,
                                                const_cast<CopyProgress*>(&progress), nullptr, COPY_FILE_FAIL_IF_EXISTS)
                                  : CopyFileA(source.c_str(), temporary.c_str(), TRUE);
-    if (copied && MoveFileExA(temporary.c_str(), destination.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    // Write-through: the replacement is on the disk before the job that made it can be removed.
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (copied && MoveFileExA(temporary.c_str(), destination.c_str(), flags)) return true;
     DeleteFileA(temporary.c_str());
     return false;
 }

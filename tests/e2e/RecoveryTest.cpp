@@ -2,11 +2,14 @@
 // offline backup folders, parked versions, vanished sources, refused holds, failed copies and an
 // exit in the middle of a backlog.
 #include "tests/e2e/E2eFixture.h"
+#include "tray/util/Checksums.h"
+#include "tray/util/TextCase.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -35,7 +38,8 @@ protected:
 
 TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStillRun) {
     StartSession();
-    AddMonitor(Monitor(root / "absent", backup + "/a"));  // logged once at save
+    // Upper-case letters: the entry's jobid is the checksum of the folder with A-Z lower-cased.
+    AddMonitor(Monitor(root / "Absent", backup + "/a"));  // logged once at save
     AddMonitor(Monitor(watched, backup + "/w"));
     StopSession();
     test::ExecStatements(DatabasePath(), "DELETE FROM log;");
@@ -49,7 +53,9 @@ TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStil
         if (entry.at("operation") != "2") continue;
         ++failures;
         EXPECT_EQ("2", entry.at("status"));
-        EXPECT_EQ(root / "absent", entry.at("src"));
+        EXPECT_EQ(root / "Absent", entry.at("src"));
+        EXPECT_EQ(std::to_string(static_cast<std::int32_t>(Crc32OfText(LowerCaseAscii(root / "Absent")))),
+                  entry.at("jobid"));
         EXPECT_EQ("", entry.at("dest"));
         EXPECT_EQ("Could not start folder scanner because Monitor Path is not available.", entry.at("message"));
     }
@@ -109,6 +115,40 @@ TEST_F(RecoveryTest, AnOfflineVersionIsParkedAndTheParkedCopyGoesAfterDelivery) 
     EXPECT_FALSE(fs::exists(parked));
     EXPECT_TRUE(fs::is_directory(parkedFolder));
     EXPECT_EQ("parked", ReadFile((root / "offline/") + fs::path(parked).filename().string()));
+}
+
+TEST_F(RecoveryTest, ATemporaryFolderInsideAWatchedTreeNeverFeedsItsParkedCopiesBack) {
+    const std::string parking = watched + "/parking";
+    fs::create_directories(root / "config/Quenmarsh");
+    WriteFile(root / "config/Quenmarsh/Pellmar.conf", "TempFilePath=" + parking + "\n");
+    WriteFile(root / "not-a-folder", "");  // the backup folder below it can never be made
+    StartSession();
+    auto values = Monitor(watched, root / "not-a-folder/offline");
+    values.hasversions = true;
+    values.maxversions = 3;
+    AddMonitor(values);
+    WriteFile(watched + "/p.doc", "parked");
+    ASSERT_TRUE(RunUntil([&] {
+        const auto jobs = Jobs();
+        return !jobs.empty() && jobs.front().at("src").starts_with(parking + "/");
+    }));
+    // Changes are handled in order: once a later one in another monitor has landed, the parked
+    // copy's own creation has been seen too.
+    test::TempFolder elsewhere;
+    fs::create_directories(elsewhere / "w");
+    AddMonitor(Monitor(elsewhere / "w", elsewhere / "b"));
+    WriteFile(elsewhere / "w/sentinel.txt", "s");
+    ASSERT_TRUE(RunUntilFile(elsewhere / "b/sentinel.txt", "s"));
+    const std::string parkedFolder = parking + "/" + watched.substr(1) + "/";
+    ASSERT_TRUE(RunUntil([&] {
+        const auto jobs = Jobs();
+        return std::all_of(jobs.begin(), jobs.end(), [&](const test::Row& job) { return job.at("src").starts_with(parkedFolder); });
+    }));
+    for (const auto& job : Jobs()) {
+        EXPECT_EQ(std::string::npos, job.at("src").find("/parking/", parkedFolder.size())) << job.at("src");
+        EXPECT_EQ("parked", ReadFile(job.at("src")));
+    }
+    EXPECT_FALSE(fs::exists(parkedFolder + "parking"));
 }
 
 TEST_F(RecoveryTest, ARefusedExclusiveHoldIsDeferredSilentlyAndCopiedOnceReleased) {

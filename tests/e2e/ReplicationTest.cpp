@@ -67,6 +67,56 @@ TEST_F(ReplicationTest, ExceptionMasksProtectedFoldersAndABackupFolderInsideTheW
     }
 }
 
+TEST_F(ReplicationTest, ABackupFolderNamedThroughALinkOrDotDotStillNeverFeedsItself) {
+    fs::create_directories(watched + "/mirror");
+    fs::create_directory_symlink(watched + "/mirror", root / "mirror-link");
+    for (const std::string& backupName : {root / "mirror-link", watched + "/../watched/mirror"}) {
+        SCOPED_TRACE(backupName);
+        StartSession();
+        auto values = Monitor(watched, backupName);
+        values.maxversions = 2;  // a copy's own version would otherwise be versioned again
+        values.hasversions = true;
+        FolderScanner* monitor = AddMonitor(values);
+        WriteFile(watched + "/keep.doc", "yes");
+        ASSERT_TRUE(RunUntil([&] { return fs::exists(watched + "/mirror/keep.1.doc"); }));
+        WriteFile(watched + "/last.doc", "z");  // a later change proves the chain drained the earlier ones
+        ASSERT_TRUE(RunUntilFile(watched + "/mirror/last.1.doc", "z"));
+        ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+        EXPECT_FALSE(fs::exists(watched + "/mirror/mirror"));
+        EXPECT_FALSE(fs::exists(watched + "/mirror/keep.1.1.doc"));
+        for (const auto& entry : Log()) EXPECT_EQ(std::string::npos, entry.at("src").find("/mirror/")) << entry.at("src");
+        session->DeleteFolderItem(monitor);
+        StopSession();
+        test::ExecStatements(DatabasePath(), "DELETE FROM fileinfo; DELETE FROM log;");
+        fs::remove_all(watched);
+        fs::create_directories(watched + "/mirror");
+    }
+}
+
+TEST_F(ReplicationTest, ABackupFolderEqualToOrAboveTheWatchedOneNeverTouchesTheUsersFiles) {
+    StartSession();
+    fs::create_directories(watched + "/deep");
+    AddMonitor(Monitor(watched, watched));                // equal
+    AddMonitor(Monitor(watched + "/deep", root.Path()));  // above
+    for (const std::string& folder : {watched, watched + "/deep"}) {
+        WriteFile(folder + "/x.doc", "first");
+        fs::remove(folder + "/x.doc");
+        WriteFile(folder + "/x.doc", "again");  // a queued deletion of the "backup" would take this
+    }
+    // Changes are handled in order: once a later one in another monitor has landed, these have too.
+    test::TempFolder elsewhere;  // outside the folder that is now a backup folder
+    fs::create_directories(elsewhere / "other");
+    AddMonitor(Monitor(elsewhere / "other", elsewhere / "bak"));
+    WriteFile(elsewhere / "other/sentinel.txt", "s");
+    ASSERT_TRUE(RunUntilFile(elsewhere / "bak/sentinel.txt", "s"));
+    ASSERT_TRUE(RunUntil([&] { return Jobs().empty(); }));
+    EXPECT_EQ("again", ReadFile(watched + "/x.doc"));
+    EXPECT_EQ("again", ReadFile(watched + "/deep/x.doc"));
+    for (const auto& entry : Log()) {
+        EXPECT_EQ(std::string::npos, entry.at("src").find(watched)) << entry.at("src");
+    }
+}
+
 TEST_F(ReplicationTest, FilesInTheProgramsOwnDataFolderAreNeverReplicated) {
     StartSession();
     // The data folder holds the database: a monitor on it must not copy its own journal churn.

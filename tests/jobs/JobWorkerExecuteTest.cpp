@@ -5,6 +5,7 @@
 #include "tests/support/TempFolder.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -162,6 +163,68 @@ TEST_F(ExecuteJobTest, OnlyASourceInsideTheTemporaryFolderCountsAsParked) {
     job.maxversions = 3;
     EXPECT_EQ(kJobCopied, Run(job));
     EXPECT_TRUE(fs::exists(root / "TMP/keep.doc"));
+}
+
+TEST_F(ExecuteJobTest, AWatchedFolderInsideTheTemporaryFolderKeepsItsFiles) {
+    // Only a parked copy is removed after delivery; a user's file that merely lies under the
+    // temporary folder, numbered or not, must survive its copy.
+    fs::create_directories(temp + "watched");
+    WriteFile(temp + "watched/plain.doc", "p");
+    WriteFile(temp + "watched/report.doc", "r");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, temp + "watched/plain.doc", root / "bak/plain.doc")));
+    ChangeEvent versioned = Job(ChangeModified, temp + "watched/report.doc", root / "bak/report.2.doc");
+    versioned.currentversion = 2;
+    versioned.maxversions = 3;
+    EXPECT_EQ(kJobCopied, Run(versioned));
+    EXPECT_EQ("p", ReadFile(temp + "watched/plain.doc"));
+    EXPECT_EQ("r", ReadFile(temp + "watched/report.doc"));
+    EXPECT_EQ("r", ReadFile(root / "bak/report.2.doc"));
+}
+
+TEST_F(ExecuteJobTest, ABackupFolderThatIsTheSourceFolderUnderAnotherNameIsNeverWritten) {
+    WriteFile(root / "src/a.doc", "users only copy");
+    struct stat before {};
+    ASSERT_EQ(0, stat((root / "src/a.doc").c_str(), &before));
+    fs::create_directory_symlink(root / "src", root / "link");
+    for (const std::string& alias : {root / "link/a.doc", root / "bak/../src/a.doc"}) {
+        SCOPED_TRACE(alias);
+        EXPECT_EQ(kJobDestinationUnavailable, Run(Job(ChangeModified, root / "src/a.doc", alias)));
+        // The source was re-created after its deletion was queued: the deletion must not take it.
+        EXPECT_EQ(kJobDeleteFailed, Run(Job(ChangeDeleted, root / "src/a.doc", alias)));
+        EXPECT_EQ("users only copy", ReadFile(root / "src/a.doc"));
+    }
+    struct stat after {};
+    ASSERT_EQ(0, stat((root / "src/a.doc").c_str(), &after));
+    EXPECT_EQ(before.st_ino, after.st_ino);  // not replaced by a copy of itself
+    EXPECT_EQ(0, files.copies);
+    EXPECT_EQ((std::vector<std::string>{"a.doc", "sub"}), [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(root / "src")) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }());  // no temporary file was left beside it either
+}
+
+TEST_F(ExecuteJobTest, ABackupThatIsAHardLinkOfItsSourceBecomesACopyOfItsOwn) {
+    WriteFile(root / "src/a.doc", "changed in place");
+    fs::create_hard_link(root / "src/a.doc", root / "bak/a.doc");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
+    EXPECT_EQ(1u, fs::hard_link_count(root / "src/a.doc"));
+    EXPECT_EQ("changed in place", ReadFile(root / "bak/a.doc"));
+}
+
+TEST_F(ExecuteJobTest, ALinkInTheBackupFolderIsReplacedOrRemovedButNeverFollowed) {
+    WriteFile(root / "precious.doc", "outside the backup folder");
+    WriteFile(root / "src/a.doc", "new");
+    fs::create_symlink(root / "precious.doc", root / "bak/a.doc");
+    EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
+    EXPECT_FALSE(fs::is_symlink(root / "bak/a.doc"));
+    EXPECT_EQ("new", ReadFile(root / "bak/a.doc"));
+
+    fs::create_symlink(root / "precious.doc", root / "bak/b.doc");
+    EXPECT_EQ(kJobDeleted, Run(Job(ChangeDeleted, root / "src/b.doc", root / "bak/b.doc")));
+    EXPECT_FALSE(fs::is_symlink(root / "bak/b.doc"));
+    EXPECT_EQ("outside the backup folder", ReadFile(root / "precious.doc"));
 }
 
 TEST_F(ExecuteJobTest, DeletesBackupCopiesWithEveryOutcome) {

@@ -2,8 +2,12 @@
 // here: what a failure means is ExecuteJob's business.
 #include "tray/jobs/FileOperations.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/FileSystem.h"
 #include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
 
 namespace pellmar {
 
@@ -24,5 +28,16 @@ std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(con
 }
 
 bool SystemFileOperations::PathNamesIgnoreCase() { return platform::PathNamesIgnoreCase(); }
+
+bool SystemFileOperations::SameFile(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
+    // The same folder and name, whether or not the file exists. Not the same inode: a backup that
+    // is a hard link of its source is rightly replaced by a copy of its own.
+    std::error_code error;
+    const fs::path a(first), b(second);
+    const std::string nameA = a.filename().string(), nameB = b.filename().string();
+    const bool sameName = PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(nameA, nameB) : nameA == nameB;
+    return sameName && fs::equivalent(a.parent_path(), b.parent_path(), error);
+}
 
 }  // namespace pellmar

@@ -23,6 +23,9 @@ public:
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
     virtual bool PathNamesIgnoreCase() = 0;
+    // True when both paths name one directory entry, existing or not: the same name in the same
+    // folder, reached through a symbolic link or a ".." segment as much as by equal text.
+    virtual bool SameFile(const std::string& first, const std::string& second) = 0;
 };
 
 class SystemFileOperations : public FileOperations {
@@ -34,6 +37,7 @@ public:
     bool DeleteFile(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;
+    bool SameFile(const std::string& first, const std::string& second) override;
 };
 
 }  // namespace pellmar

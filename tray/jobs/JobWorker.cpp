@@ -2,19 +2,11 @@
 // how the batch reaches the database is the store's.
 #include "tray/jobs/JobWorker.h"
 
+#include "tray/db/Statements.h"
 #include "tray/jobs/JobExecution.h"
 
 namespace pellmar {
 namespace {
-
-std::string QuotedText(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'') quoted += '\'';
-        quoted += c;
-    }
-    return quoted + "'";
-}
 
 DateTime AddSeconds(DateTime t, std::chrono::seconds seconds) {
     return t + static_cast<double>(seconds.count()) / 86400.0;
@@ -23,13 +15,10 @@ DateTime AddSeconds(DateTime t, std::chrono::seconds seconds) {
 }  // namespace
 
 std::string JobOutcomeStatements(const ChangeEvent& job, const JobOutcome& outcome, const std::string& logStatement) {
-    const std::string id = std::to_string(job.id);
-    if (outcome.code >= kJobSourceGone) return "DELETE FROM jobs WHERE id=" + id + ";\r\n" + logStatement + "\r\n";
-    std::string text = outcome.code == kJobExclusiveRefused ? std::string() : logStatement + "\r\n";
-    if (outcome.code == kJobVersionParked) {
-        return text + "UPDATE jobs SET deferred=1, src=" + QuotedText(outcome.parkedCopy) + " WHERE id=" + id + ";\r\n";
-    }
-    return text + "UPDATE jobs SET deferred=1 WHERE id=" + id + ";\r\n";
+    if (outcome.code >= kJobSourceGone) return DeleteJobStatement(job.id) + logStatement + "\r\n";
+    const std::string log = outcome.code == kJobExclusiveRefused ? std::string() : logStatement + "\r\n";
+    if (outcome.code == kJobVersionParked) return log + DeferJobWithTempCopyStatement(job.id, outcome.parkedCopy);
+    return log + DeferJobStatement(job.id);
 }
 
 JobWorker::JobWorker(JobWorkerStore& store, JobWorkerHost& host, FileOperations& files, std::string tempFilePath,

@@ -3,8 +3,11 @@
 // the way up; monitors, queue thread, worker on the way down.
 #include "tray/monitor/FolderMonitor.h"
 
+#include <filesystem>
+#include <system_error>
 #include <thread>
 
+#include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
@@ -20,11 +23,34 @@
 #include "tray/monitor/MonitorRecord.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
+#include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
 
 namespace pellmar {
 namespace {
 
 constexpr const char* kMonitorPathMissing = "Could not start folder scanner because Monitor Path is not available.";
+
+// The other spellings under which a scanner may report paths inside `backup`: its real location,
+// and that location spelled from each monitor's root as given, when it lies in the root's real
+// tree. A backup folder named through a link or a ".." segment would otherwise escape the drop
+// of backup paths and have its own copies replicated into itself without end.
+std::vector<std::string> OtherNamesOf(const std::string& backup, const std::vector<std::string>& roots) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> names;
+    std::error_code error;
+    const fs::path real = fs::weakly_canonical(backup, error);
+    if (error || real.empty()) return names;
+    names.push_back(real.string());
+    for (const std::string& root : roots) {
+        const fs::path realRoot = fs::weakly_canonical(root, error);
+        if (error || realRoot.empty()) continue;
+        const fs::path inside = real.lexically_relative(realRoot);
+        if (inside.empty() || *inside.begin() == "..") continue;
+        names.push_back(inside == "." ? root : IncludeTrailingPathDelimiter(root) + inside.string());
+    }
+    return names;
+}
 
 }  // namespace
 
@@ -73,6 +99,7 @@ void FolderMonitor::Start() {
 
 void FolderMonitor::Initialise() {
     locations_ = SettleDataLocations();
+    ProtectTemporaryFolder();
     OpenOrCreateDatabase();
     LoadMonitors();
     initialized_ = true;
@@ -88,6 +115,14 @@ void FolderMonitor::OpenOrCreateDatabase() {
     if (!exists && database_->Ready()) ExecInTransaction(*session_, *query_, std::string(kCreationScript));
     query_->Clear();
     database_->Close();
+}
+
+// A temporary folder configured outside the data folder may lie in a watched tree: each parked
+// copy would then be reported as a change of its own, parked again, and so on.
+void FolderMonitor::ProtectTemporaryFolder() {
+    std::string folder = locations_.tempFilePath;
+    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    if (!folder.empty()) locations_.protectedFolders.push_back(LowerCaseAscii(IncludeTrailingPathDelimiter(folder)));
 }
 
 std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {
@@ -123,6 +158,7 @@ FolderScanner* FolderMonitor::Items(int index) const {
 }
 
 void FolderMonitor::StartItems() {
+    RefreshBackupAliases();
     for (const auto& monitor : items_) {
         if (monitor->GetStatus() == 1) StartOrLog(*monitor);
     }
@@ -168,6 +204,7 @@ FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const Scann
     } else {
         UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorValues(*monitor))); });
     }
+    RefreshBackupAliases();
     if (monitor->GetStatus() == 1) StartOrLog(*monitor);
     return monitor;
 }
@@ -182,6 +219,7 @@ void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
             break;
         }
     }
+    RefreshBackupAliases();
 }
 
 void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
@@ -208,6 +246,19 @@ void FolderMonitor::StopMonitoring() {
 
 void FolderMonitor::VisitBackupFolders(const std::function<void(const std::string&)>& visit) const {
     for (const auto& monitor : items_) visit(monitor->GetBackupPath());
+    for (const std::string& name : backupAliases_) visit(name);
+}
+
+// Settled when monitors change rather than per change: resolving names touches the backup
+// folders, which may sit on a share that answers slowly or not at all.
+void FolderMonitor::RefreshBackupAliases() {
+    std::vector<std::string> roots;
+    for (const auto& monitor : items_) roots.push_back(monitor->GetRoot());
+    backupAliases_.clear();
+    for (const auto& monitor : items_) {
+        if (monitor->GetBackupPath().empty()) continue;
+        for (std::string& name : OtherNamesOf(monitor->GetBackupPath(), roots)) backupAliases_.push_back(std::move(name));
+    }
 }
 
 void FolderMonitor::OnChange(FolderScanner&, std::unique_ptr<ChangeEvent> event) {

@@ -66,14 +66,18 @@ public:
 
     // ScannerContext
     const std::vector<std::string>& ProtectedFolders() const override { return locations_.protectedFolders; }
+    // Each backup folder as stored, then its other names (real location, and that location seen
+    // from every monitor's root) as settled when the monitors were last loaded, saved or deleted.
     void VisitBackupFolders(const std::function<void(const std::string&)>& visit) const override;
 
 private:
     void Initialise();
+    void ProtectTemporaryFolder();
     void OpenOrCreateDatabase();
     void LoadMonitors();
     void FreeMonitors();
     void StartItems();
+    void RefreshBackupAliases();
     void StartOrLog(FolderScanner& monitor);
     void LogMonitorFailure(const std::string& root, const std::string& message);
     void OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event);
@@ -82,6 +86,7 @@ private:
 
     const FolderMonitorTimings timings_;
     std::vector<std::unique_ptr<FolderScanner>> items_;
+    std::vector<std::string> backupAliases_;  // other names of the backup folders (see VisitBackupFolders)
     bool initialized_ = false;
     bool monitoringStopped_ = false;
     DataLocations locations_;
