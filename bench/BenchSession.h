@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/PlainDispatcher.h"
+#include "tray/db/Statements.h"
 #include "tray/monitor/FolderMonitor.h"
 #include "tray/monitor/NTFolderScanner.h"
 
@@ -34,6 +35,16 @@ public:
 private:
     std::filesystem::path root_;
 };
+
+// One enabled monitor replicating every file of home's "watched" folder into its "backup" folder.
+inline ScannerValues WatchEverythingMonitor(const BenchHome& home) {
+    ScannerValues monitor;
+    monitor.root = home.Path("watched");
+    monitor.backuppath = home.Path("backup");
+    monitor.filters = {"*"};
+    monitor.status = 1;
+    return monitor;
+}
 
 inline double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

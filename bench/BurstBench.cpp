@@ -14,12 +14,7 @@ int main(int argc, char** argv) {
     RegisterNTFolderScanner(dispatcher);
     FolderMonitor session;
     session.Start();
-    ScannerValues monitor;
-    monitor.root = home.Path("watched");
-    monitor.backuppath = home.Path("backup");
-    monitor.filters = {"*"};
-    monitor.status = 1;
-    session.SaveFolderItem(nullptr, monitor);
+    session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));
 
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < files; ++i) std::ofstream(home.Path("watched") + "/b" + std::to_string(i) + ".txt") << i;

@@ -67,12 +67,8 @@ int main(int argc, char** argv) {
     {
         SQLiteDatabase database(home.DatabasePath(), true);
         SQLiteSession& session = database.CreateSession("BenchSession");
-        ScannerValues monitor;
-        monitor.root = home.Path("watched");
-        monitor.backuppath = home.Path("backup");
-        monitor.filters = {"*"};
-        monitor.status = 1;
-        if (!ExecInTransaction(session, session.CreateQuery(), std::string(kCreationScript) + InsertScannerStatement(monitor))) return 1;
+        const std::string script = std::string(kCreationScript) + InsertScannerStatement(bench::WatchEverythingMonitor(home));
+        if (!ExecInTransaction(session, session.CreateQuery(), script)) return 1;
     }
     const std::string pellmard = (std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "tray/app/pellmard").string();
     char* args[] = {const_cast<char*>(pellmard.c_str()), nullptr};

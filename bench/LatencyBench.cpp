@@ -17,12 +17,7 @@ int main(int argc, char** argv) {
     RegisterNTFolderScanner(dispatcher);
     FolderMonitor session;
     session.Start();
-    ScannerValues monitor;
-    monitor.root = home.Path("watched");
-    monitor.backuppath = home.Path("backup");
-    monitor.filters = {"*"};
-    monitor.status = 1;
-    session.SaveFolderItem(nullptr, monitor);
+    session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));
 
     std::vector<double> latencies;
     for (int i = 0; i < files; ++i) {
