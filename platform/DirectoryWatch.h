@@ -14,7 +14,7 @@ namespace pellmar::platform {
 
 // The action codes of the records, numbered as the Windows notification records number them.
 enum FileAction : std::uint32_t {
-    FileActionNone = 0,  // a record without content, as after an overflow of the OS queue
+    FileActionNone = 0,  // with an empty name: the OS lost changes (its queue overflowed)
     FileActionAdded = 1,
     FileActionRemoved = 2,
     FileActionModified = 3,
@@ -56,6 +56,14 @@ public:
                              std::optional<std::chrono::steady_clock::time_point> deadline) = 0;
 
     virtual void Wake() = 0;
+
+    // Takes, without waiting, every change the OS holds for this watch at this moment (appended
+    // in order): what a stopping owner must still pass on. Only once no Wait runs any more.
+    virtual void ReadPending(std::vector<DirectoryChange>* changes) = 0;
 };
+
+// Test seam: the next read of any watch reports its changes as lost, as when the OS queue
+// overflows (a record without action and name), instead of the changes themselves. Any thread.
+void SimulateLostChangesForTesting();
 
 }  // namespace pellmar::platform

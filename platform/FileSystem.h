@@ -2,7 +2,9 @@
 // Any thread.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pellmar::platform {
 
@@ -17,5 +19,24 @@ bool RemoveEmptyFolder(const std::string& path);
 
 // Removes a file; false when it cannot (a missing file is a failure, as on Windows).
 bool RemoveFile(const std::string& path);
+
+// One entry of a folder listing. A link to a folder is not a folder (a walk never follows one);
+// for anything else the facts are those of what it names.
+struct FolderEntry {
+    std::string name;
+    bool folder = false;
+    bool file = false;  // a regular file (through a link too)
+    std::uint64_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;  // since 1970, UTC
+};
+
+// The entries of `path` without "." and ".."; empty when it cannot be read.
+std::vector<FolderEntry> ListFolder(const std::string& path);
+
+// Appends `text` to the file (created when missing) and returns once it is on stable storage.
+bool AppendTextDurably(const std::string& path, const std::string& text);
+
+// The whole content of a small text file; empty when it cannot be read.
+std::string ReadTextFile(const std::string& path);
 
 }  // namespace pellmar::platform

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdint>
@@ -23,6 +24,8 @@
 namespace pellmar::platform {
 
 namespace {
+
+std::atomic<bool> loseNextRead{false};
 
 class SystemInotifyCalls final : public InotifyCalls {
 public:
@@ -86,6 +89,12 @@ public:
         }
     }
 
+    void ReadPending(std::vector<DirectoryChange>* changes) override {
+        // The descriptor is non-blocking: a read without events ends the loop with EAGAIN.
+        while (ReadOnce(changes) > 0) {
+        }
+    }
+
     void Wake() override {
         const std::uint64_t one = 1;
         // Only fails when the counter is about to overflow, and then it is signalled already.
@@ -101,12 +110,21 @@ private:
     }
 
     WaitOutcome ReadChanges(std::vector<DirectoryChange>* changes) {
-        const ssize_t count = read(inotify_.Get(), buffer_, sizeof buffer_);
+        const ssize_t count = ReadOnce(changes);
         if (count < 0) {
             return (errno == EINTR || errno == EAGAIN) ? WaitOutcome::Changes : WaitOutcome::Broken;
         }
-        tree_.Translate(DecodeInotifyEvents(buffer_, static_cast<std::size_t>(count)), changes);
         return WaitOutcome::Changes;
+    }
+
+    // One read, translated; the read's result (errno set when negative).
+    ssize_t ReadOnce(std::vector<DirectoryChange>* changes) {
+        const ssize_t count = read(inotify_.Get(), buffer_, sizeof buffer_);
+        if (count <= 0) return count;
+        std::vector<InotifyEvent> events = DecodeInotifyEvents(buffer_, static_cast<std::size_t>(count));
+        if (loseNextRead.exchange(false)) events = {InotifyEvent{-1, IN_Q_OVERFLOW, 0, {}}};
+        tree_.Translate(events, changes);
+        return count;
     }
 
     UniqueFd inotify_;
@@ -123,6 +141,8 @@ bool CanOpenFolder(const std::string& path) {
 }
 
 }  // namespace
+
+void SimulateLostChangesForTesting() { loseNextRead = true; }
 
 std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bool subtree, WatchFailure* failure) {
     WatchFailure ignored;

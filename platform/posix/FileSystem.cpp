@@ -2,8 +2,13 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/posix/UniqueFd.h"
 
 namespace pellmar::platform {
 
@@ -26,5 +31,64 @@ bool CreateFolder(const std::string& path) {
 bool RemoveEmptyFolder(const std::string& path) { return !path.empty() && rmdir(path.c_str()) == 0; }
 
 bool RemoveFile(const std::string& path) { return !path.empty() && unlink(path.c_str()) == 0; }
+
+namespace {
+
+FolderEntry EntryOf(const std::string& folder, const char* name) {
+    FolderEntry entry;
+    entry.name = name;
+    const std::string path = folder + '/' + name;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0) return entry;
+    if (S_ISDIR(info.st_mode)) {
+        entry.folder = true;
+        return entry;
+    }
+    if (S_ISLNK(info.st_mode) && stat(path.c_str(), &info) != 0) return entry;
+    entry.file = S_ISREG(info.st_mode);
+    entry.size = static_cast<std::uint64_t>(info.st_size);
+    entry.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return entry;
+}
+
+}  // namespace
+
+std::vector<FolderEntry> ListFolder(const std::string& path) {
+    std::vector<FolderEntry> entries;
+    DIR* folder = path.empty() ? nullptr : opendir(path.c_str());
+    if (!folder) return entries;
+    while (const dirent* entry = readdir(folder)) {
+        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+        entries.push_back(EntryOf(path, entry->d_name));
+    }
+    closedir(folder);
+    return entries;
+}
+
+bool AppendTextDurably(const std::string& path, const std::string& text) {
+    UniqueFd file(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600));
+    if (!file.Valid()) return false;
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t count = write(file.Get(), text.data() + written, text.size() - written);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return false;
+        written += static_cast<std::size_t>(count);
+    }
+    return fsync(file.Get()) == 0;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string text;
+    if (!file.Valid()) return text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = read(file.Get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) return text;
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+}
 
 }  // namespace pellmar::platform

@@ -129,12 +129,14 @@ void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string&
     } else if (event.mask & IN_MOVED_FROM) {
         movedFrom_ = MovedFolder{event.cookie, relative};
     } else if (event.mask & IN_MOVED_TO) {
+        // Either way its files are new under this path, and no record of the OS will say so.
         if (movedFrom_ && movedFrom_->cookie == event.cookie) {
             // Renamed inside the tree: the watches follow the folder, only their paths change.
             MoveSubtree(movedFrom_->relative, relative);
             movedFrom_.reset();
+            ReportFilesBelow(relative, changes);
         } else {
-            WatchNewFolder(relative, false, changes);  // its files are not reported
+            WatchNewFolder(relative, true, changes);
         }
     } else if (event.mask & IN_DELETE) {
         ForgetSubtree(relative, false);
@@ -157,6 +159,19 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
             const std::string child = Join(folder, entry.name);
             if (entry.folder) pending.push_back(child);
             else if (reportFiles) changes->push_back(DirectoryChange{FileActionAdded, child});
+        }
+    }
+}
+
+void InotifyWatchTree::ReportFilesBelow(const std::string& relative, std::vector<DirectoryChange>* changes) {
+    std::vector<std::string> pending{relative};
+    while (!pending.empty()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        for (const auto& entry : calls_.List(FullPath(folder))) {
+            const std::string child = Join(folder, entry.name);
+            if (entry.folder) pending.push_back(child);
+            else changes->push_back(DirectoryChange{FileActionAdded, child});
         }
     }
 }

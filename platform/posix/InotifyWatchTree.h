@@ -57,6 +57,7 @@ private:
     WatchFailure WatchTreeInto(FolderMap* into, bool skipUnwatchable);
     void WatchNewFolder(const std::string& relative, bool reportFiles, std::vector<DirectoryChange>* changes);
     void FolderEvent(const InotifyEvent& event, const std::string& relative, std::vector<DirectoryChange>* changes);
+    void ReportFilesBelow(const std::string& relative, std::vector<DirectoryChange>* changes);
     void MoveSubtree(const std::string& from, const std::string& to);
     void ForgetSubtree(const std::string& relative, bool removeWatches);
     void SettleMoveAway();

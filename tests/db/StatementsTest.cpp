@@ -117,6 +117,11 @@ TEST_F(StatementsOnSchema, TheWorkersBatchDefersDeletesAndLogsInOneTransaction) 
     ASSERT_TRUE(db.Change(CancelJobStatement(3)));
     EXPECT_THAT(db.Column(SelectAllJobsStatement(), "id"), ElementsAre("2"));
     EXPECT_THAT(db.Column(SelectLogStatement(), "id"), IsEmpty());
+
+    // A new job of the same destination brings the deferred one along, oldest first.
+    ASSERT_TRUE(db.Change(InsertJobStatement(SampleJob(4, "/data/b.doc"), 0)));
+    EXPECT_THAT(db.Column(SelectNewJobsStatement(), "id"), ElementsAre("2", "3"));
+    EXPECT_THAT(db.Column(SelectWaitingCopyStatement("/data/b.doc"), "id"), ElementsAre("2"));
 }
 
 TEST_F(StatementsOnSchema, FileVersionsAreKeyedByUnsignedTextAboveTheSignedRange) {

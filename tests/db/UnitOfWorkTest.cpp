@@ -5,6 +5,7 @@
 #include "tests/support/TempFolder.h"
 #include "tray/db/Schema.h"
 #include "tray/db/UnitOfWork.h"
+#include "platform/ErrorReporter.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -74,21 +75,33 @@ TEST_F(UnitOfWorkTest, AFailingStatementIsReportedAndNothingOfItsTextIsCommitted
     EXPECT_THAT(reporter.Reports()[0].text, HasSubstr("UNIQUE"));
     EXPECT_THAT(db.query.LastError(), HasSubstr("UNIQUE"));
 
-    db.database.Close();  // the unit of work ends here; the open transaction goes with it
+    db.database.Close();
     ASSERT_TRUE(db.database.Open(folder / "unit.db"));
     EXPECT_THAT(Paths(), ElementsAre("kept"));
 }
 
-TEST_F(UnitOfWorkTest, AUnitRunAfterAFailureOnTheSameConnectionNeverCommitsTheHalfDoneWork) {
-    EXPECT_FALSE(db.Change("INSERT INTO t VALUES(NULL,'half');\r\nSYNTAX ERROR;"));
-    // Without a Close in between, the failed transaction is still open on this connection.
-    EXPECT_FALSE(db.Change("INSERT INTO t VALUES(NULL,'next');"));
-    ASSERT_EQ(reporter.Reports().size(), 2u);
-    EXPECT_THAT(reporter.Reports()[1].text, HasSubstr("within a transaction"));
+// The reporter may wait for the user; while it does, other connections must be able to write.
+class WritingReporter final : public platform::ErrorReporter {
+public:
+    explicit WritingReporter(const std::string& path) : other(path, false) { platform::InstallErrorReporter(this); }
+    ~WritingReporter() override { platform::InstallErrorReporter(nullptr); }
+    void Report(const std::string&, const std::string&, platform::ErrorIcon) override {
+        other.database.SetBusyTimeout(0);
+        writesDuringReport.push_back(other.Change("INSERT INTO t VALUES(NULL,'other');"));
+    }
+    Connection other;
+    std::vector<bool> writesDuringReport;
+};
 
+TEST_F(UnitOfWorkTest, AFailedUnitIsRolledBackBeforeItsReportAndTheConnectionStaysUsable) {
+    WritingReporter waiting(folder / "unit.db");
+    EXPECT_FALSE(db.Change("INSERT INTO t VALUES(NULL,'half');\r\nSYNTAX ERROR;"));
+    EXPECT_THAT(waiting.writesDuringReport, ElementsAre(true));
+    // No transaction is left open on this connection: the next unit commits only its own work.
+    EXPECT_TRUE(db.Change("INSERT INTO t VALUES(NULL,'next');"));
     db.database.Close();
     ASSERT_TRUE(db.database.Open(folder / "unit.db"));
-    EXPECT_THAT(Paths(), IsEmpty());
+    EXPECT_THAT(Paths(), ElementsAre("other", "next"));
 }
 
 TEST_F(UnitOfWorkTest, AFailingSelectIsReportedAndAClosedConnectionRunsNothingSilently) {

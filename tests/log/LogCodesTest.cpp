@@ -35,7 +35,7 @@ TEST(LogCodes, EveryResultCodeHasItsStatusAndCancelFlag) {
 }
 
 TEST(LogCodes, UnknownResultCodesReadAsUnknownProblemNeverAsSuccess) {
-    for (std::int32_t code : {-1, 10, 15, 1000}) {
+    for (std::int32_t code : {-1, 12, 15, 1000}) {
         EXPECT_EQ(LogStatusOfResult(code), kLogError) << code;
         EXPECT_FALSE(CanCancelResult(code)) << code;
         EXPECT_EQ(JobResultMessage(code), JobResultMessage(kJobUnknownProblem)) << code;

@@ -65,13 +65,12 @@ TEST(DirActionOf, MapsTheOsActionsAndCountsUnknownOnesAsAdded) {
     EXPECT_EQ(DirActionOf(0xFFFFFFFFu), DirAdded);
 }
 
-TEST_F(ChangeBufferTest, DeliversRecordsInOrderAndSkipsEmptyNames) {
+TEST_F(ChangeBufferTest, DeliversRecordsInOrderAndLostChangesInTheirPlace) {
     const ChangeBuffer buffer{{1, "a.txt"}, {3, "a.txt"}, {0, ""}, {4, "a.txt"}, {5, "sub/b.txt"}, {2, "sub/b.txt"}};
     EXPECT_THAT(Process(buffer), ElementsAre(Delivered{DirAdded, "a.txt"}, Delivered{DirModified, "a.txt"},
-                                             Delivered{DirRenamedOld, "a.txt"}, Delivered{DirRenamedNew, "sub/b.txt"},
-                                             Delivered{DirRemoved, "sub/b.txt"}));
-    // What an overflow leaves behind reports nothing.
-    EXPECT_THAT(Process(ChangeBuffer{DirectoryChange{}}), IsEmpty());
+                                             Delivered{DirLost, ""}, Delivered{DirRenamedOld, "a.txt"},
+                                             Delivered{DirRenamedNew, "sub/b.txt"}, Delivered{DirRemoved, "sub/b.txt"}));
+    EXPECT_THAT(Process(ChangeBuffer{{1, ""}}), IsEmpty());
     EXPECT_THAT(Process(ChangeBuffer{}), IsEmpty());
 }
 

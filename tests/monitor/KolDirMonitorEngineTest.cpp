@@ -220,7 +220,7 @@ TEST_F(InotifyWatchTreeTest, AnOverflowAtTheWatchLimitKeepsWatchingEveryFolderIt
                 ElementsAre(Change(3, "a/deep/x.doc")));
 }
 
-TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNotThoseOfAFolderMovedIn) {
+TEST_F(InotifyWatchTreeTest, ANewFolderOrOneMovedInIsWatchedAndTheFilesItBringsAreReported) {
     InotifyWatchTree tree(calls, "/r", true);
     ASSERT_EQ(tree.WatchAll(), WatchFailure::None);
     const int root = calls.WdOf("/r");
@@ -233,7 +233,8 @@ TEST_F(InotifyWatchTreeTest, ANewFolderIsWatchedAndItsEarlyFilesAreReportedButNo
     calls.AddFolder("/r/arrived/nested");
 
     auto changes = Translate(tree, {{root, IN_CREATE | IN_ISDIR, 0, "fresh"}, {root, IN_MOVED_TO | IN_ISDIR, 9, "arrived"}});
-    EXPECT_THAT(changes, UnorderedElementsAre(Change(1, "fresh/early.txt"), Change(1, "fresh/inner/earlier.txt")));
+    EXPECT_THAT(changes, UnorderedElementsAre(Change(1, "fresh/early.txt"), Change(1, "fresh/inner/earlier.txt"),
+                                              Change(1, "arrived/old.txt")));
     EXPECT_TRUE(calls.watched.contains("/r/fresh/inner"));
     EXPECT_TRUE(calls.watched.contains("/r/arrived/nested"));
 

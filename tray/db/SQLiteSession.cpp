@@ -1,5 +1,5 @@
 // Named transactions on a database object's connection.
-// Runs only BEGIN and COMMIT; the statements in between are the queries'.
+// Runs only BEGIN, COMMIT and ROLLBACK; the statements in between are the queries'.
 #include "tray/db/SQLiteSession.h"
 
 #include "tray/db/SQLiteDatabase.h"
@@ -19,6 +19,10 @@ int SQLiteSession::StartTransaction() {
 
 int SQLiteSession::Commit() {
     return Run("COMMIT TRANSACTION " + name_);
+}
+
+int SQLiteSession::Rollback() {
+    return Run("ROLLBACK TRANSACTION " + name_);
 }
 
 SQLiteQuery& SQLiteSession::CreateQuery() {

@@ -1,5 +1,5 @@
 // A named transaction scope on one database object, and the queries created on it.
-// There is no rollback: a transaction left open ends, discarded, when the connection closes.
+// A failed unit rolls its transaction back at once, so no lock outlives the failure.
 // Thread contract: that of its database object (one thread).
 #pragma once
 
@@ -27,6 +27,8 @@ public:
     int StartTransaction();
     // Sends "COMMIT TRANSACTION <name>" and returns SQLite's result code.
     int Commit();
+    // Sends "ROLLBACK TRANSACTION <name>" and returns SQLite's result code.
+    int Rollback();
 
     const std::string& Name() const { return name_; }
     ConflictAlgorithm Conflict() const { return conflict_; }

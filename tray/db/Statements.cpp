@@ -125,7 +125,13 @@ std::string SelectAllJobsStatement() {
 }
 
 std::string SelectNewJobsStatement() {
-    return "SELECT * FROM jobs WHERE deferred=0;";
+    // Ordered explicitly: the planner may walk the deferred index, and jobs of one destination
+    // must run in the order they were reported.
+    return "SELECT * FROM jobs WHERE deferred=0 OR dest IN (SELECT dest FROM jobs WHERE deferred=0) ORDER BY id;";
+}
+
+std::string SelectWaitingCopyStatement(std::string_view src) {
+    return "SELECT id FROM jobs WHERE jobtype<>3 AND src=" + SqlText(src) + " LIMIT 1;";
 }
 
 std::string DeleteJobStatement(std::int32_t id) {

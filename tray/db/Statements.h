@@ -62,7 +62,11 @@ std::string DeleteFileVersionStatement(std::uint32_t fileid);
 // `scheduled`: local seconds since 1970 (see DateTime).
 std::string InsertJobStatement(const ChangeEvent& event, std::int64_t scheduled);
 std::string SelectAllJobsStatement();
+// The jobs not deferred yet, together with every deferred job of the same destination, so that
+// a new job never overtakes an older one of its file. Ascending id.
 std::string SelectNewJobsStatement();
+// One row when a copy job of `src` is waiting in the table.
+std::string SelectWaitingCopyStatement(std::string_view src);
 // The job worker's batch lines; each ends in "\r\n" so that they can simply be appended.
 std::string DeleteJobStatement(std::int32_t id);
 std::string DeferJobStatement(std::int32_t id);

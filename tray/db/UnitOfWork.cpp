@@ -14,6 +14,14 @@ bool Connected(const SQLiteDatabase& database) {
     return database.Ready() && database.IsOpen();
 }
 
+// Ended before the report: a reporter that waits for the user (a modal box) must not keep the
+// database's write lock, and with it every other thread's work, for as long as the box is open.
+bool RollBackAndReport(SQLiteSession& session, std::string error) {
+    session.Rollback();
+    platform::ReportError(error);
+    return false;
+}
+
 }  // namespace
 
 bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::string& text) {
@@ -27,15 +35,9 @@ bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::st
         platform::ReportError(session.LastError());
         return false;
     }
-    if (query.Execute() >= 1) {
-        platform::ReportError(query.LastError());
-        return false;
-    }
+    if (query.Execute() >= 1) return RollBackAndReport(session, query.LastError());
     // A failed COMMIT (a reader holding the file past the busy timeout) has saved nothing.
-    if (session.Commit() != 0) {
-        platform::ReportError(session.LastError());
-        return false;
-    }
+    if (session.Commit() != 0) return RollBackAndReport(session, session.LastError());
     return true;
 }
 

@@ -13,8 +13,8 @@ class SQLiteSession;
 // Milliseconds every unit of work waits for a lock held by another connection.
 inline constexpr int kBusyTimeoutMilliseconds = 1000;
 
-// BEGIN, the text, COMMIT. True only when all three succeeded; otherwise the error is
-// reported and the transaction is left open, to be discarded when the connection closes.
+// BEGIN, the text, COMMIT. True only when all three succeeded; otherwise the transaction is
+// rolled back and then the error is reported.
 // False with no report when the database is not Ready or not open.
 bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::string& text);
 

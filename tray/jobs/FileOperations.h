@@ -10,6 +10,12 @@
 
 namespace pellmar {
 
+enum class CopyOutcome {
+    Copied,
+    Failed,
+    NameNotAllowed,  // the backup's file system cannot store the name (FAT, exFAT, SMB)
+};
+
 class FileOperations {
 public:
     virtual ~FileOperations() = default;
@@ -18,7 +24,7 @@ public:
     // Creates the folder with every missing parent; failures are met later by the copy.
     virtual void ForceFolders(const std::string& path) = 0;
     // Replaces `destination` whole or leaves it untouched (see platform::CopyFileReplacing).
-    virtual bool CopyFile(const std::string& source, const std::string& destination) = 0;
+    virtual CopyOutcome CopyFile(const std::string& source, const std::string& destination) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
@@ -33,7 +39,7 @@ public:
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     void ForceFolders(const std::string& path) override;
-    bool CopyFile(const std::string& source, const std::string& destination) override;
+    CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
     bool DeleteFile(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;

@@ -41,23 +41,43 @@ struct CopyContext {
     const ChangeEvent& job;
     const std::string& tempFilePath;
     FileOperations& files;
+    BackupFolderRecord* backups;
     bool fromTemp;
 };
+
+enum class BackupFolderState { Unknown, Present, Offline };
+
+// Present folders are remembered as soon as they are seen, so that one delivered into by an
+// earlier version of the program is protected too once it has been seen mounted.
+BackupFolderState StateOfBackupFolder(const std::string& dest, FileOperations& files, BackupFolderRecord* backups) {
+    if (!backups) return BackupFolderState::Unknown;
+    const std::optional<std::string> found = backups->FolderOf(dest);
+    if (!found) return BackupFolderState::Unknown;
+    if (files.FolderExists(*found)) {
+        backups->Remember(*found);
+        return BackupFolderState::Present;
+    }
+    return backups->DeliveredBefore(*found) ? BackupFolderState::Offline : BackupFolderState::Unknown;
+}
 
 // A version that cannot reach its backup folder goes to the temporary folder instead.
 JobOutcome ParkVersion(const CopyContext& c) {
     const std::string parked = ParkedCopyPath(c.tempFilePath, c.job.src, c.job.dest);
     c.files.ForceFolders(FolderPart(parked));
-    if (!c.files.CopyFile(c.job.src, parked)) return {kJobDestinationUnavailable, {}};
+    if (c.files.CopyFile(c.job.src, parked) != CopyOutcome::Copied) return {kJobDestinationUnavailable, {}};
     return {kJobVersionParked, parked};
+}
+
+JobOutcome Unavailable(const CopyContext& c) {
+    if (!c.fromTemp && c.job.currentversion > 0) return ParkVersion(c);
+    return {kJobDestinationUnavailable, {}};
 }
 
 JobOutcome CopyHeld(const CopyContext& c) {
     const ChangeEvent& job = c.job;
-    if (!c.files.CopyFile(job.src, job.dest)) {
-        if (!c.fromTemp && job.currentversion > 0) return ParkVersion(c);
-        return {kJobDestinationUnavailable, {}};
-    }
+    const CopyOutcome copied = c.files.CopyFile(job.src, job.dest);
+    if (copied == CopyOutcome::NameNotAllowed) return {kJobNameNotAllowed, {}};
+    if (copied != CopyOutcome::Copied) return Unavailable(c);
     // maxversions must be positive: with 0 the "old" version would be the copy just made.
     if (job.currentversion > 0 && job.maxversions > 0 && job.currentversion >= job.maxversions) {
         const std::string old = SiblingVersionPath(job.dest, job.currentversion, job.currentversion - job.maxversions);
@@ -72,18 +92,28 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
     // A backup folder that is the watched folder under another name (a link, a ".." segment):
     // the "copy" would replace the user's own file, so it is refused and stays in the log.
     if (c.files.SameFile(c.job.src, c.job.dest)) return {kJobDestinationUnavailable, {}};
+    // An unmounted drive's mount point is an ordinary folder: writing there would hide the
+    // copies under the drive once it is mounted again.
+    const bool offline = StateOfBackupFolder(c.job.dest, c.files, c.backups) == BackupFolderState::Offline;
     const std::string folder = FolderPart(c.job.dest);
-    if (c.job.createfolder == 1 && !c.files.FolderExists(folder)) c.files.ForceFolders(folder);
+    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder)) c.files.ForceFolders(folder);
     std::unique_ptr<platform::ExclusiveHold> hold;
     if (c.job.waitexclusive == 1) {
         hold = c.files.HoldExclusive(c.job.src);
         if (!hold) return {kJobExclusiveRefused, {}};
     }
-    return CopyHeld(c);
+    return offline ? Unavailable(c) : CopyHeld(c);
 }
 
-JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files) {
-    if (!files.FolderExists(FolderPart(job.dest))) return {kJobDestinationUnavailable, {}};
+JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
+    // Deleted and re-created (an editor saving by renaming, a checkout): the backup is the live
+    // file's now, and its copy job follows this one.
+    if (files.FileExists(job.src)) return {kJobDeletionSuperseded, {}};
+    if (!files.FolderExists(FolderPart(job.dest))) {
+        if (StateOfBackupFolder(job.dest, files, backups) == BackupFolderState::Present)
+            return {kJobBackupMissing, {}};
+        return {kJobDestinationUnavailable, {}};
+    }
     if (!files.FileExists(job.dest)) return {kJobBackupMissing, {}};
     // Never the user's file: a re-created source reached through another name of the backup folder.
     if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
@@ -92,7 +122,8 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files) {
 
 }  // namespace
 
-JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files) {
+JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files,
+                      BackupFolderRecord* backups) {
     switch (job.jobtype) {
     case ChangeCreated:
     case ChangeModified: {
@@ -101,10 +132,10 @@ JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, F
         // would have its users' files deleted after every copy.
         const bool fromTemp = job.currentversion > 0 && NamePart(job.src) == NamePart(job.dest) &&
                               StartsWithFolder(job.src, tempFilePath, files.PathNamesIgnoreCase());
-        return ExecuteCopy(CopyContext{job, tempFilePath, files, fromTemp});
+        return ExecuteCopy(CopyContext{job, tempFilePath, files, backups, fromTemp});
     }
     case ChangeDeleted:
-        return ExecuteDelete(job, files);
+        return ExecuteDelete(job, files, backups);
     default:
         return {kJobUnknownProblem, {}};
     }

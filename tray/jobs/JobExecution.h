@@ -6,30 +6,23 @@
 
 #include <string>
 
+#include "tray/jobs/BackupFolderRecord.h"
 #include "tray/jobs/FileOperations.h"
+#include "tray/log/LogCodes.h"
 #include "tray/monitor/ChangeEvent.h"
 
 namespace pellmar {
-
-// Result codes of one attempt; codes below kJobSourceGone leave the job deferred in the table.
-inline constexpr int kJobUnknownProblem = 0;
-inline constexpr int kJobExclusiveRefused = 1;
-inline constexpr int kJobDestinationUnavailable = 2;
-inline constexpr int kJobVersionParked = 3;
-inline constexpr int kJobFileInUse = 4;
-inline constexpr int kJobDeleteFailed = 5;
-inline constexpr int kJobSourceGone = 6;
-inline constexpr int kJobBackupMissing = 7;
-inline constexpr int kJobCopied = 8;
-inline constexpr int kJobDeleted = 9;
 
 struct JobOutcome {
     int code = kJobUnknownProblem;
     std::string parkedCopy;  // set with kJobVersionParked: the job's new source
 };
 
-// `tempFilePath` ends in a delimiter.
-JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files);
+// `tempFilePath` ends in a delimiter. With `backups`, a backup folder delivered into before and
+// missing now counts as offline (deferred, versions parked) and is never created again; a
+// deletion whose sub-folder is missing below a present backup folder has nothing to delete.
+JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files,
+                      BackupFolderRecord* backups = nullptr);
 
 // The name of version `version` of the file whose version `currentVersion` is named `dest`: only
 // the number between base name and extension differs ("a.4.doc" -> "a.1.doc", "README.4" -> "README.1").

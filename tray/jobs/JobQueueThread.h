@@ -1,5 +1,6 @@
-// The job queue thread: takes change events from the change event queue one at a time, writes
-// each as one row of table `jobs` in a transaction of its own and wakes the job worker.
+// The job queue thread: takes change events from the change event queue as they come, lets each
+// settle (merging later copies of the same file into it), writes every event that is due in one
+// transaction, wakes the job worker, and on Stop writes whatever is left before it ends.
 // Owns its thread and, on that thread, its own database object; does not own the queue.
 #pragma once
 
@@ -20,14 +21,21 @@ namespace pellmar {
 using ChangeEventQueue = KolGenQueue<ChangeEvent>;
 inline constexpr std::int32_t kChangeEventQueueCapacity = 1000;
 
+struct JobQueueTimings {
+    // How long an event waits after it was taken before it may be written: the change handler's
+    // and the queue's settle pauses together.
+    std::chrono::milliseconds settle{100};
+    // After a failed write (the database locked beyond its busy timeout) the batch is tried again.
+    std::chrono::milliseconds retryDelay{1000};
+};
+
 // Thread contract: construct, Start and Stop from one thread (the session's, the main thread).
-// `wakeWorker` runs on the job queue thread after every record taken, with no lock held.
+// `wakeWorker` runs on the job queue thread after every batch written, with no lock held.
 // The queue and the callback must outlive this object.
 class JobQueueThread {
 public:
     JobQueueThread(ChangeEventQueue& queue, std::string databasePath, std::function<void()> wakeWorker,
-                   std::chrono::milliseconds pause = std::chrono::milliseconds(50),
-                   std::string sqliteLibrary = {});
+                   JobQueueTimings timings = {}, std::string sqliteLibrary = {});
     ~JobQueueThread();  // Stop()
     JobQueueThread(const JobQueueThread&) = delete;
     JobQueueThread& operator=(const JobQueueThread&) = delete;
@@ -35,23 +43,24 @@ public:
     // Starts the thread (created "suspended" until now); a second call does nothing.
     void Start();
 
-    // Sets the stop flag, closes the queue for takers and waits for the thread to end. A record
-    // already taken is finished; records still queued are never written (the queue frees them).
+    // Closes the queue for waiting takers and waits for the thread to end. Before it ends, the
+    // thread writes every event it holds and every event still queued, without settle pauses
+    // (one attempt; a failure is reported). Events put after Stop has begun may be left queued.
     void Stop();
 
     // True once Stop has begun; any thread.
     bool StopRequested() const { return stop_; }
 
 private:
-    void Run();
+    class Loop;
 
     ChangeEventQueue& queue_;
     const std::string databasePath_;
     const std::function<void()> wakeWorker_;
-    const std::chrono::milliseconds pause_;
+    const JobQueueTimings timings_;
     const std::string sqliteLibrary_;
     std::atomic<bool> stop_{false};
-    // Lets Stop cut the pause short instead of waiting it out.
+    // Ends a wait that no queue event can end (the settling events at their limit).
     platform::Event stopEvent_{platform::Event::Mode::ManualReset};
     std::thread thread_;
 };

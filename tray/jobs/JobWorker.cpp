@@ -2,6 +2,8 @@
 // how the batch reaches the database is the store's.
 #include "tray/jobs/JobWorker.h"
 
+#include <unordered_map>
+
 #include "tray/db/Statements.h"
 #include "tray/jobs/JobExecution.h"
 
@@ -12,7 +14,34 @@ DateTime AddSeconds(DateTime t, std::chrono::seconds seconds) {
     return t + static_cast<double>(seconds.count()) / 86400.0;
 }
 
+bool IsPlainCopy(const ChangeEvent& job) {
+    return (job.jobtype == ChangeCreated || job.jobtype == ChangeModified) && job.currentversion == 0;
+}
+
 }  // namespace
+
+// The outcome of each plain copy made in this pass, by destination: a later job that copies the
+// same source to the same place, with nothing else done to that place in between, would only
+// copy the same content again.
+class CopiesOfPass {
+public:
+    const JobOutcome* Find(const ChangeEvent& job) const {
+        if (!IsPlainCopy(job)) return nullptr;
+        const auto known = copies_.find(job.dest);
+        return known != copies_.end() && known->second.src == job.src ? &known->second.outcome : nullptr;
+    }
+    void Record(const ChangeEvent& job, const JobOutcome& outcome) {
+        if (IsPlainCopy(job)) copies_[job.dest] = Copy{job.src, outcome};
+        else copies_.erase(job.dest);
+    }
+
+private:
+    struct Copy {
+        std::string src;
+        JobOutcome outcome;
+    };
+    std::unordered_map<std::string, Copy> copies_;
+};
 
 std::string JobOutcomeStatements(const ChangeEvent& job, const JobOutcome& outcome, const std::string& logStatement) {
     if (outcome.code >= kJobSourceGone) return DeleteJobStatement(job.id) + logStatement + "\r\n";
@@ -22,15 +51,28 @@ std::string JobOutcomeStatements(const ChangeEvent& job, const JobOutcome& outco
 }
 
 JobWorker::JobWorker(JobWorkerStore& store, JobWorkerHost& host, FileOperations& files, std::string tempFilePath,
-                     JobWorkerTimings timings)
-    : store_(store), host_(host), files_(files), tempFilePath_(std::move(tempFilePath)), timings_(timings) {}
+                     JobWorkerTimings timings, BackupFolderRecord* backups)
+    : store_(store),
+      host_(host),
+      files_(files),
+      tempFilePath_(std::move(tempFilePath)),
+      timings_(timings),
+      backups_(backups) {}
+
+JobOutcome JobWorker::Execute(const ChangeEvent& job, CopiesOfPass& copies) {
+    if (const JobOutcome* earlier = copies.Find(job)) return *earlier;
+    const JobOutcome outcome = ExecuteJob(job, tempFilePath_, files_, backups_);
+    copies.Record(job, outcome);
+    return outcome;
+}
 
 JobPassResult JobWorker::RunPass(bool fullPass) {
     JobPassResult result;
+    CopiesOfPass copies;
     for (const ChangeEvent& job : store_.ReadJobs(fullPass)) {
         // A quick exit during a long backlog: the jobs not reached stay in the table untouched.
         if (host_.Terminated()) break;
-        const JobOutcome outcome = ExecuteJob(job, tempFilePath_, files_);
+        const JobOutcome outcome = Execute(job, copies);
         const std::string log = outcome.code == kJobExclusiveRefused ? std::string() : store_.LogStatement(job, outcome.code);
         result.batch += JobOutcomeStatements(job, outcome, log);
         if (outcome.code < kJobSourceGone) result.anyDeferred = true;

@@ -29,7 +29,7 @@ struct JobPassResult {
 class JobWorker {
 public:
     JobWorker(JobWorkerStore& store, JobWorkerHost& host, FileOperations& files, std::string tempFilePath,
-              JobWorkerTimings timings = {});
+              JobWorkerTimings timings = {}, BackupFolderRecord* backups = nullptr);
 
     void Run();
 
@@ -39,12 +39,14 @@ public:
 
 private:
     void PurgeWhenDue();
+    JobOutcome Execute(const ChangeEvent& job, class CopiesOfPass& copies);
 
     JobWorkerStore& store_;
     JobWorkerHost& host_;
     FileOperations& files_;
     std::string tempFilePath_;
     JobWorkerTimings timings_;
+    BackupFolderRecord* backups_;
     DateTime nextPurge_ = 0;
 };
 

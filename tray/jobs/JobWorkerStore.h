@@ -32,6 +32,8 @@ public:
     // the wait timed out.
     virtual bool WaitForWork(std::chrono::milliseconds timeout) = 0;
     virtual bool Terminated() const = 0;
+    // The backup folders of the monitors as they are now; any thread may ask.
+    virtual std::vector<std::string> BackupFolders() const { return {}; }
 };
 
 }  // namespace pellmar

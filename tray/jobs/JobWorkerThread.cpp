@@ -3,6 +3,7 @@
 #include "tray/jobs/JobWorkerThread.h"
 
 #include "tray/jobs/JobWorkerSqliteStore.h"
+#include "tray/util/Paths.h"
 
 namespace pellmar {
 
@@ -15,12 +16,15 @@ JobWorkerThread::JobWorkerThread(JobWorkerHost& host, JobWorkerTimings timings, 
 
 JobWorkerThread::~JobWorkerThread() { Join(); }
 
-void JobWorkerThread::Resume(const std::string& databasePath, const std::string& tempFilePath) {
+void JobWorkerThread::Resume(const std::string& databasePath, const std::string& tempFilePath,
+                             const std::string& dataPath) {
     if (thread_.joinable()) return;
-    thread_ = std::thread([this, databasePath, tempFilePath] {
+    const std::string record = dataPath.empty() ? std::string() : IncludeTrailingPathDelimiter(dataPath) + kBackupFolderRecordName;
+    thread_ = std::thread([this, databasePath, tempFilePath, record] {
         std::unique_ptr<JobWorkerStore> store = makeStore_(databasePath);
         SystemFileOperations files;
-        JobWorker(*store, host_, files, tempFilePath, timings_).Run();
+        BackupFolderRecord backups(record, [this] { return host_.BackupFolders(); });
+        JobWorker(*store, host_, files, tempFilePath, timings_, &backups).Run();
     });
 }
 

@@ -23,7 +23,8 @@ public:
     JobWorkerThread& operator=(const JobWorkerThread&) = delete;
 
     // Starts the thread once; later calls do nothing.
-    void Resume(const std::string& databasePath, const std::string& tempFilePath);
+    // With a `dataPath`, the backup folders delivered into are remembered in a file there.
+    void Resume(const std::string& databasePath, const std::string& tempFilePath, const std::string& dataPath = {});
     // Waits until the loop has ended (after the host's Terminated and a wake-up).
     void Join();
 

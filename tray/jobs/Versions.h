@@ -1,20 +1,43 @@
-// Numbering of versioned change events from the counters in table `fileinfo`, and forgetting a
-// file's counter when its deletion is reported. Runs inside the caller's unit of work: the
-// caller opens the connection before and clears the query and closes after.
+// Numbering of versioned change events from the counters in table `fileinfo`. Runs inside the
+// caller's open transaction, so a number is used up only when the job that carries it commits.
+// Counters only grow: a deleted or renamed-away file keeps its count, so a file that comes back
+// never overwrites the versions kept from before.
 #pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "tray/jobs/VersionNames.h"
 #include "tray/monitor/ChangeEvent.h"
 
 namespace pellmar {
 
-class SQLiteSession;
 class SQLiteQuery;
 
-// Thread contract: the thread that owns the session's database object (the main thread).
-// Acts only when event.maxversions > 0. Created or modified: the event gets the file's next
-// number (1 when the file has no counter), its dest is rewritten to that version's file name,
-// and the counter is stored. Deleted: the file's counter is removed. Other job types: nothing.
-void AssignVersion(ChangeEvent& event, SQLiteSession& session, SQLiteQuery& query);
+// Thread contract: the thread that owns the query's database object, with a transaction open.
+// Numbers the copy events of one batch: reads each file's counter once (later events of the
+// same file in the batch count on from the first), and collects the counter statements.
+class VersionNumbering {
+public:
+    explicit VersionNumbering(SQLiteQuery& query) : query_(query) {}
+
+    // For a created or modified event with maxversions > 0: sets its currentversion, rewrites its
+    // dest to that version's file name and appends the counter's statement. Other events pass
+    // unchanged. False when the counter could not be read: the batch must not go on, or a
+    // number still kept in the backup folder could be handed out again.
+    bool Number(ChangeEvent& event, std::string* statements);
+
+private:
+    struct Counter {
+        std::int32_t last = 0;
+        bool stored = false;
+    };
+    std::optional<Counter> Read(std::uint32_t fileid);
+
+    SQLiteQuery& query_;
+    std::unordered_map<std::uint32_t, Counter> counters_;
+};
 
 }  // namespace pellmar

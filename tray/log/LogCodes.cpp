@@ -9,7 +9,7 @@
 namespace pellmar {
 namespace {
 
-const std::array<std::string, 10> kMessages = {
+const std::array<std::string, 12> kMessages = {
     "The operation failed with an unknown problem.",
     "Could not copy because exclusive access was requested and file is in use.",
     "Could not execute the operation because the destination is unavailable, will try again in a minute.",
@@ -21,6 +21,8 @@ const std::array<std::string, 10> kMessages = {
     "Could not delete backup file because it was missing from the backup location.",
     "File was copied successfully.",
     "File was deleted successfully.",
+    "Did not delete the backup file because the file exists again.",
+    "Could not copy because the backup location cannot store this file name.",
 };
 
 std::int32_t Known(std::int32_t resultCode) {
@@ -36,6 +38,7 @@ const std::string& JobResultMessage(std::int32_t resultCode) {
 
 std::int32_t LogStatusOfResult(std::int32_t resultCode) {
     std::int32_t code = Known(resultCode);
+    if (code == kJobNameNotAllowed) return kLogError;
     if (code >= kJobCopied) return kLogInformation;
     if (code >= kJobSourceGone) return kLogWarning;
     if (code == kJobDestinationUnavailable) return kLogWarning;

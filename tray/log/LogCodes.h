@@ -11,7 +11,8 @@ namespace pellmar {
 enum LogStatus : std::int32_t { kLogInformation = 0, kLogWarning = 1, kLogError = 2 };
 enum LogOperation : std::int32_t { kLogCopy = 0, kLogDelete = 1, kLogEnableFolderScanner = 2 };
 
-// Result codes of one job attempt, produced by the job worker.
+// Result codes of one job attempt, produced by the job worker; below kJobSourceGone the job stays
+// deferred in the table, from it on the job is removed.
 enum JobResult : std::int32_t {
     kJobUnknownProblem = 0,
     kJobExclusiveRefused = 1,
@@ -23,12 +24,16 @@ enum JobResult : std::int32_t {
     kJobBackupMissing = 7,
     kJobCopied = 8,
     kJobDeleted = 9,
+    // A deletion whose file exists again: the backup belongs to the live file now.
+    kJobDeletionSuperseded = 10,
+    // The backup's file system cannot store the file's name; retrying cannot help.
+    kJobNameNotAllowed = 11,
 };
 
 inline constexpr const char* kMonitorStartFailedMessage =
     "Could not start folder scanner because Monitor Path is not available.";
 
-// A code outside 0..9 is treated as code 0, "unknown problem", so that it is never shown as a
+// A code outside the table is treated as code 0, "unknown problem", so that it is never shown as a
 // success nor read past the end of the table.
 const std::string& JobResultMessage(std::int32_t resultCode);
 std::int32_t LogStatusOfResult(std::int32_t resultCode);

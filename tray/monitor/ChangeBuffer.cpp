@@ -69,6 +69,10 @@ bool ModifiedRepeatFilter::HeldDue(const platform::LocalTimeFields& now) const {
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context) {
     for (const platform::DirectoryChange& record : buffer) {
         if (!context.live()) return;
+        if (record.action == platform::FileActionNone && record.name.empty()) {
+            context.deliver(DirLost, std::string());
+            continue;
+        }
         const DirAction action = DirActionOf(record.action);
         if (action == DirModified) {
             if (!ScreenModification(record.name, context)) continue;

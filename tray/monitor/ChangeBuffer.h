@@ -22,6 +22,8 @@ enum DirAction : int {
     DirModified = 2,
     DirRenamedOld = 3,
     DirRenamedNew = 4,
+    // Not a file's change: the OS lost changes (its queue overflowed); the name is empty.
+    DirLost = 5,
 };
 
 using ChangeBuffer = std::vector<platform::DirectoryChange>;
@@ -60,7 +62,8 @@ struct ChangeBufferContext {
     std::function<void(DirAction, const std::string&)> deliver;
 };
 
-// Walks the records in order and delivers each one that survives, name never empty. A repeat
+// Walks the records in order and delivers each one that survives, name never empty, except a
+// record without action and name (the OS lost changes), delivered as DirLost. A repeat
 // is held instead of dropped; the held one is delivered before any later record of its name and
 // before a modification of another path, and is replaced by a later-second one of its own path.
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context);

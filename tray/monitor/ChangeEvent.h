@@ -24,6 +24,9 @@ struct ChangeEvent {
     std::int32_t maxversions = 0;
     std::string src;                  // full path of the changed file
     std::string dest;                 // destination path in the backup folder
+    // Not stored: the change was found by comparing a folder with its backup, not reported by
+    // the OS, so it is not wanted when a copy of the file is already waiting in `jobs`.
+    bool resync = false;
 };
 
 }  // namespace pellmar

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <system_error>
-#include <thread>
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
@@ -18,9 +17,10 @@
 #include "tray/jobs/JobQueueThread.h"
 #include "tray/jobs/JobWorkerThread.h"
 #include "tray/jobs/KolGenQueue.h"
-#include "tray/jobs/Versions.h"
+#include "tray/log/LogCodes.h"
 #include "tray/log/LogData.h"
 #include "tray/monitor/MonitorRecord.h"
+#include "tray/monitor/Reconcile.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
 #include "tray/util/Paths.h"
@@ -29,7 +29,10 @@
 namespace pellmar {
 namespace {
 
-constexpr const char* kMonitorPathMissing = "Could not start folder scanner because Monitor Path is not available.";
+std::string SynchronisedMessage(int queued) {
+    return "Compared the monitored folder with its backup: " + std::to_string(queued) +
+           (queued == 1 ? " file was" : " files were") + " queued for copying.";
+}
 
 // The other spellings under which a scanner may report paths inside `backup`: its real location,
 // and that location spelled from each monitor's root as given, when it lies in the root's real
@@ -89,12 +92,13 @@ void FolderMonitor::Start() {
     // Made here rather than at creation because its database path is known only now; it does
     // not run before Start either way.
     if (!queueThread_) {
+        const JobQueueTimings queueTimings{timings_.changePause + timings_.queuePause, timings_.queueRetryDelay};
         queueThread_ = std::make_unique<JobQueueThread>(*queue_, locations_.databasePath, [this] { WakeWorker(); },
-                                                        timings_.queuePause);
+                                                        queueTimings);
     }
     queueThread_->Start();
     StartItems();
-    workerThread_->Resume(locations_.databasePath, locations_.tempFilePath);
+    workerThread_->Resume(locations_.databasePath, locations_.tempFilePath, locations_.dataPath);
 }
 
 void FolderMonitor::Initialise() {
@@ -130,6 +134,7 @@ std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {
     scanner->SetOnChange([this](FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
         OnChange(monitor, std::move(event));
     });
+    scanner->SetOnLost([this](FolderScanner& monitor) { SynchroniseMonitor(&monitor); });
     return scanner;
 }
 
@@ -167,7 +172,7 @@ void FolderMonitor::StartItems() {
 void FolderMonitor::StartOrLog(FolderScanner& monitor) {
     const std::string root = monitor.GetRoot();
     if (!platform::FolderExists(root)) {
-        LogMonitorFailure(root, kMonitorPathMissing);
+        LogMonitorFailure(root, kMonitorStartFailedMessage);
         return;
     }
     try {
@@ -179,9 +184,23 @@ void FolderMonitor::StartOrLog(FolderScanner& monitor) {
 }
 
 void FolderMonitor::LogMonitorFailure(const std::string& root, const std::string& message) {
+    LogMonitorEvent(kLogError, root, message);
+}
+
+void FolderMonitor::LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message) {
     if (!query_) return;
     LogData(*query_, locations_.databasePath)
-        .AddLogEntry(2, static_cast<std::int32_t>(Crc32OfText(root)), 2, DateTimeNow(), message, root, "");
+        .AddLogEntry(status, static_cast<std::int32_t>(Crc32OfText(root)), kLogEnableFolderScanner, DateTimeNow(),
+                     message, root, "");
+}
+
+int FolderMonitor::SynchroniseMonitor(FolderScanner* monitor) {
+    bool known = false;
+    for (const auto& item : items_) known |= item.get() == monitor;
+    if (!known) return 0;
+    const int queued = ReconcileWithBackup(*monitor);
+    LogMonitorEvent(kLogInformation, monitor->GetRoot(), SynchronisedMessage(queued));
+    return queued;
 }
 
 FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const ScannerValues& values) {
@@ -244,6 +263,11 @@ void FolderMonitor::StopMonitoring() {
     monitoringStopped_ = true;
 }
 
+std::vector<std::string> FolderMonitor::BackupFolders() const {
+    std::lock_guard lock(backupFoldersMutex_);
+    return backupFolders_;
+}
+
 void FolderMonitor::VisitBackupFolders(const std::function<void(const std::string&)>& visit) const {
     for (const auto& monitor : items_) visit(monitor->GetBackupPath());
     for (const std::string& name : backupAliases_) visit(name);
@@ -255,17 +279,26 @@ void FolderMonitor::RefreshBackupAliases() {
     std::vector<std::string> roots;
     for (const auto& monitor : items_) roots.push_back(monitor->GetRoot());
     backupAliases_.clear();
+    std::vector<std::string> backups;
+    for (const auto& monitor : items_) {
+        if (!monitor->GetBackupPath().empty()) backups.push_back(monitor->GetBackupPath());
+    }
+    {
+        std::lock_guard lock(backupFoldersMutex_);
+        backupFolders_ = std::move(backups);
+    }
     for (const auto& monitor : items_) {
         if (monitor->GetBackupPath().empty()) continue;
         for (std::string& name : OtherNamesOf(monitor->GetBackupPath(), roots)) backupAliases_.push_back(std::move(name));
     }
 }
 
+// Never waits on its own: the settle time and the version number are the job queue thread's, so
+// a burst of changes costs the main thread next to nothing.
 void FolderMonitor::OnChange(FolderScanner&, std::unique_ptr<ChangeEvent> event) {
     if (!event) return;
-    std::this_thread::sleep_for(timings_.changePause);
-    UnitOfWork([&] { AssignVersion(*event, *session_, *query_); });
-    // A deletion of a versioned file is not replicated: its versions stay in the backup folder.
+    // A deletion of a versioned file is not replicated: its versions stay in the backup folder,
+    // and its counter stays too, so a file that comes back never overwrites them.
     if (event->jobtype == ChangeDeleted && event->maxversions != 0) return;
     queue_->Put(event, static_cast<std::int32_t>(sizeof(ChangeEvent)), platform::kInfinite);
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,12 @@ template <typename T>
 class KolGenQueue;
 
 struct FolderMonitorTimings {
-    std::chrono::milliseconds changePause{50};  // the change handler's settle pause
-    std::chrono::milliseconds queuePause{50};   // the job queue thread's pause per record
-    JobWorkerTimings worker;                    // retry minute, purge period and age
+    // The two settle times of a change: before it enters the queue, and before it is written as
+    // a job. Minimum ages, never sleeps: a burst settles as a whole.
+    std::chrono::milliseconds changePause{50};
+    std::chrono::milliseconds queuePause{50};
+    std::chrono::milliseconds queueRetryDelay{1000};  // after a failed write of job rows
+    JobWorkerTimings worker;                          // retry minute, purge period and age
 };
 
 // Thread contract: every member runs on the main thread (the dispatcher's owner), the change
@@ -56,9 +60,15 @@ public:
     void DeleteFolderItem(FolderScanner* monitor);
     void UpdateStatus(FolderScanner* monitor);
 
+    // "Synchronise now": compares the monitor's folder with its backup and queues a copy of every
+    // file whose backup is missing or out of date; logs how many. Also run by itself when a
+    // monitor's engine lost changes. Returns the number queued (0 for an unknown monitor).
+    int SynchroniseMonitor(FolderScanner* monitor);
+
     void WakeWorker();
     bool WaitForWork(std::chrono::milliseconds timeout) override;
     bool Terminated() const override { return terminated_.load(); }
+    std::vector<std::string> BackupFolders() const override;
 
     void StopMonitoring();
 
@@ -81,12 +91,15 @@ private:
     void StartOrLog(FolderScanner& monitor);
     void LogMonitorFailure(const std::string& root, const std::string& message);
     void OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event);
+    void LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message);
     std::unique_ptr<FolderScanner> NewScanner();
     template <typename Work> void UnitOfWork(Work&& work);
 
     const FolderMonitorTimings timings_;
     std::vector<std::unique_ptr<FolderScanner>> items_;
     std::vector<std::string> backupAliases_;  // other names of the backup folders (see VisitBackupFolders)
+    mutable std::mutex backupFoldersMutex_;
+    std::vector<std::string> backupFolders_;  // every monitor's backup folder, for the job worker
     bool initialized_ = false;
     bool monitoringStopped_ = false;
     DataLocations locations_;

@@ -27,6 +27,13 @@ FolderScanner::~FolderScanner() = default;
 void FolderScanner::ReportCreated(const std::string& path) { Report(ChangeCreated, path); }
 void FolderScanner::ReportModified(const std::string& path) { Report(ChangeModified, path); }
 void FolderScanner::ReportDeleted(const std::string& path) { Report(ChangeDeleted, path); }
+bool FolderScanner::ReportOutOfDate(const std::string& path) { return Report(ChangeModified, path, true); }
+
+void FolderScanner::ReportLost() {
+    // A copy, for the same reason as in Report.
+    const LostHandler handler = onLost_;
+    if (handler) handler(*this);
+}
 
 bool FolderScanner::PassesFilters(std::string_view fileName) {
     try {
@@ -52,9 +59,9 @@ void FolderScanner::ReportInvalidMask(const std::string& message) {
     if (reportedMaskErrors_.insert(message).second) platform::ReportError(message);
 }
 
-void FolderScanner::Report(JobType kind, const std::string& path) {
-    if (kind == ChangeDeleted && !deletions_) return;
-    if (IsDropped(path) || !onChange_) return;
+bool FolderScanner::Report(JobType kind, const std::string& path, bool resync) {
+    if (kind == ChangeDeleted && !deletions_) return false;
+    if (IsDropped(path) || !onChange_) return false;
     auto event = std::make_unique<ChangeEvent>();
     event->jobtype = kind;
     event->fileid = Crc32OfText(path);
@@ -63,11 +70,13 @@ void FolderScanner::Report(JobType kind, const std::string& path) {
     event->currentversion = 0;
     event->maxversions = maxversions_;
     event->src = path;
-    event->dest = Destination(path);
+    event->dest = DestinationOf(path);
+    event->resync = resync;
     // A copy: a handler that destroys this scanner (a modal box's loop may let the user delete
     // the monitor) must not destroy the very function that is running.
     const ChangeHandler handler = onChange_;
     handler(*this, std::move(event));
+    return true;
 }
 
 bool FolderScanner::IsDropped(const std::string& path) {
@@ -83,7 +92,7 @@ bool FolderScanner::IsDropped(const std::string& path) {
     return inBackupFolder;
 }
 
-std::string FolderScanner::Destination(const std::string& path) const {
+std::string FolderScanner::DestinationOf(const std::string& path) const {
     const std::string folder = IncludeTrailingPathDelimiter(std::string(FolderPart(path)));
     const std::string root = IncludeTrailingPathDelimiter(GetRoot());
     std::string dest = IncludeTrailingPathDelimiter(backuppath_);

@@ -32,6 +32,9 @@ public:
     // Receives the scanner that saw the change and the event, whose ownership passes with the call.
     // The owner object of the original design is whatever the function captures.
     using ChangeHandler = std::function<void(FolderScanner&, std::unique_ptr<ChangeEvent>)>;
+    // Told that the engine lost changes (the OS queue overflowed): the folder must be compared
+    // with its backup. Main thread.
+    using LostHandler = std::function<void(FolderScanner&)>;
 
     explicit FolderScanner(ScannerContext& context);
     // A variant's destructor stops its engine before the base part goes.
@@ -57,6 +60,7 @@ public:
     void SetMaxVersions(std::int32_t count) { maxversions_ = count; }
     void SetStatus(std::int32_t status) { status_ = status; }
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
+    void SetOnLost(LostHandler handler) { onLost_ = std::move(handler); }
 
     std::int32_t GetId() const { return id_; }
     const std::string& GetBackupPath() const { return backuppath_; }
@@ -73,6 +77,13 @@ public:
     void ReportCreated(const std::string& path);
     void ReportModified(const std::string& path);
     void ReportDeleted(const std::string& path);
+    // A modification found by comparing the folder with its backup; true when an event went out.
+    bool ReportOutOfDate(const std::string& path);
+    // Called by the variants when their engine lost changes; passes it on to OnLost.
+    void ReportLost();
+
+    // Where the backup copy of the file at `path` belongs (before any version number).
+    std::string DestinationOf(const std::string& path) const;
 
     // The replicate-mask test the NT-style variant applies to a file name. An invalid mask makes
     // the name fail; it is reported once per scanner and mask, and the program goes on.
@@ -82,11 +93,10 @@ protected:
     ScannerContext& Context() const { return context_; }
 
 private:
-    void Report(JobType kind, const std::string& path);
+    bool Report(JobType kind, const std::string& path, bool resync = false);
     bool IsDropped(const std::string& path);
     bool IsExcepted(std::string_view fileName);
     void ReportInvalidMask(const std::string& message);
-    std::string Destination(const std::string& path) const;
 
     ScannerContext& context_;
     std::int32_t id_ = 0;
@@ -97,6 +107,7 @@ private:
     std::int32_t maxversions_ = 0;
     std::int32_t status_ = 0;
     ChangeHandler onChange_;
+    LostHandler onLost_;
     std::vector<std::string> exceptions_;
     std::set<std::string> reportedMaskErrors_;  // messages already shown for this scanner
 };

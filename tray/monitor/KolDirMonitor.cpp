@@ -21,6 +21,10 @@ struct KolDirMonitor::Run {
     // When to hand over an empty flush: written by the main thread inside a hand-over, read by
     // the worker only after that hand-over has finished.
     std::optional<std::chrono::milliseconds> flushDelay;
+    // A buffer whose hand-over Stop cut short before it ran: written by the worker, read by the
+    // main thread after joining it.
+    std::shared_ptr<ChangeBuffer> abandoned;
+    bool delivering = false;  // main thread only: a buffer is being delivered right now
 };
 
 namespace {
@@ -39,8 +43,9 @@ KolDirMonitor::KolDirMonitor(platform::Dispatcher& dispatcher, Clock clock)
     : dispatcher_(dispatcher), clock_(std::move(clock)) {}
 
 KolDirMonitor::~KolDirMonitor() {
+    *alive_ = false;
     // A handler called from a destructor would see a monitor half gone; owners that want the held
-    // repeat call Stop first.
+    // repeat and the changes still pending call Stop first.
     End(false);
 }
 
@@ -49,7 +54,7 @@ void KolDirMonitor::Start() {
     platform::WatchFailure failure = platform::WatchFailure::None;
     auto watch = platform::DirectoryWatch::Open(path_, watchSubtree_, &failure);
     if (!watch) throw DirMonitorError(MessageFor(failure));
-    run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch), std::nullopt});
+    run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch), std::nullopt, nullptr, false});
     runningPath_ = path_;
     // Normal priority: raising a thread's priority needs privileges on Linux, and the worker
     // only waits anyway.
@@ -58,12 +63,13 @@ void KolDirMonitor::Start() {
 }
 
 void KolDirMonitor::Stop() {
-    // Delivered rather than dropped: Stop comes before a change of configuration, after which
-    // nothing rescans the folder, so a dropped repeat would leave the backup stale.
+    // Delivered rather than dropped: Stop comes before a change of configuration or the end of
+    // the program, after which nothing rescans the folder, so a dropped change would leave the
+    // backup stale.
     End(true);
 }
 
-void KolDirMonitor::End(bool deliverHeld) {
+void KolDirMonitor::End(bool deliverPending) {
     if (!active_) return;
     active_ = false;
     run_->live = false;
@@ -71,11 +77,17 @@ void KolDirMonitor::End(bool deliverHeld) {
     worker_.request_stop();
     run_->watch->Wake();
     worker_.join();
+    const std::shared_ptr<Run> run = std::move(run_);
+    // A Stop from inside a handler ends delivery where it stands; only an outer Stop passes on
+    // what was read and what the OS still holds.
+    const bool deliver = deliverPending && dispatcher_.IsOwningThread();
+    const std::shared_ptr<bool> alive = alive_;
+    if (deliver && !run->delivering) DeliverRemaining(*run);
     // Only now, with nobody waiting on them, are the descriptors closed.
-    run_->watch.reset();
-    run_.reset();
+    run->watch.reset();
+    if (!*alive) return;  // a handler destroyed this monitor
     const std::string held = repeats_.TakeHeld();
-    if (!deliverHeld || held.empty() || !dispatcher_.IsOwningThread()) return;
+    if (!deliver || held.empty()) return;
     // Last of all: the handler may start, stop or destroy this monitor.
     try {
         Notify(DirModified, held);
@@ -84,10 +96,31 @@ void KolDirMonitor::End(bool deliverHeld) {
     }
 }
 
+void KolDirMonitor::DeliverRemaining(Run& run) {
+    std::vector<ChangeBuffer> buffers;
+    if (run.abandoned) buffers.push_back(std::move(*run.abandoned));
+    buffers.emplace_back();
+    run.watch->ReadPending(&buffers.back());
+    const std::shared_ptr<bool> alive = alive_;
+    const ChangeBufferContext context{runningPath_, repeats_, clock_, [alive] { return *alive; },
+                                      [this](DirAction action, const std::string& name) { Notify(action, name); }};
+    for (const ChangeBuffer& buffer : buffers) {
+        if (!*alive) return;
+        try {
+            ProcessChangeBuffer(buffer, context);
+        } catch (const std::exception& error) {
+            platform::ReportError(error.what());
+        }
+    }
+}
+
 void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
     std::optional<std::chrono::steady_clock::time_point> flushAt;
     while (!stop.stop_requested()) {
         auto buffer = std::make_shared<ChangeBuffer>();
+        // Set on the main thread when the hand-over begins to run; the worker reads it only after
+        // Send has returned, and a hand-over that had not begun by then never will.
+        auto started = std::make_shared<bool>(false);
         const platform::WaitOutcome outcome = run->watch->Wait(buffer.get(), flushAt);
         std::function<void()> work;
         if (outcome == platform::WaitOutcome::TimedOut) {
@@ -99,11 +132,15 @@ void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
         } else if (buffer->empty()) {
             continue;
         } else {
-            work = [run, buffer] {
+            work = [run, buffer, started] {
+                *started = true;
                 if (run->live) run->monitor->Deliver(*buffer, *run);
             };
         }
-        if (!run->dispatcher.Send(std::move(work), stop)) return;
+        if (!run->dispatcher.Send(std::move(work), stop)) {
+            if (!buffer->empty() && !*started) run->abandoned = buffer;
+            return;
+        }
         flushAt.reset();
         if (run->flushDelay) flushAt = std::chrono::steady_clock::now() + *run->flushDelay;
     }
@@ -122,12 +159,14 @@ void KolDirMonitor::Notify(DirAction action, const std::string& name) {
 
 // The handler may stop or even destroy this monitor: members are touched only while live.
 void KolDirMonitor::Deliver(const ChangeBuffer& buffer, Run& run) {
+    run.delivering = true;
     try {
         ProcessChangeBuffer(buffer, ContextFor(run));
     } catch (const std::exception& error) {
         // Nothing above the main loop could handle it; the rest of this buffer is given up.
         platform::ReportError(error.what());
     }
+    run.delivering = false;
     if (run.live) PlanNextFlush(run);
 }
 

@@ -53,17 +53,20 @@ public:
     // cannot be watched.
     void Start();
     // Does nothing when inactive. Returns once the worker has ended; no record is delivered
-    // after it returns, also not the rest of a buffer whose delivery called Stop. A modification
-    // held back as a same-second repeat is delivered through OnChange just before it returns
-    // (also from inside a handler, as a nested call; dropped only when Stop is called off the main
-    // thread). Destruction drops it.
+    // after it returns. Before it returns it delivers, through OnChange, every record already
+    // read (a buffer whose hand-over it cut short), every change the OS still holds for the
+    // watch, and last a modification held back as a same-second repeat. Called from inside a
+    // handler it ends delivery at once (the rest of that buffer and anything pending is dropped,
+    // the held repeat still delivered); off the main thread it drops everything. Destruction
+    // drops everything too.
     void Stop();
 
 private:
     struct Run;
 
     static void Work(std::stop_token stop, std::shared_ptr<Run> run);
-    void End(bool deliverHeld);
+    void End(bool deliverPending);
+    void DeliverRemaining(Run& run);
     ChangeBufferContext ContextFor(const Run& run);
     void Notify(DirAction action, const std::string& name);
     void Deliver(const ChangeBuffer& buffer, Run& run);
@@ -79,6 +82,8 @@ private:
     ModifiedRepeatFilter repeats_;
     std::string runningPath_;
     std::shared_ptr<Run> run_;
+    // False once destruction has begun: a handler may destroy the monitor while Stop delivers.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::jthread worker_;
 };
 

@@ -23,6 +23,10 @@ void NTFolderScanner::Start() {
 }
 
 void NTFolderScanner::HandleChange(DirAction action, const std::string& name) {
+    if (action == DirLost) {
+        ReportLost();
+        return;
+    }
     if (!PassesFilters(FileNamePart(name))) return;
     const std::string path = IncludeTrailingPathDelimiter(GetRoot()) + name;
     switch (action) {
