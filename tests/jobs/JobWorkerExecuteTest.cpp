@@ -32,7 +32,8 @@ public:
         if (failCopiesInto.empty() || destination.find(failCopiesInto) == std::string::npos) {
             return SystemFileOperations::CopyFile(source, destination);
         }
-        return platform::CopyFileReplacing(source, destination, [](std::uint64_t) { return false; });
+        return platform::CopyFileReplacing(source, destination, [](std::uint64_t) { return false; }) ==
+               platform::CopyResult::Copied;
     }
     bool DeleteFile(const std::string& path) override {
         return !failDeletes && SystemFileOperations::DeleteFile(path);

@@ -18,7 +18,7 @@ bool SystemFileOperations::FolderExists(const std::string& path) { return platfo
 void SystemFileOperations::ForceFolders(const std::string& path) { pellmar::ForceFolders(path); }
 
 bool SystemFileOperations::CopyFile(const std::string& source, const std::string& destination) {
-    return platform::CopyFileReplacing(source, destination);
+    return platform::CopyFileReplacing(source, destination) == platform::CopyResult::Copied;
 }
 
 bool SystemFileOperations::DeleteFile(const std::string& path) { return platform::RemoveFile(path); }
