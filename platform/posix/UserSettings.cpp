@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <sstream>
 #include <vector>
 
 namespace pellmar::platform {
