@@ -53,7 +53,10 @@ int main(int argc, char** argv) {
         fs::remove(dir / "worker.bin");
         fs::remove(dir / "cp.bin");
         worker.push_back(Seconds([&] {
-            if (!pellmar::platform::CopyFileReplacing(source, (dir / "worker.bin").string())) std::abort();
+            if (pellmar::platform::CopyFileReplacing(source, (dir / "worker.bin").string()) !=
+                pellmar::platform::CopyResult::Copied) {
+                std::abort();
+            }
         }));
         const std::string command = "cp '" + source + "' '" + (dir / "cp.bin").string() + "'";
         cp.push_back(Seconds([&] {

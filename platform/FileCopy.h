@@ -14,13 +14,26 @@ namespace pellmar::platform {
 // It exists so that tests can make a copy fail half-way.
 using CopyProgress = std::function<bool(std::uint64_t bytesCopied)>;
 
+enum class CopyResult {
+    Copied,
+    Failed,
+    // The destination's file system cannot store the name (":?*\"<>|\\" on FAT, exFAT, SMB):
+    // no retry will ever succeed.
+    NameNotAllowed,
+};
+
 // Copies `source` over `destination`: the bytes go to a temporary file in the destination's
 // folder which is renamed over the destination once complete, so an existing destination is
 // either replaced whole or left byte-identical. Keeps the source's modification time and
 // permission bits, and returns only once the new content and its name are on stable storage.
-// On any failure the temporary file is removed and false is returned.
-bool CopyFileReplacing(const std::string& source, const std::string& destination,
-                       const CopyProgress& progress = nullptr);
+// On any failure the temporary file is removed. The first copy of this process into a folder
+// also removes the temporaries there that copies of ended processes left behind.
+CopyResult CopyFileReplacing(const std::string& source, const std::string& destination,
+                             const CopyProgress& progress = nullptr);
+
+// Creates one folder level of a copy's destination: Copied when it exists afterwards,
+// NameNotAllowed when its file system cannot store the name, Failed otherwise.
+CopyResult CreateFolderLevel(const std::string& path);
 
 // While alive, no other program can change the file's content; the holder can still read it.
 class ExclusiveHold {

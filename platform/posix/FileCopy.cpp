@@ -1,15 +1,20 @@
 // POSIX copy-then-rename and the lease / flock exclusive hold. Owns the temporary file of a copy
-// in flight and the hold's descriptor; knows nothing of jobs or result codes.
+// in flight, the leftovers of crashed copies and the hold's descriptor; knows nothing of jobs or
+// result codes.
 #include "platform/FileCopy.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
+#include <optional>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
 #include <vector>
 
 namespace pellmar::platform {
@@ -42,10 +47,66 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
+constexpr std::string_view kTemporaryPrefix = ".pellmar-copy.";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
 std::string TemporaryNameBeside(const std::string& destination) {
     static std::atomic<unsigned> counter{0};
-    return FolderOf(destination) + ".pellmar-copy." + std::to_string(getpid()) + "." +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
+    return FolderOf(destination) + std::string(kTemporaryPrefix) + std::to_string(getpid()) + "." +
+           std::to_string(counter.fetch_add(1)) + std::string(kTemporarySuffix);
+}
+
+// Cuts a run of decimal digits off the front of `text`; nullopt when there is none.
+std::optional<long long> TakeNumber(std::string_view& text) {
+    std::size_t digits = 0;
+    long long value = 0;
+    while (digits < text.size() && digits < 18 && text[digits] >= '0' && text[digits] <= '9')
+        value = value * 10 + (text[digits++] - '0');
+    if (digits == 0) return std::nullopt;
+    text.remove_prefix(digits);
+    return value;
+}
+
+// The process id in a temporary's name ".pellmar-copy.<pid>.<n>.tmp"; nullopt for other names.
+std::optional<pid_t> TemporaryOwner(std::string_view name) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return std::nullopt;
+    name.remove_prefix(kTemporaryPrefix.size());
+    name.remove_suffix(kTemporarySuffix.size());
+    std::optional<long long> pid = TakeNumber(name);
+    if (!pid || *pid <= 0 || name.empty() || name.front() != '.') return std::nullopt;
+    name.remove_prefix(1);
+    if (!TakeNumber(name) || !name.empty()) return std::nullopt;
+    return static_cast<pid_t>(*pid);
+}
+
+// A pid that is running, or that this process cannot probe (EPERM), still owns its temporaries.
+bool ProcessHasEnded(pid_t pid) { return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
+
+// True the first time a folder is named in this process; later copies find nothing left over
+// that a crash before this process started could have made.
+bool FirstVisit(const std::string& folder) {
+    static std::mutex mutex;
+    static std::unordered_set<std::string> visited;
+    std::lock_guard lock(mutex);
+    return visited.insert(folder).second;
+}
+
+void RemoveLeftoversOfEndedCopies(const std::string& folder) {
+    DIR* listing = opendir(folder.c_str());
+    // A folder that cannot be listed now (an unmounted drive) is looked at again next time.
+    if (listing == nullptr) return;
+    if (FirstVisit(folder)) {
+        while (const dirent* entry = readdir(listing)) {
+            std::optional<pid_t> owner = TemporaryOwner(entry->d_name);
+            if (owner && ProcessHasEnded(*owner)) unlinkat(dirfd(listing), entry->d_name, 0);
+        }
+    }
+    closedir(listing);
+}
+
+CopyResult ResultOfFailure(int error) {
+    // Linux' vfat, exfat and cifs refuse a name they cannot store with EINVAL.
+    return error == EINVAL ? CopyResult::NameNotAllowed : CopyResult::Failed;
 }
 
 bool WriteAll(int fd, const char* data, std::size_t size) {
@@ -91,10 +152,7 @@ bool CopyBytes(int in, int out, const CopyProgress& progress) {
     }
 }
 
-bool CopyIntoTemporary(int in, const struct stat& info, const std::string& temporary,
-                       const CopyProgress& progress) {
-    UniqueFd out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!out.Valid()) return false;
+bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress) {
     if (!CopyBytes(in, out.Get(), progress)) return false;
     // Times last: every write above moves the modification time.
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
@@ -106,6 +164,13 @@ bool CopyIntoTemporary(int in, const struct stat& info, const std::string& tempo
     return out.Close();
 }
 
+CopyResult CopyIntoTemporary(int in, const struct stat& info, const std::string& temporary,
+                             const CopyProgress& progress) {
+    UniqueFd out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!out.Valid()) return ResultOfFailure(errno);
+    return FillTemporary(in, info, out, progress) ? CopyResult::Copied : CopyResult::Failed;
+}
+
 // The rename itself reaches the disk only with its folder; a failure here is not the copy's.
 void SyncFolderOf(const std::string& path) {
     UniqueFd folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -114,19 +179,33 @@ void SyncFolderOf(const std::string& path) {
 
 }  // namespace
 
-bool CopyFileReplacing(const std::string& source, const std::string& destination,
-                       const CopyProgress& progress) {
+CopyResult CopyFileReplacing(const std::string& source, const std::string& destination,
+                             const CopyProgress& progress) {
     UniqueFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    if (!in.Valid() || fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (!in.Valid() || fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::Failed;
+    RemoveLeftoversOfEndedCopies(FolderOf(destination));
     const std::string temporary = TemporaryNameBeside(destination);
-    if (CopyIntoTemporary(in.Get(), info, temporary, progress) &&
-        rename(temporary.c_str(), destination.c_str()) == 0) {
-        SyncFolderOf(destination);
-        return true;
+    CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, progress);
+    if (result == CopyResult::Copied) {
+        // The temporary's own name is always storable, so EINVAL here is about the final name.
+        if (rename(temporary.c_str(), destination.c_str()) == 0) {
+            SyncFolderOf(destination);
+            return CopyResult::Copied;
+        }
+        result = ResultOfFailure(errno);
     }
     unlink(temporary.c_str());
-    return false;
+    return result;
+}
+
+CopyResult CreateFolderLevel(const std::string& path) {
+    if (path.empty()) return CopyResult::Failed;
+    if (mkdir(path.c_str(), 0777) == 0) return CopyResult::Copied;
+    const int error = errno;
+    struct stat info {};
+    if (error == EEXIST && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return CopyResult::Copied;
+    return ResultOfFailure(error);
 }
 
 namespace {

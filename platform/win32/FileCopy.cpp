@@ -23,6 +23,10 @@ DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
     return (*progress)(static_cast<std::uint64_t>(transferred.QuadPart)) ? PROGRESS_CONTINUE : PROGRESS_CANCEL;
 }
 
+CopyResult ResultOfFailure(DWORD error) {
+    return error == ERROR_INVALID_NAME ? CopyResult::NameNotAllowed : CopyResult::Failed;
+}
+
 class HandleHold final : public ExclusiveHold {
 public:
     explicit HandleHold(HANDLE handle) : handle_(handle) {}
@@ -34,16 +38,28 @@ private:
 
 }  // namespace
 
-bool CopyFileReplacing(const std::string& source, const std::string& destination, const CopyProgress& progress) {
+CopyResult CopyFileReplacing(const std::string& source, const std::string& destination, const CopyProgress& progress) {
     const std::string temporary = TemporaryNameBeside(destination);
     const BOOL copied = progress ? CopyFileExA(source.c_str(), temporary.c_str(), OnCopyProgress,
                                                const_cast<CopyProgress*>(&progress), nullptr, COPY_FILE_FAIL_IF_EXISTS)
                                  : CopyFileA(source.c_str(), temporary.c_str(), TRUE);
     // Write-through: the replacement is on the disk before the job that made it can be removed.
     const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (copied && MoveFileExA(temporary.c_str(), destination.c_str(), flags)) return true;
+    if (copied && MoveFileExA(temporary.c_str(), destination.c_str(), flags)) return CopyResult::Copied;
+    const DWORD error = GetLastError();
     DeleteFileA(temporary.c_str());
-    return false;
+    return ResultOfFailure(error);
+}
+
+CopyResult CreateFolderLevel(const std::string& path) {
+    if (CreateDirectoryA(path.c_str(), nullptr)) return CopyResult::Copied;
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return CopyResult::Copied;
+    }
+    return ResultOfFailure(error);
 }
 
 std::unique_ptr<ExclusiveHold> TakeExclusiveHold(const std::string& path) {

@@ -45,7 +45,7 @@ TEST(CopyFileReplacing, CopiesBytesModeAndModificationTimeOverAnExistingFile) {
     ASSERT_EQ(0, utimensat(AT_FDCWD, (dir / "src.bin").c_str(), times, 0));
     WriteFile(dir / "dst.bin", "older and longer backup text that must be replaced entirely");
 
-    ASSERT_TRUE(platform::CopyFileReplacing(dir / "src.bin", dir / "dst.bin"));
+    ASSERT_EQ(platform::CopyResult::Copied, platform::CopyFileReplacing(dir / "src.bin", dir / "dst.bin"));
 
     EXPECT_EQ(content, ReadFile(dir / "dst.bin"));
     struct stat copy = StatOf(dir / "dst.bin");
@@ -55,7 +55,7 @@ TEST(CopyFileReplacing, CopiesBytesModeAndModificationTimeOverAnExistingFile) {
     EXPECT_EQ((std::vector<std::string>{"dst.bin", "src.bin"}), Entries(dir.Path()));
 
     WriteFile(dir / "empty", "");
-    ASSERT_TRUE(platform::CopyFileReplacing(dir / "empty", dir / "dst.bin"));
+    ASSERT_EQ(platform::CopyResult::Copied, platform::CopyFileReplacing(dir / "empty", dir / "dst.bin"));
     EXPECT_EQ("", ReadFile(dir / "dst.bin"));
 }
 
@@ -66,7 +66,7 @@ TEST(CopyFileReplacing, CopiesAcrossFileSystems) {
     const std::string shm = "/dev/shm/pellmar-copy-test-" + std::to_string(getpid());
     const std::string content = Pattern(2 * 1024 * 1024 + 3);
     WriteFile(shm, content);
-    bool copied = platform::CopyFileReplacing(shm, dir / "copy");
+    const bool copied = platform::CopyFileReplacing(shm, dir / "copy") == platform::CopyResult::Copied;
     unlink(shm.c_str());
     ASSERT_TRUE(copied);
     EXPECT_EQ(content, ReadFile(dir / "copy"));
@@ -81,17 +81,17 @@ TEST(CopyFileReplacing, AFailureLeavesThePreviousBackupByteIdenticalAndNoLeftove
         seen = done;
         return false;
     };
-    EXPECT_FALSE(platform::CopyFileReplacing(dir / "src.bin", dir / "dst.bin", failHalfWay));
+    EXPECT_EQ(platform::CopyResult::Failed, platform::CopyFileReplacing(dir / "src.bin", dir / "dst.bin", failHalfWay));
     EXPECT_GT(seen, 0u);  // bytes had been written when it failed
     EXPECT_LT(seen, 20u * 1024 * 1024);
     EXPECT_EQ("previous backup", ReadFile(dir / "dst.bin"));
     EXPECT_EQ((std::vector<std::string>{"dst.bin", "src.bin"}), Entries(dir.Path()));
 
-    EXPECT_FALSE(platform::CopyFileReplacing(dir / "missing", dir / "dst.bin"));
-    EXPECT_FALSE(platform::CopyFileReplacing(dir / "src.bin", dir / "no-folder/dst.bin"));
+    EXPECT_EQ(platform::CopyResult::Failed, platform::CopyFileReplacing(dir / "missing", dir / "dst.bin"));
+    EXPECT_EQ(platform::CopyResult::Failed, platform::CopyFileReplacing(dir / "src.bin", dir / "no-folder/dst.bin"));
     std::filesystem::create_directory(dir / "a-folder");
-    EXPECT_FALSE(platform::CopyFileReplacing(dir / "src.bin", dir / "a-folder"));  // cannot replace a folder
-    EXPECT_FALSE(platform::CopyFileReplacing(dir / "a-folder", dir / "x"));         // nor copy one
+    EXPECT_EQ(platform::CopyResult::Failed, platform::CopyFileReplacing(dir / "src.bin", dir / "a-folder"));  // cannot replace a folder
+    EXPECT_EQ(platform::CopyResult::Failed, platform::CopyFileReplacing(dir / "a-folder", dir / "x"));         // nor copy one
     EXPECT_EQ("previous backup", ReadFile(dir / "dst.bin"));
     EXPECT_EQ((std::vector<std::string>{"a-folder", "dst.bin", "src.bin"}), Entries(dir.Path()));
 }
@@ -132,7 +132,7 @@ TEST(ExclusiveHold, HoldsWritersOffWithoutEndingTheProcessAndLetsTheHolderCopy) 
     EXPECT_LT(refused.fd(), 0);
     EXPECT_EQ(EWOULDBLOCK, errno);
 
-    EXPECT_TRUE(platform::CopyFileReplacing(dir / "doc", dir / "copy"));
+    EXPECT_EQ(platform::CopyResult::Copied, platform::CopyFileReplacing(dir / "doc", dir / "copy"));
     EXPECT_EQ("content under hold", ReadFile(dir / "copy"));
 
     hold.reset();

@@ -27,14 +27,12 @@ public:
     bool failDeletes = false;
     int copies = 0;
 
-    CopyOutcome CopyFile(const std::string& source, const std::string& destination) override {
+    platform::CopyResult CopyFile(const std::string& source, const std::string& destination) override {
         ++copies;
         if (failCopiesInto.empty() || destination.find(failCopiesInto) == std::string::npos) {
             return SystemFileOperations::CopyFile(source, destination);
         }
-        return platform::CopyFileReplacing(source, destination, [](std::uint64_t) { return false; })
-                   ? CopyOutcome::Copied
-                   : CopyOutcome::Failed;
+        return platform::CopyFileReplacing(source, destination, [](std::uint64_t) { return false; });
     }
     bool DeleteFile(const std::string& path) override {
         return !failDeletes && SystemFileOperations::DeleteFile(path);

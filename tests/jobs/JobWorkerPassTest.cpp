@@ -119,7 +119,7 @@ TEST_F(JobWorkerPassTest, StopsBetweenJobsWhenTerminatedAndCommitsOnlyWhatItDid)
     class TerminatingFiles final : public SystemFileOperations {
     public:
         explicit TerminatingFiles(ScriptedHost& host) : host_(host) {}
-        CopyOutcome CopyFile(const std::string& s, const std::string& d) override {
+        platform::CopyResult CopyFile(const std::string& s, const std::string& d) override {
             host_.terminated = true;  // the user exits while the first copy runs
             return SystemFileOperations::CopyFile(s, d);
         }

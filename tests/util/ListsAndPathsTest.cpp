@@ -7,6 +7,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace pellmar {
 namespace {
 
@@ -70,6 +72,33 @@ TEST(ForceFolders, CreatesEveryMissingLevelAndToleratesTrailingDelimiter) {
     EXPECT_TRUE(ForceFolders(temp / "a/b/c"));  // existing: fine
     test::WriteFile(temp / "file", "x");
     EXPECT_FALSE(ForceFolders(temp / "file/sub"));  // a file in the way: silent failure
+}
+
+// Restores the working folder when the test ends, however it ends.
+class ScopedWorkingFolder {
+public:
+    explicit ScopedWorkingFolder(const std::string& folder) : saved_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedWorkingFolder() { std::filesystem::current_path(saved_); }
+
+private:
+    std::filesystem::path saved_;
+};
+
+// Only a root or a drive ends the walk up: a top level with a one- or two-letter name ("/d", or
+// "ab" relative to the working folder) is created like any other.
+TEST(ForceFolders, CreatesShortTopLevelsAndStopsOnlyAtTheRoot) {
+    test::TempFolder temp;
+    ScopedWorkingFolder inside(temp.Path());
+    EXPECT_TRUE(ForceFolders("ab/c"));
+    EXPECT_TRUE(platform::FolderExists(temp / "ab/c"));
+    EXPECT_TRUE(ForceFolders("d/"));
+    EXPECT_TRUE(platform::FolderExists(temp / "d"));
+
+    EXPECT_TRUE(ForceFolders("/"));
+    EXPECT_TRUE(ForceFolders("//"));
+    EXPECT_EQ(ForceCopyFolders("/"), platform::CopyResult::Copied);
 }
 
 }  // namespace

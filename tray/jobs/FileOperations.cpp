@@ -15,10 +15,12 @@ bool SystemFileOperations::FileExists(const std::string& path) { return platform
 
 bool SystemFileOperations::FolderExists(const std::string& path) { return platform::FolderExists(path); }
 
-void SystemFileOperations::ForceFolders(const std::string& path) { pellmar::ForceFolders(path); }
+platform::CopyResult SystemFileOperations::ForceFolders(const std::string& path) {
+    return pellmar::ForceCopyFolders(path);
+}
 
-CopyOutcome SystemFileOperations::CopyFile(const std::string& source, const std::string& destination) {
-    return platform::CopyFileReplacing(source, destination) ? CopyOutcome::Copied : CopyOutcome::Failed;
+platform::CopyResult SystemFileOperations::CopyFile(const std::string& source, const std::string& destination) {
+    return platform::CopyFileReplacing(source, destination);
 }
 
 bool SystemFileOperations::DeleteFile(const std::string& path) { return platform::RemoveFile(path); }

@@ -10,21 +10,16 @@
 
 namespace pellmar {
 
-enum class CopyOutcome {
-    Copied,
-    Failed,
-    NameNotAllowed,  // the backup's file system cannot store the name (FAT, exFAT, SMB)
-};
-
 class FileOperations {
 public:
     virtual ~FileOperations() = default;
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool FolderExists(const std::string& path) = 0;
-    // Creates the folder with every missing parent; failures are met later by the copy.
-    virtual void ForceFolders(const std::string& path) = 0;
+    // Creates the folder with every missing parent. Other failures are met later by the copy;
+    // NameNotAllowed says the backup's file system cannot store one of the folder names.
+    virtual platform::CopyResult ForceFolders(const std::string& path) = 0;
     // Replaces `destination` whole or leaves it untouched (see platform::CopyFileReplacing).
-    virtual CopyOutcome CopyFile(const std::string& source, const std::string& destination) = 0;
+    virtual platform::CopyResult CopyFile(const std::string& source, const std::string& destination) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
@@ -38,8 +33,8 @@ class SystemFileOperations : public FileOperations {
 public:
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
-    void ForceFolders(const std::string& path) override;
-    CopyOutcome CopyFile(const std::string& source, const std::string& destination) override;
+    platform::CopyResult ForceFolders(const std::string& path) override;
+    platform::CopyResult CopyFile(const std::string& source, const std::string& destination) override;
     bool DeleteFile(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;

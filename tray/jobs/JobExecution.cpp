@@ -64,7 +64,7 @@ BackupFolderState StateOfBackupFolder(const std::string& dest, FileOperations& f
 JobOutcome ParkVersion(const CopyContext& c) {
     const std::string parked = ParkedCopyPath(c.tempFilePath, c.job.src, c.job.dest);
     c.files.ForceFolders(FolderPart(parked));
-    if (c.files.CopyFile(c.job.src, parked) != CopyOutcome::Copied) return {kJobDestinationUnavailable, {}};
+    if (c.files.CopyFile(c.job.src, parked) != platform::CopyResult::Copied) return {kJobDestinationUnavailable, {}};
     return {kJobVersionParked, parked};
 }
 
@@ -75,9 +75,9 @@ JobOutcome Unavailable(const CopyContext& c) {
 
 JobOutcome CopyHeld(const CopyContext& c) {
     const ChangeEvent& job = c.job;
-    const CopyOutcome copied = c.files.CopyFile(job.src, job.dest);
-    if (copied == CopyOutcome::NameNotAllowed) return {kJobNameNotAllowed, {}};
-    if (copied != CopyOutcome::Copied) return Unavailable(c);
+    const platform::CopyResult copied = c.files.CopyFile(job.src, job.dest);
+    if (copied == platform::CopyResult::NameNotAllowed) return {kJobNameNotAllowed, {}};
+    if (copied != platform::CopyResult::Copied) return Unavailable(c);
     // maxversions must be positive: with 0 the "old" version would be the copy just made.
     if (job.currentversion > 0 && job.maxversions > 0 && job.currentversion >= job.maxversions) {
         const std::string old = SiblingVersionPath(job.dest, job.currentversion, job.currentversion - job.maxversions);
@@ -96,7 +96,9 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
     // copies under the drive once it is mounted again.
     const bool offline = StateOfBackupFolder(c.job.dest, c.files, c.backups) == BackupFolderState::Offline;
     const std::string folder = FolderPart(c.job.dest);
-    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder)) c.files.ForceFolders(folder);
+    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder) &&
+        c.files.ForceFolders(folder) == platform::CopyResult::NameNotAllowed)
+        return {kJobNameNotAllowed, {}};
     std::unique_ptr<platform::ExclusiveHold> hold;
     if (c.job.waitexclusive == 1) {
         hold = c.files.HoldExclusive(c.job.src);

@@ -13,7 +13,7 @@ using Md5Bytes = std::array<std::uint8_t, 16>;
 // CRC-32 (zlib / IEEE 802.3) of the text with A-Z lower-cased; 0 for the empty text.
 std::uint32_t Crc32OfText(std::string_view text);
 
-// MD5 of the text's bytes.
+// MD5 of the text's bytes. Throws platform::Md5Unavailable when the digest cannot be computed.
 Md5Bytes Md5Digest(std::string_view text);
 
 // 32 lower-case hexadecimal digits, high nibble first.

@@ -3,15 +3,21 @@
 
 #include <string>
 
+#include "platform/FileCopy.h"
+
 namespace pellmar {
 
 // The text with the platform delimiter appended unless it already ends in one; "" gives the
 // delimiter alone. (Windows: "\"; Linux: "/".)
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 
-// Creates `path` and every missing parent, outermost first. Stops at a level that exists or whose
-// text is two characters or fewer (a drive such as "C:", or "/"); a trailing delimiter is ignored.
+// Creates `path` and every missing parent, outermost first. Stops at a level that exists, at a
+// drive such as "C:" or at the root "/"; a trailing delimiter is ignored.
 // Failures are silent: the caller meets the missing folder later. Returns whether it exists now.
 bool ForceFolders(const std::string& path);
+
+// ForceFolders for the folder a copy goes into, telling why it could not be made: NameNotAllowed
+// when the file system cannot store the name of a missing level, Failed for any other reason.
+platform::CopyResult ForceCopyFolders(const std::string& path);
 
 }  // namespace pellmar
