@@ -28,6 +28,20 @@ protected:
             waitpid(child, nullptr, 0);
         }
     }
+    void Spawn() {
+        const char* path = PELLMARD_PATH;
+        char* argv[] = {const_cast<char*>(path), nullptr};
+        ASSERT_EQ(0, posix_spawn(&child, path, nullptr, nullptr, argv, environ));
+    }
+    void AddMonitorRow() {
+        test::CreateDatabase(DatabasePath());
+        ScannerValues monitor;
+        monitor.root = watched;
+        monitor.backuppath = backup;
+        monitor.filters = {"*"};
+        monitor.status = 1;
+        test::ExecStatements(DatabasePath(), InsertScannerStatement(monitor));
+    }
     // Exit status once the process has ended, or -1 when it has not ended within the deadline.
     int WaitForExit() {
         int status = 0;
@@ -39,13 +53,7 @@ protected:
 };
 
 TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
-    test::CreateDatabase(DatabasePath());
-    ScannerValues monitor;
-    monitor.root = watched;
-    monitor.backuppath = backup;
-    monitor.filters = {"*"};
-    monitor.status = 1;
-    test::ExecStatements(DatabasePath(), InsertScannerStatement(monitor));
+    AddMonitorRow();
     WriteFile(watched + "/before.txt", "before");
     ChangeEvent leftOver;
     leftOver.jobtype = ChangeCreated;
@@ -53,9 +61,7 @@ TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
     leftOver.dest = backup + "/before.txt";
     InsertJob(leftOver);
 
-    const char* path = PELLMARD_PATH;
-    char* argv[] = {const_cast<char*>(path), nullptr};
-    ASSERT_EQ(0, posix_spawn(&child, path, nullptr, nullptr, argv, environ));
+    Spawn();
 
     // The left-over job runs after the monitors have started, so its copy means "watching".
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/before.txt"); }));
@@ -67,6 +73,38 @@ TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
     // Only the second event of the file written last may still wait in the table for the next start.
     for (const auto& job : Jobs()) EXPECT_EQ(watched + "/during.txt", job.at("src"));
     EXPECT_TRUE(errors.Reports().empty());
+}
+
+// Ctrl+C in the middle of unpacking: every change the program had seen, or the kernel still held
+// for it, is stored before it ends and backed up after the next start.
+TEST_F(PellmardProcessTest, ChangesPendingAtSigtermAreBackedUpAfterTheRestart) {
+    AddMonitorRow();
+    WriteFile(watched + "/sentinel.txt", "s");
+    ChangeEvent leftOver;
+    leftOver.jobtype = ChangeCreated;
+    leftOver.src = watched + "/sentinel.txt";
+    leftOver.dest = backup + "/sentinel.txt";
+    InsertJob(leftOver);
+    Spawn();
+    // Left-over jobs run once the monitors have started.
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/sentinel.txt"); }));
+    constexpr int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) WriteFile(watched + "/f" + std::to_string(i) + ".txt", std::to_string(i));
+    ASSERT_EQ(0, kill(child, SIGTERM));
+    ASSERT_EQ(0, WaitForExit());
+
+    Spawn();
+    auto allBackedUp = [&] {
+        for (int i = 0; i < kFiles; ++i) {
+            std::error_code error;
+            if (!fs::exists(backup + "/f" + std::to_string(i) + ".txt", error)) return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(test::WaitUntil(allBackedUp, std::chrono::seconds(60)));
+    ASSERT_EQ(0, kill(child, SIGTERM));
+    EXPECT_EQ(0, WaitForExit());
+    EXPECT_EQ(test::ReadFile(backup + "/f299.txt"), "299");
 }
 
 }  // namespace
