@@ -106,6 +106,32 @@ TEST_F(JobWorkerPassTest, OnePassWritesRemovalsDeferralsAndLogEntriesInOneBatch)
     EXPECT_EQ(pass.batch, store.batches[0]);
 }
 
+// An unpacked archive or a long save: several jobs of one file in one pass. One copy serves them
+// all while nothing else touched the backup in between; each job still has its log entry.
+TEST_F(JobWorkerPassTest, RepeatedCopiesOfOneFileInAPassCopyOnceButEachIsLogged) {
+    class CountingFiles final : public SystemFileOperations {
+    public:
+        int copies = 0;
+        platform::CopyResult CopyFile(const std::string& s, const std::string& d) override {
+            ++copies;
+            return SystemFileOperations::CopyFile(s, d);
+        }
+    } counting;
+    WriteFile(root / "src/a", "a");
+    ChangeEvent deletion = Copy(3, "a");
+    deletion.jobtype = ChangeDeleted;
+    store.reads.push_back({Copy(1, "a"), Copy(2, "a"), deletion, Copy(4, "a"), Copy(5, "a")});
+
+    JobPassResult pass = JobWorker(store, host, counting, root / "tmp/").RunPass(true);
+
+    EXPECT_EQ(counting.copies, 2);  // the deletion in between asks for a fresh copy
+    EXPECT_EQ(pass.attempted, 5);
+    EXPECT_EQ("DELETE FROM jobs WHERE id=1;\r\nLOG 1 8;\r\nDELETE FROM jobs WHERE id=2;\r\nLOG 2 8;\r\n"
+              "DELETE FROM jobs WHERE id=3;\r\nLOG 3 10;\r\nDELETE FROM jobs WHERE id=4;\r\nLOG 4 8;\r\n"
+              "DELETE FROM jobs WHERE id=5;\r\nLOG 5 8;\r\n",
+              pass.batch);
+}
+
 TEST_F(JobWorkerPassTest, ARefusedHoldIsDeferredWithoutALogEntry) {
     ChangeEvent job = Copy(9, "held.doc");
     job.waitexclusive = 1;
