@@ -23,6 +23,22 @@ std::size_t SkipToParameter(std::string_view line, std::size_t at) {
     return at;
 }
 
+// True for "", "\"\"", "\"\"\"\"", ...: what rule 1 skips before a parameter.
+bool OnlyQuotePairs(std::string_view item) {
+    if (item.size() % 2 != 0) return false;
+    for (char c : item) {
+        if (c != '"') return false;
+    }
+    return true;
+}
+
+std::string WithoutOuterQuotes(std::string parameter) {
+    if (parameter.size() > 1 && parameter.front() == '"' && parameter.back() == '"') {
+        parameter = parameter.substr(1, parameter.size() - 2);
+    }
+    return parameter;
+}
+
 // Reads one parameter starting at `at`; returns the raw text and moves `at` past it.
 std::string ReadParameter(std::string_view line, std::size_t& at) {
     std::size_t start = at;
@@ -31,19 +47,7 @@ std::string ReadParameter(std::string_view line, std::size_t& at) {
         if (line[at] == '"') quoted = !quoted;
         ++at;
     }
-    std::string parameter(line.substr(start, at - start));
-    if (parameter.size() > 1 && parameter.front() == '"' && parameter.back() == '"') {
-        parameter = parameter.substr(1, parameter.size() - 2);
-    }
-    return parameter;
-}
-
-bool NeedsQuotes(const std::string& item) {
-    if (item.empty()) return true;
-    for (char c : item) {
-        if (IsBlank(c)) return true;
-    }
-    return false;
+    return WithoutOuterQuotes(std::string(line.substr(start, at - start)));
 }
 
 }  // namespace
@@ -61,19 +65,13 @@ std::vector<std::string> ParseCommandLine(std::string_view commandLine) {
     return parameters;
 }
 
-std::string RebuildCommandLine(const std::vector<std::string>& items) {
-    std::string line;
-    for (const std::string& item : items) {
-        if (!line.empty()) line += ' ';
-        line += NeedsQuotes(item) ? "\"" + item + "\"" : item;
+std::vector<std::string> ParseArgumentVector(int argc, const char* const* argv) {
+    std::vector<std::string> parameters;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view item = argv[i] ? argv[i] : "";
+        if (!OnlyQuotePairs(item)) parameters.push_back(WithoutOuterQuotes(std::string(item)));
     }
-    return line;
-}
-
-std::string RebuildCommandLine(int argc, const char* const* argv) {
-    std::vector<std::string> items;
-    for (int i = 0; i < argc; ++i) items.emplace_back(argv[i] ? argv[i] : "");
-    return RebuildCommandLine(items);
+    return parameters;
 }
 
 std::int32_t ParseDecimalInt32(std::string_view text) {

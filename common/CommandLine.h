@@ -1,6 +1,6 @@
-// Command-line splitting shared by qmUpdate and qmRemove: one rule set for a Windows command line
-// and for a POSIX argv rebuilt into one line, so both platforms split alike. Pure functions, any
-// thread. Knows nothing of what the parameters mean.
+// Command-line splitting shared by qmUpdate and qmRemove: one rule set for a command line held
+// as one text (Windows), and the same rules applied item by item to an argv the system has split
+// already (POSIX). Pure functions, any thread. Knows nothing of what the parameters mean.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +14,11 @@ namespace pellmar {
 // including the first one that comes out empty.
 std::vector<std::string> ParseCommandLine(std::string_view commandLine);
 
-// Joins argv items with one blank; an item that is empty or holds a blank (codes 1-32) is written
-// between double quotes. Inner quotes are kept as they are, as a Windows command line would hold them.
-std::string RebuildCommandLine(const std::vector<std::string>& items);
-std::string RebuildCommandLine(int argc, const char* const* argv);
+// Parameters 1, 2, 3, ... of an argv: each item after the program is one parameter, whatever
+// blanks or quotes it holds (the rules cannot carry every such item through one joined text). As a
+// command line would: an item that is empty or only pairs of double quotes disappears, and an item
+// longer than one character that begins and ends with a double quote loses those two.
+std::vector<std::string> ParseArgumentVector(int argc, const char* const* argv);
 
 // Optional sign as the very first character, then decimal digits up to the first non-digit;
 // wraps as a 32-bit integer; no leading digits gives 0.

@@ -1,5 +1,8 @@
-// Copy-then-rename file replacement over std::filesystem.
+// Copy-then-rename file replacement: the checks over std::filesystem, the flushed copy and rename
+// through the platform's file copy.
 #include "common/FileReplace.h"
+
+#include "platform/FileCopy.h"
 
 #include <filesystem>
 
@@ -11,24 +14,17 @@ bool ReplaceFileWithCopy(const std::string& source, const std::string& target) {
     std::error_code error;
     if (!fs::is_regular_file(source, error)) return false;
     fs::file_status existing = fs::status(target, error);
-    bool replacing = fs::exists(existing);
     // Renaming would replace a read-only file regardless; the read-only mark means "do not replace".
-    if (replacing && (!fs::is_regular_file(existing) || (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
-        return false;
+    if (fs::exists(existing)) {
+        if (!fs::is_regular_file(existing) || (existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
+            return false;
+        }
+        // The copy takes the source's mode: a replaced file keeps its own (an executable stays one).
+        fs::permissions(source, existing.permissions(), error);
+        if (error) return false;
     }
-    fs::path temporary = target + ".new-copy";
-    fs::remove(temporary, error);
-    bool ok = fs::copy_file(source, temporary, fs::copy_options::overwrite_existing, error);
-    if (ok && replacing) {
-        fs::permissions(temporary, existing.permissions(), error);
-        ok = !error;
-    }
-    if (ok) {
-        fs::rename(temporary, target, error);
-        ok = !error;
-    }
-    if (!ok) fs::remove(temporary, error);
-    return ok;
+    // Content and name reach stable storage before this returns; the target is never seen half-written.
+    return platform::CopyFileReplacing(source, target);
 }
 
 }  // namespace pellmar

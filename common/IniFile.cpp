@@ -41,9 +41,10 @@ bool SectionName(std::string_view line, std::string_view& name) {
     return true;
 }
 
-}  // namespace
-
-std::string FindIniValue(std::string_view content, std::string_view section, std::string_view key) {
+// Calls `entry`(key, value) for each "key=value" line of the first section named `section`, in
+// file order, until it returns false. Values are trimmed, unquoted and cut to the reader's length.
+template <typename Entry>
+void ForEachIniEntry(std::string_view content, std::string_view section, Entry entry) {
     constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
     if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) content.remove_prefix(kByteOrderMark.size());
     // 0: before the wanted section, 1: inside it, 2: past it (only its first occurrence counts).
@@ -57,18 +58,45 @@ std::string FindIniValue(std::string_view content, std::string_view section, std
         }
         if (state != 1 || line.empty() || line.front() == ';') continue;
         std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos || !EqualIgnoringAsciiCase(Trim(line.substr(0, equals)), Trim(key))) continue;
+        if (equals == std::string_view::npos) continue;
         std::string_view value = Unquote(Trim(line.substr(equals + 1)));
-        return std::string(value.substr(0, kMaxIniValueLength));
+        if (!entry(Trim(line.substr(0, equals)), value.substr(0, kMaxIniValueLength))) return;
     }
-    return {};
+}
+
+std::string ReadWholeFile(const std::string& file) {
+    std::ifstream stream(file, std::ios::binary);
+    if (!stream) return {};
+    return std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+std::string FindIniValue(std::string_view content, std::string_view section, std::string_view key) {
+    std::string found;
+    ForEachIniEntry(content, section, [&](std::string_view name, std::string_view value) {
+        if (!EqualIgnoringAsciiCase(name, Trim(key))) return true;
+        found = value;
+        return false;
+    });
+    return found;
+}
+
+IniSection FindIniSection(std::string_view content, std::string_view section) {
+    IniSection values;
+    ForEachIniEntry(content, section, [&](std::string_view name, std::string_view value) {
+        values.emplace(LowerCaseAscii(name), std::string(value));  // the first occurrence stays
+        return true;
+    });
+    return values;
 }
 
 std::string ReadIniValue(const std::string& file, std::string_view section, std::string_view key) {
-    std::ifstream stream(file, std::ios::binary);
-    if (!stream) return {};
-    std::string content((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    return FindIniValue(content, section, key);
+    return FindIniValue(ReadWholeFile(file), section, key);
+}
+
+IniSection ReadIniSection(const std::string& file, std::string_view section) {
+    return FindIniSection(ReadWholeFile(file), section);
 }
 
 }  // namespace pellmar

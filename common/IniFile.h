@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace pellmar {
 
@@ -18,5 +19,11 @@ std::string FindIniValue(std::string_view content, std::string_view section, std
 
 // The same over a file; empty when the file cannot be read.
 std::string ReadIniValue(const std::string& file, std::string_view section, std::string_view key);
+
+// Every key of `section` (names lower-cased, A-Z only) with its value, by the same rules, read in
+// one pass: a lookup per key would read the file once per key. Empty when the file cannot be read.
+using IniSection = std::unordered_map<std::string, std::string>;
+IniSection FindIniSection(std::string_view content, std::string_view section);
+IniSection ReadIniSection(const std::string& file, std::string_view section);
 
 }  // namespace pellmar

@@ -1,9 +1,12 @@
 // Application windows that other processes find by title, ask to close and test for existence:
-// FindWindowA / SendMessageA(WM_CLOSE) / IsWindow on Windows; on Linux one Unix-domain socket per
-// window in a folder of the user's runtime directory that only the user can enter. Owns the
-// endpoint and its service thread; knows nothing of what closing means to the program.
+// FindWindowA / SendMessageTimeoutA(WM_CLOSE) / IsWindow on Windows; on Linux one Unix-domain
+// socket per window in a folder only the user can enter, under $XDG_RUNTIME_DIR or, when that is
+// unset, under the user's cache folder ($XDG_CACHE_HOME, else ~/.cache), never a shared one such
+// as /tmp. Owns the endpoint and its service thread; knows nothing of what closing means to the
+// program.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,8 +25,8 @@ class AppWindow {
 public:
     virtual ~AppWindow() = default;
 
-    // nullptr when the endpoint cannot be made (no private runtime folder, a window already
-    // registered by this process).
+    // nullptr when the endpoint cannot be made (a window already registered by this process, or
+    // no private folder for it, which is also reported through ReportError).
     static std::unique_ptr<AppWindow> Register(const std::string& title, std::function<void()> onClose);
 
     virtual WindowHandle Handle() const = 0;
@@ -32,9 +35,13 @@ public:
 // The first window with exactly this title, or 0. Blocks briefly; any thread.
 WindowHandle FindAppWindow(const std::string& title);
 
-// Sends a close request and waits until the window's handler has run; returns at once when the
-// handle names no window. Any thread.
-void SendCloseRequest(WindowHandle window);
+// Waiting without a time limit, as a plain synchronous window message does.
+constexpr std::chrono::milliseconds kNoTimeLimit = std::chrono::milliseconds::max();
+
+// Sends a close request and waits until the window's handler has run, or until `limit` has passed
+// (a hung program); returns whether the handler ran in time. Returns false at once when the handle
+// names no window. Any thread.
+bool SendCloseRequest(WindowHandle window, std::chrono::milliseconds limit = kNoTimeLimit);
 
 // Whether the handle names a live window (a stale endpoint of a dead process does not). Any thread.
 bool AppWindowExists(WindowHandle window);

@@ -14,7 +14,8 @@ std::optional<bool> ReadAutostartEntry();
 
 // Writes the entry so that it starts "<programFolder>Pellmar" (program folder ends in a
 // delimiter), or deletes it; deleting a missing entry succeeds. False when the place cannot be
-// written (for example without administrator rights); then nothing has changed.
+// written (for example without administrator rights), or when an entry is asked for with a
+// program folder that is empty or not absolute; then nothing has changed.
 bool WriteAutostartEntry(bool present, const std::string& programFolder);
 
 // Where the entry lives (Linux: the .desktop file's path), for messages and tests.

@@ -12,9 +12,20 @@ namespace pellmar::platform {
 // (0 while the total is unknown).
 using DownloadProgress = std::function<void(std::uint32_t progress, std::uint32_t progressMax)>;
 
+// What a downloaded file is for; decides the mode a new file gets (POSIX; Windows has none).
+enum class DownloadedFileKind { Data, Program };
+
+// The largest body a download accepts unless the caller names a smaller or larger one.
+constexpr std::uint64_t kDefaultMaxDownloadBytes = std::uint64_t(512) << 20;
+
 // Fetches `url` into `file`, replacing it. True only when the whole transfer succeeded (an HTTP
-// error status is a failure); on failure no partial file is left and an existing `file` is kept
-// as it was. Follows redirects over http and https only.
-bool DownloadUrlToFile(const std::string& url, const std::string& file, const DownloadProgress& onProgress = {});
+// error status is a failure) and the body held at most `maxBytes`; on failure no partial file is
+// left and an existing `file` is kept as it was. The content is on stable storage before it takes
+// the name `file`. POSIX: the file gets mode 0666, or 0777 for a Program, less the umask.
+// An https address is fetched with the server's certificate and host name checked and follows
+// redirects to https only; an http one follows redirects over http and https. No other scheme.
+bool DownloadUrlToFile(const std::string& url, const std::string& file, const DownloadProgress& onProgress = {},
+                       std::uint64_t maxBytes = kDefaultMaxDownloadBytes,
+                       DownloadedFileKind kind = DownloadedFileKind::Data);
 
 }  // namespace pellmar::platform

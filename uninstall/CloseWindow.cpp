@@ -10,7 +10,7 @@ namespace pellmar {
 void CloseWindowByTitle(const std::string& title, const CloseWindowServices& services) {
     platform::WindowHandle window = services.find(title);
     if (window == 0) return;
-    services.sendClose(window);
+    services.sendClose(window, services.closeLimit);
     for (int pause = 1; pause <= services.pauses; ++pause) {
         if (services.pause) services.pause(services.pauseLength);
         else std::this_thread::sleep_for(services.pauseLength);

@@ -1,5 +1,6 @@
 // qmRemove's work: find a window by its title, ask it once to close, and wait a short while for it
-// to go. Prints nothing and reports nothing. Runs on the helper's one thread.
+// to go. Every wait is bounded, the close request too, so an uninstall never hangs on a program
+// that does not answer. Prints nothing and reports nothing. Runs on the helper's one thread.
 #pragma once
 
 #include "platform/AppWindow.h"
@@ -14,10 +15,12 @@ namespace pellmar {
 // The window services the helper uses, replaceable in tests (pauses in particular).
 struct CloseWindowServices {
     std::function<platform::WindowHandle(const std::string&)> find = platform::FindAppWindow;
-    std::function<void(platform::WindowHandle)> sendClose = platform::SendCloseRequest;
+    std::function<void(platform::WindowHandle, std::chrono::milliseconds)> sendClose = platform::SendCloseRequest;
     std::function<void(std::chrono::milliseconds)> pause;  // unset: a real sleep
     int pauses = 7;
     std::chrono::milliseconds pauseLength{500};
+    // How long the close request waits for the window's handler; a hung program does not answer.
+    std::chrono::milliseconds closeLimit{5000};
 };
 
 void CloseWindowByTitle(const std::string& title, const CloseWindowServices& services = {});

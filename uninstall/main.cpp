@@ -4,6 +4,6 @@
 #include "uninstall/CloseWindow.h"
 
 int main(int argc, char** argv) {
-    // argv arrives split already; rejoining it lets the one splitting rule decide, as on Windows.
-    return pellmar::RemoveMain(pellmar::ParseCommandLine(pellmar::RebuildCommandLine(argc, argv)));
+    // argv arrives split already: each item is one parameter, under the rules' other effects.
+    return pellmar::RemoveMain(pellmar::ParseArgumentVector(argc, argv));
 }

@@ -7,7 +7,9 @@
 namespace pellmar {
 
 std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services) {
-    if (!services.Download(params.IniURL, params.IniFile, {})) return {};
+    if (!services.Download(params.IniURL, params.IniFile, {}, kMaxVersionInfoBytes, platform::DownloadedFileKind::Data)) {
+        return {};
+    }
     return ReadIniValue(params.IniFile, "AppInfo", "VersionNo");
 }
 
@@ -18,7 +20,7 @@ std::string BuildPromptText(const std::string& appName) {
 
 std::string BuildPromptCaption(const std::string& appName) { return "Application Update for " + appName; }
 
-void ShowUpdatePrompt(const UpdaterParams& params, const std::string& latest, const ShowUpdatePromptFunction& show) {
+UpdateOutcome ShowUpdatePrompt(const UpdaterParams& params, const std::string& latest, const ShowUpdatePromptFunction& show) {
     std::string app = ReadIniValue(params.IniFile, "AppInfo", "AppName");
     UpdatePrompt prompt;
     prompt.yourVersion = params.Version;
@@ -28,7 +30,8 @@ void ShowUpdatePrompt(const UpdaterParams& params, const std::string& latest, co
     prompt.files = ReadUpdateFileList(params.IniFile);
     prompt.Path = params.Path;
     prompt.Hwnd = params.Hwnd;
-    show(prompt);
+    prompt.URL = params.URL;
+    return show(prompt);
 }
 
 int UpdaterMain(const std::vector<std::string>& parameters, const std::string& workingDirectory, std::ostream& out,
@@ -37,13 +40,14 @@ int UpdaterMain(const std::vector<std::string>& parameters, const std::string& w
     if (!params) {
         out << UsageText();
         out.flush();
-        return 0;
+        return kExitDone;
     }
     std::string latest = FetchLatestVersion(*params, services);
-    if (latest.empty()) return 2;
-    if (latest != params->Version) ShowUpdatePrompt(*params, latest, show);
+    if (latest.empty()) return kExitNoVersion;
+    UpdateOutcome outcome = UpdateOutcome::NotRun;
+    if (latest != params->Version) outcome = ShowUpdatePrompt(*params, latest, show);
     if (platform::FileExists(params->IniFile)) platform::RemoveFile(params->IniFile);
-    return 0;
+    return outcome == UpdateOutcome::Failed ? kExitUpdateIncomplete : kExitDone;
 }
 
 }  // namespace pellmar

@@ -18,11 +18,13 @@ UpdateFileInfo MakeUpdateFileInfo(const std::string& value) {
 }
 
 std::vector<UpdateFileInfo> ReadUpdateFileList(const std::string& iniFile) {
+    // One pass over the file: a lookup per key would read it once per entry (quadratic time).
+    IniSection section = ReadIniSection(iniFile, "VersionUpdateFiles");
     std::vector<UpdateFileInfo> files;
-    for (int n = 0;; ++n) {
-        std::string value = ReadIniValue(iniFile, "VersionUpdateFiles", "File" + std::to_string(n));
-        if (value.empty()) break;
-        files.push_back(MakeUpdateFileInfo(value));
+    for (std::size_t n = 0;; ++n) {
+        auto found = section.find("file" + std::to_string(n));
+        if (found == section.end() || found->second.empty()) break;
+        files.push_back(MakeUpdateFileInfo(found->second));
     }
     return files;
 }

@@ -4,7 +4,11 @@
 #include "common/FileReplace.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramStart.h"
 #include "tray/util/Paths.h"
+#include "tray/util/TextCase.h"
+
+#include <set>
 
 namespace pellmar {
 namespace {
@@ -13,6 +17,31 @@ std::string DownloadFolder(const UpdateJob& job) { return ProgramFolderOf(job.Pa
 
 std::string DownloadedFile(const UpdateJob& job, const UpdateFileInfo& file) {
     return DownloadFolder(job) + platform::PathDelimiter() + file.FileName;
+}
+
+bool IsHttps(std::string_view url) {
+    constexpr std::string_view kScheme = "https://";
+    return url.size() >= kScheme.size() && EqualIgnoringAsciiCase(url.substr(0, kScheme.size()), kScheme);
+}
+
+// A description fetched over https cannot hand its files to whoever sits on a plain http path.
+bool IsAcceptedFileUrl(const UpdateJob& job, const UpdateFileInfo& file) {
+    return !IsHttps(job.location) || IsHttps(file.URL);
+}
+
+// The installation's programs get an executable mode when an update adds them.
+platform::DownloadedFileKind KindOf(const UpdateJob& job, const UpdateFileInfo& file) {
+    const std::string& name = file.FileName;
+    bool program = name == job.Path.substr(ProgramFolderOf(job.Path).size()) ||
+                   name == platform::ExecutableFileName("qmUpdate") || name == platform::ExecutableFileName("qmRemove");
+    return program ? platform::DownloadedFileKind::Program : platform::DownloadedFileKind::Data;
+}
+
+void RemoveDownloads(const UpdateJob& job, const std::vector<std::string>& downloaded) {
+    for (const std::string& file : downloaded) {
+        if (platform::FileExists(file)) platform::RemoveFile(file);
+    }
+    platform::RemoveEmptyFolder(DownloadFolder(job));
 }
 
 }  // namespace
@@ -26,12 +55,14 @@ std::string ProgramFolderOf(const std::string& path) {
     return {};
 }
 
-void RunUpdate(UpdateContext& context) {
-    if (DownloadUpdateFiles(context) && CloseApplication(context)) {
-        InstallUpdateFiles(context);
+UpdateOutcome RunUpdate(UpdateContext& context) {
+    bool complete = DownloadUpdateFiles(context) && CloseApplication(context);
+    if (complete) {
+        complete = InstallUpdateFiles(context);
         RestartApplication(context);
     }
     context.view.RequestClose();
+    return complete ? UpdateOutcome::Completed : UpdateOutcome::Failed;
 }
 
 bool DownloadUpdateFiles(UpdateContext& context) {
@@ -42,13 +73,23 @@ bool DownloadUpdateFiles(UpdateContext& context) {
     auto onProgress = [&context](std::uint32_t progress, std::uint32_t progressMax) {
         context.view.ShowProgress(progress, progressMax);
     };
+    std::vector<std::string> downloaded;
     for (const UpdateFileInfo& file : job.files) {
         context.view.ShowStatus("Downloading " + file.FileName);
-        if (!IsPlainFileName(file.FileName)) continue;
+        bool ok = IsPlainFileName(file.FileName) && IsAcceptedFileUrl(job, file);
         std::string target = DownloadedFile(job, file);
-        // A leftover of an earlier run must not be installed in place of a download that fails now.
-        if (platform::FileExists(target)) platform::RemoveFile(target);
-        context.services.Download(file.URL, target, onProgress);
+        if (ok) {
+            // A leftover of an earlier run must not be taken for this run's download.
+            if (platform::FileExists(target)) platform::RemoveFile(target);
+            ok = context.services.Download(file.URL, target, onProgress, kMaxUpdateFileBytes, KindOf(job, file));
+        }
+        if (!ok) {
+            // Installing the rest would leave a mix of versions that the next check takes for the
+            // new one, and the missing file would never be fetched.
+            RemoveDownloads(job, downloaded);
+            return false;
+        }
+        downloaded.push_back(target);
     }
     context.view.ShowStatus("Download Complete");
     return true;
@@ -69,19 +110,28 @@ bool WaitForWindowGone(UpdateContext& context, platform::WindowHandle window) {
     }
 }
 
-void InstallUpdateFiles(UpdateContext& context) {
+bool InstallUpdateFiles(UpdateContext& context) {
     context.view.ShowStatus("Installing Updates...");
     const UpdateJob& job = context.job;
-    if (job.Path.empty() || job.files.empty()) return;
+    if (job.Path.empty() || job.files.empty()) return true;
     std::string programFolder = ProgramFolderOf(job.Path);
+    bool allInstalled = true;
+    std::set<std::string> done;
     for (const UpdateFileInfo& file : job.files) {
-        if (!IsPlainFileName(file.FileName)) continue;
+        // A name listed twice holds the later URL's content (its download came last) and is installed once.
+        if (!done.insert(file.FileName).second) continue;
         std::string downloaded = DownloadedFile(job, file);
-        if (!ReplaceFileWithCopy(downloaded, programFolder + file.FileName)) continue;
-        context.services.Pause(context.timings.pauseAfterCopy);
-        platform::RemoveFile(downloaded);
+        if (IsPlainFileName(file.FileName) && ReplaceFileWithCopy(downloaded, programFolder + file.FileName)) {
+            context.services.Pause(context.timings.pauseAfterCopy);
+            platform::RemoveFile(downloaded);
+        } else if (file.FileName != platform::ExecutableFileName("qmUpdate")) {
+            // Stays in "Tmp". The updater's own file is no failure: where it cannot be replaced while
+            // it runs, the tray program puts it in place at its next start.
+            allInstalled = false;
+        }
     }
     platform::RemoveEmptyFolder(DownloadFolder(job));
+    return allInstalled;
 }
 
 void RestartApplication(UpdateContext& context) {

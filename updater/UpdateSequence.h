@@ -1,7 +1,9 @@
 // The update sequence run when the user accepts an update: download the listed files into "Tmp"
 // beside the application, close the application's window, install the files, start the
-// application again. Knows nothing of widgets: it reports through UpdateView. Runs on the
-// updater's one thread and blocks it until the sequence is over.
+// application again. All or nothing up to the close: unless every listed file has downloaded
+// completely, nothing is closed or installed and this run's downloads are removed again. Knows
+// nothing of widgets: it reports through UpdateView. Runs on the updater's one thread and blocks
+// it until the sequence is over.
 #pragma once
 
 #include "platform/AppWindow.h"
@@ -29,7 +31,14 @@ struct UpdateJob {
     std::vector<UpdateFileInfo> files;
     std::string Path;
     platform::WindowHandle Hwnd = 0;
+    std::string location;  // the update location; when https, every file must come over https too
 };
+
+// How an accepted update ended. NotRun: the user did not accept it (or could not be asked).
+enum class UpdateOutcome { NotRun, Completed, Failed };
+
+// The largest file an update may hold.
+constexpr std::uint64_t kMaxUpdateFileBytes = std::uint64_t(512) << 20;
 
 struct UpdateTimings {
     int windowChecks = 201;
@@ -47,11 +56,17 @@ struct UpdateContext {
 // Path up to and including its last delimiter; empty when it holds none.
 std::string ProgramFolderOf(const std::string& path);
 
-void RunUpdate(UpdateContext& context);
+// Completed only when every listed file was downloaded and installed (the updater's own file may
+// stay staged in "Tmp" for the tray program) after the application's window had gone.
+UpdateOutcome RunUpdate(UpdateContext& context);
+// False when the folder cannot be made or any listed file does not download completely (an
+// unsafe name, a weaker scheme than the location's, an HTTP error, a cut or oversized body);
+// then the files this run downloaded are removed again, with "Tmp" when it is left empty.
 bool DownloadUpdateFiles(UpdateContext& context);
 bool CloseApplication(UpdateContext& context);
 bool WaitForWindowGone(UpdateContext& context, platform::WindowHandle window);
-void InstallUpdateFiles(UpdateContext& context);
+// False when a downloaded file could not be put in place (it stays in "Tmp").
+bool InstallUpdateFiles(UpdateContext& context);
 void RestartApplication(UpdateContext& context);
 
 }  // namespace pellmar

@@ -7,6 +7,7 @@
 #include "platform/UrlDownload.h"
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,10 @@ namespace pellmar {
 class UpdateServices {
 public:
     virtual ~UpdateServices() = default;
-    virtual bool Download(const std::string& url, const std::string& file, const platform::DownloadProgress& onProgress) = 0;
+    // `maxBytes` caps the body; `kind` decides the mode a new file gets.
+    virtual bool Download(const std::string& url, const std::string& file, const platform::DownloadProgress& onProgress,
+                          std::uint64_t maxBytes, platform::DownloadedFileKind kind) = 0;
+    // Waits for the window's handler at most as long as the window is then given to disappear.
     virtual void SendClose(platform::WindowHandle window) = 0;
     virtual bool WindowExists(platform::WindowHandle window) = 0;
     virtual void StartProgram(const std::string& path) = 0;

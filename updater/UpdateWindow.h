@@ -8,7 +8,8 @@
 
 namespace pellmar {
 
-// Without a display to show the window on, the prompt counts as declined.
-void ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services);
+// Without a display to show the window on, the prompt counts as declined. Returns how the update
+// sequence ended (NotRun when "OK" was not pressed).
+UpdateOutcome ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services);
 
 }  // namespace pellmar

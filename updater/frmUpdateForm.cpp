@@ -31,7 +31,7 @@ int ClampToInt(std::uint32_t value) { return value > INT_MAX ? INT_MAX : static_
 }  // namespace
 
 UpdateForm::UpdateForm(const UpdatePrompt& prompt, UpdateServices& services, UpdateTimings timings)
-    : job_{prompt.files, prompt.Path, prompt.Hwnd}, services_(services), timings_(timings) {
+    : job_{prompt.files, prompt.Path, prompt.Hwnd, prompt.URL}, services_(services), timings_(timings) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle("Application Update");
     setWindowIcon(QIcon());
@@ -84,7 +84,7 @@ void UpdateForm::RunUpdateNow() {
     if (sequenceRan_) return;
     sequenceRan_ = true;
     UpdateContext context{*this, job_, services_, timings_};
-    RunUpdate(context);
+    outcome_ = RunUpdate(context);
 }
 
 void UpdateForm::ShowStatus(const std::string& text) {
@@ -103,11 +103,11 @@ void UpdateForm::RequestClose() {
     QTimer::singleShot(0, this, [this] { reject(); });
 }
 
-void ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services) {
+UpdateOutcome ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services) {
     if (!QApplication::instance()) {
         bool hasDisplay = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY") ||
                           qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-        if (!hasDisplay) return;
+        if (!hasDisplay) return UpdateOutcome::NotRun;
     }
     static int argc = 1;
     static char name[] = "qmUpdate";
@@ -116,6 +116,7 @@ void ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services) {
     if (!QApplication::instance()) application = std::make_unique<QApplication>(argc, argv);
     UpdateForm form(prompt, services);
     form.exec();
+    return form.Outcome();
 }
 
 }  // namespace pellmar

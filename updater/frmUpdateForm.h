@@ -23,6 +23,7 @@ public:
 
     // For tests and the Enter key alike: what the "OK" button runs. Runs the sequence once only.
     void RunUpdateNow();
+    UpdateOutcome Outcome() const { return outcome_; }
 
     QLabel* PromptLabel() const { return promptLabel_; }
     QLabel* StatusLabel() const { return statusLabel_; }
@@ -37,6 +38,7 @@ private:
     UpdateServices& services_;
     UpdateTimings timings_;
     bool sequenceRan_ = false;
+    UpdateOutcome outcome_ = UpdateOutcome::NotRun;
     QLabel* promptLabel_ = nullptr;
     QLabel* statusLabel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;

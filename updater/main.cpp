@@ -10,13 +10,13 @@
 
 int main(int argc, char** argv) {
     using namespace pellmar;
-    // argv arrives split already; rejoining it lets the one splitting rule decide, as on Windows.
-    std::vector<std::string> parameters = ParseCommandLine(RebuildCommandLine(argc, argv));
+    // argv arrives split already: each item is one parameter, under the rules' other effects.
+    std::vector<std::string> parameters = ParseArgumentVector(argc, argv);
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     // Without a known working directory, stay relative to it rather than fall back to the root.
     const std::string workingDirectory = (error || current.empty()) ? std::string(".") : current.string();
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
     return UpdaterMain(parameters, workingDirectory, std::cout, *services,
-                       [&services](const UpdatePrompt& prompt) { ShowUpdateWindow(prompt, *services); });
+                       [&services](const UpdatePrompt& prompt) { return ShowUpdateWindow(prompt, *services); });
 }

@@ -4,11 +4,13 @@
 #include "platform/AppWindow.h"
 
 #include "platform/Environment.h"
+#include "platform/ErrorReporter.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <poll.h>
@@ -24,6 +26,7 @@ namespace pellmar::platform {
 namespace {
 
 constexpr int kClientIdleMs = 5000;       // a client that connects and says nothing is dropped
+constexpr int kTitleWaitMs = 2000;        // a window busy or hung in its close handler gives no title
 constexpr std::size_t kMaxTitleBytes = 4096;
 
 // A folder only this user can enter: created 0700 when missing, refused when it is a symlink, is
@@ -35,14 +38,41 @@ bool EnsurePrivateFolder(const std::string& path) {
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
 }
 
-std::string EndpointFolder() {
-    std::string runtime = GetEnvironmentText("XDG_RUNTIME_DIR");
-    if (runtime.empty() || runtime.front() != '/') {
-        runtime = "/tmp/pellmar-" + std::to_string(getuid());
-        if (!EnsurePrivateFolder(runtime)) return {};
+// The user's own folder that other users cannot write to (group members may, where each user has
+// a group of their own): nobody else can have made it or can swap what is inside.
+bool IsOwnFolder(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 002) == 0;
+}
+
+bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
+
+// The user's cache folder ($XDG_CACHE_HOME, else ~/.cache), made 0700 when missing; empty when
+// neither variable names one or it is not the user's own.
+std::string CacheFolder() {
+    std::string folder = GetEnvironmentText("XDG_CACHE_HOME");
+    if (!IsAbsolute(folder)) {
+        std::string home = GetEnvironmentText("HOME");
+        if (!IsAbsolute(home)) return {};
+        folder = home + "/.cache";
     }
-    std::string folder = runtime + "/pellmar-windows";
-    return EnsurePrivateFolder(folder) ? folder : std::string();
+    mkdir(folder.c_str(), 0700);
+    return IsOwnFolder(folder) ? folder : std::string();
+}
+
+// Where the user's windows live: "<base>/pellmar-windows", where base is $XDG_RUNTIME_DIR (private
+// to the user by the XDG rules) or, when that is unset, the user's own cache folder. Empty, with
+// `problem` saying why, when there is no such folder or the endpoint folder is not private.
+std::string EndpointFolder(std::string* problem = nullptr) {
+    std::string base = GetEnvironmentText("XDG_RUNTIME_DIR");
+    if (!IsAbsolute(base)) base = CacheFolder();
+    std::string folder = base + "/pellmar-windows";
+    if (!base.empty() && EnsurePrivateFolder(folder)) return folder;
+    if (problem) {
+        *problem = base.empty() ? "XDG_RUNTIME_DIR is not set and there is no cache folder of this user's own"
+                                : folder + " is not a folder that only this user can enter";
+    }
+    return {};
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
@@ -53,15 +83,26 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
-UniqueFd Connect(WindowHandle window) {
+// A connection to a window's endpoint. Never blocks: a window whose service has stopped accepting
+// (its backlog is full, the program hangs) gives no connection but still counts as existing.
+UniqueFd Connect(WindowHandle window, bool* busy = nullptr) {
+    if (busy) *busy = false;
     if (window <= 0) return UniqueFd();
     std::string folder = EndpointFolder();
     sockaddr_un address{};
     if (folder.empty() || !MakeAddress(folder + "/" + std::to_string(window), address)) return UniqueFd();
-    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.Valid()) return UniqueFd();
-    if (connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) return UniqueFd();
+    if (connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        if (busy) *busy = errno == EAGAIN;
+        return UniqueFd();
+    }
     return fd;
+}
+
+int PollTimeout(std::chrono::milliseconds limit) {
+    if (limit >= std::chrono::milliseconds(INT_MAX)) return -1;
+    return limit.count() < 0 ? 0 : static_cast<int>(limit.count());
 }
 
 bool SendByte(int fd, char byte) { return send(fd, &byte, 1, MSG_NOSIGNAL) == 1; }
@@ -76,7 +117,7 @@ std::string ReadAll(int fd, std::size_t limit, int timeoutMs) {
         if (ready < 0 && errno == EINTR) continue;
         if (ready <= 0) break;
         ssize_t got = recv(fd, buffer, sizeof(buffer), 0);
-        if (got < 0 && errno == EINTR) continue;
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (got <= 0) break;
         data.append(buffer, static_cast<std::size_t>(got));
     }
@@ -147,10 +188,16 @@ std::atomic<bool> PosixAppWindow::registered{false};
 }  // namespace
 
 std::unique_ptr<AppWindow> AppWindow::Register(const std::string& title, std::function<void()> onClose) {
-    std::string folder = EndpointFolder();
+    std::string problem;
+    std::string folder = EndpointFolder(&problem);
     std::string path = folder + "/" + std::to_string(getpid());
     sockaddr_un address{};
-    if (folder.empty() || !MakeAddress(path, address)) return nullptr;
+    if (!folder.empty() && !MakeAddress(path, address)) problem = path + " is too long for a socket name";
+    if (!problem.empty()) {
+        // Nothing else would tell the user why the program cannot be closed or updated.
+        ReportError("The application window cannot be made: " + problem + ".");
+        return nullptr;
+    }
     if (PosixAppWindow::registered.exchange(true)) return nullptr;
     UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     UniqueFd stop(eventfd(0, EFD_CLOEXEC));
@@ -181,20 +228,23 @@ WindowHandle FindAppWindow(const std::string& title) {
     std::sort(candidates.begin(), candidates.end());
     for (WindowHandle candidate : candidates) {
         UniqueFd fd = Connect(candidate);
-        if (fd.Valid() && SendByte(fd.Get(), 'T') && ReadAll(fd.Get(), kMaxTitleBytes, kClientIdleMs) == title) {
+        if (fd.Valid() && SendByte(fd.Get(), 'T') && ReadAll(fd.Get(), kMaxTitleBytes, kTitleWaitMs) == title) {
             return candidate;
         }
     }
     return 0;
 }
 
-void SendCloseRequest(WindowHandle window) {
+bool SendCloseRequest(WindowHandle window, std::chrono::milliseconds limit) {
     UniqueFd fd = Connect(window);
-    if (!fd.Valid() || !SendByte(fd.Get(), 'C')) return;
-    // Like a synchronous window message: no time limit; a dead peer ends the wait.
-    ReadAll(fd.Get(), 1, -1);
+    if (!fd.Valid() || !SendByte(fd.Get(), 'C')) return false;
+    // Like a synchronous window message, up to the limit; a dead peer ends the wait too.
+    return ReadAll(fd.Get(), 1, PollTimeout(limit)) == "D";
 }
 
-bool AppWindowExists(WindowHandle window) { return Connect(window).Valid(); }
+bool AppWindowExists(WindowHandle window) {
+    bool busy = false;
+    return Connect(window, &busy).Valid() || busy;
+}
 
 }  // namespace pellmar::platform

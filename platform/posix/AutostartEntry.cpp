@@ -72,7 +72,9 @@ std::optional<bool> ReadAutostartEntry() {
 }
 
 bool WriteAutostartEntry(bool present, const std::string& programFolder) {
-    if (present) return WriteEntry(programFolder);
+    // A folder that is unknown or relative would make the entry start a look-alike found on PATH
+    // or in whatever folder the session starts in.
+    if (present) return !programFolder.empty() && programFolder.front() == '/' && WriteEntry(programFolder);
     std::string path = AutostartEntryLocation();
     return unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -1,5 +1,5 @@
 // Command-line splitting and the decimal handle parse: the rules both helper programs rely on,
-// including argv rebuilt into one line on POSIX.
+// for a command line held as one text and for an argv split by the system.
 #include "common/CommandLine.h"
 
 #include <gmock/gmock.h>
@@ -38,14 +38,11 @@ TEST(CommandLineTest, EmptyQuotePairsDisappearAndTheCountEndsAtTheFirstEmptyPara
     EXPECT_THAT(ParseCommandLine("p u path 1.0 \"\""), ElementsAre("u", "path", "1.0"));
 }
 
-TEST(CommandLineTest, RebuiltArgvSplitsBackIntoTheSameItems) {
-    const char* argv[] = {"/opt/Pel mar/qmUpdate", "http://h/updates/Pellmar", "/opt/Pel mar/Pellmar", "1.2.0.0", "77"};
-    std::string line = RebuildCommandLine(5, argv);
-    EXPECT_EQ(line, "\"/opt/Pel mar/qmUpdate\" http://h/updates/Pellmar \"/opt/Pel mar/Pellmar\" 1.2.0.0 77");
-    EXPECT_THAT(ParseCommandLine(line), ElementsAre("http://h/updates/Pellmar", "/opt/Pel mar/Pellmar", "1.2.0.0", "77"));
-    // An empty argv item disappears as an empty pair of quotes does on Windows.
-    EXPECT_THAT(ParseCommandLine(RebuildCommandLine({"p", "a", "", "b", "c"})), ElementsAre("a", "b", "c"));
-    EXPECT_THAT(ParseCommandLine(RebuildCommandLine({"p", "tab\there"})), ElementsAre("tab\there"));
+TEST(CommandLineTest, EachArgvItemIsOneParameterWhateverBlanksAndQuotesItHolds) {
+    const char* argv[] = {"/opt/Pel mar/qmUpdate", "/opt/a \"b c", "x\" y", "\"\"", "", "\"/opt/P/Pellmar\"", "tab\there", "\""};
+    EXPECT_THAT(ParseArgumentVector(8, argv),
+                ElementsAre("/opt/a \"b c", "x\" y", "/opt/P/Pellmar", "tab\there", "\""));
+    EXPECT_THAT(ParseArgumentVector(1, argv), IsEmpty());
 }
 
 TEST(CommandLineTest, DecimalHandleParse) {

@@ -2,6 +2,7 @@
 #include "common/IniFile.h"
 
 #include "tests/support/TempFolder.h"
+#include "tray/util/TextCase.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,15 @@ TEST(IniFileTest, CommentsQuotesFirstOccurrenceAndValueLength) {
     std::string longValue(3000, 'x');
     EXPECT_EQ(FindIniValue("[A]\nK=" + longValue + "\nNext=1\n", "A", "K"), std::string(2047, 'x'));
     EXPECT_EQ(FindIniValue("[A]\nK=" + longValue + "\nNext=1\n", "A", "Next"), "1");
+}
+
+TEST(IniFileTest, WholeSectionInOnePassFollowsTheSameLookupRules) {
+    std::string ini = "[Other]\nFile0=no\n[versionupdatefiles]\n FILE0 = a \nfile0=second\n;File1=c\nFile1=\"b\"\n"
+                      "[Next]\nFile2=no\n[VersionUpdateFiles]\nFile2=later section\n";
+    IniSection section = FindIniSection(ini, "VersionUpdateFiles");
+    EXPECT_EQ(section, (IniSection{{"file0", "a"}, {"file1", "b"}}));
+    for (const char* key : {"File0", "file1", "File2"}) EXPECT_EQ(FindIniValue(ini, "VersionUpdateFiles", key), section[LowerCaseAscii(key)]);
+    EXPECT_TRUE(ReadIniSection("/nonexistent/VersionInfo.ini", "VersionUpdateFiles").empty());
 }
 
 TEST(IniFileTest, TextThatIsNoIniYieldsNothing) {

@@ -58,6 +58,15 @@ TEST_F(AutostartTest, AnyEntryCountsAndTheRunningProgramsFolderIsTheDefault) {
     EXPECT_NE(content.find("Exec=\"" + platform::GetProgramFolder() + "Pellmar\"\n"), std::string::npos);
 }
 
+TEST_F(AutostartTest, UnknownOrRelativeProgramFolderWritesNoEntryNamingABareProgram) {
+    WriteAutostart(true, "");
+    EXPECT_FALSE(platform::WriteAutostartEntry(true, "bin/"));
+    EXPECT_FALSE(fs::exists(Entry()));
+    WriteAutostart(true, "/opt/");
+    WriteAutostart(false, "");  // deleting needs no folder
+    EXPECT_FALSE(fs::exists(Entry()));
+}
+
 TEST_F(AutostartTest, ExecArgumentEscapesWhatTheDesktopFormatWouldInterpret) {
     WriteAutostart(true, "/opt/a$b\"c`d\\e%f/");
     EXPECT_NE(test::ReadFile(Entry()).find("Exec=\"/opt/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e%%f/Pellmar\"\n"), std::string::npos);

@@ -4,13 +4,17 @@
 #include "tray/shell/UpdaterLaunch.h"
 
 #include "common/CommandLine.h"
+#include "platform/Environment.h"
+#include "platform/ProgramStart.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <pthread.h>
 #include <sys/stat.h>
 
 namespace pellmar {
@@ -65,7 +69,7 @@ TEST_F(StagedUpdaterTest, NothingStagedOrCopyFailingLeavesEverything) {
 TEST(UpdaterLaunchTest, ParametersInOrderWithOnlyThePathQuoted) {
     EXPECT_EQ(std::string(ProgramVersion), "1.2.0.0");
     std::string location = UpdateLocation;
-    EXPECT_EQ(location.rfind("http://", 0), 0u);
+    EXPECT_TRUE(location.rfind("https://", 0) == 0 || location.rfind("http://", 0) == 0);
     EXPECT_EQ(location.substr(location.size() - 16), "/updates/Pellmar");
     EXPECT_EQ(BuildUpdaterParameters("/opt/Pel mar/", -17), location + " \"/opt/Pel mar/Pellmar\" 1.2.0.0 -17");
     EXPECT_THAT(ParseCommandLine("qmUpdate " + BuildUpdaterParameters("/opt/Pel mar/", 4242)),
@@ -86,6 +90,61 @@ TEST(UpdaterLaunchTest, UpdaterIsStartedWithItsArgumentsInTheCurrentDirectory) {
                                                 "Pellmar\n1.2.0.0\n31337\n");
 
     LaunchUpdater(1, root / "missing/");  // no updater: nothing happens
+}
+
+TEST(UpdaterLaunchTest, UnknownProgramFolderStartsNoUpdaterFromTheWorkingDirectoryOrPath) {
+    test::TempFolder root;
+    test::ScopedEnvironment env;
+    // Stand-ins that each leave their own mark: one in the working directory and on PATH, one installed.
+    auto standIn = [&](const std::string& folder, const std::string& mark) {
+        fs::create_directories(folder);
+        test::WriteFile(folder + "/qmUpdate", "#!/bin/sh\ntouch \"" + mark + "\"\n");
+        chmod((folder + "/qmUpdate").c_str(), 0755);
+    };
+    standIn(root.Path(), root / "look-alike-started");
+    standIn(root / "app", root / "installed-started");
+    env.Set("PATH", root.Path() + ":" + platform::GetEnvironmentText("PATH"));
+    fs::path previous = fs::current_path();
+    fs::current_path(root.Path());
+    LaunchUpdater(1, "");
+    fs::current_path(previous);
+    LaunchUpdater(1, root / "app/");
+    // By the time the second start has shown, a first one would have too.
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(root / "installed-started"); }));
+    EXPECT_FALSE(fs::exists(root / "look-alike-started"));
+}
+
+TEST(UpdaterLaunchTest, StartedProgramHasEverySignalAtItsDefaultAndNoneBlocked) {
+    test::TempFolder root;
+    std::string report = root / "signals";
+    // grep reports its own state, which it inherits; the shell's own may show a mask it holds for a
+    // moment while it starts grep.
+    test::WriteFile(root / "probe", "#!/bin/sh\ngrep -E '^Sig(Blk|Ign):' /proc/self/status > \"" + report + ".tmp\"\n"
+                                    "mv \"" + report + ".tmp\" \"" + report + "\"\n");
+    chmod((root / "probe").c_str(), 0755);
+    // What a caller may hold: Ctrl+C ignored, the termination signals blocked for a watcher thread.
+    struct sigaction ignore {}, previousInt {}, previousQuit {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGINT, &ignore, &previousInt);
+    sigaction(SIGQUIT, &ignore, &previousQuit);
+    sigset_t blocked, previousMask;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &blocked, &previousMask);
+    bool started = platform::StartDetachedProgram(root / "probe", {}, true);
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    sigaction(SIGINT, &previousInt, nullptr);
+    sigaction(SIGQUIT, &previousQuit, nullptr);
+    ASSERT_TRUE(started);
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(report); }));
+    std::string lines = test::ReadFile(report);
+    auto maskOf = [&](const std::string& name) {
+        std::size_t at = lines.find(name + ":");
+        return at == std::string::npos ? ~0ull : std::stoull(lines.substr(at + name.size() + 1), nullptr, 16);
+    };
+    auto bit = [](int signal) { return 1ull << (signal - 1); };
+    EXPECT_EQ(maskOf("SigIgn") & (bit(SIGINT) | bit(SIGQUIT)), 0u) << lines;
+    EXPECT_EQ(maskOf("SigBlk"), 0u) << lines;
 }
 
 }  // namespace

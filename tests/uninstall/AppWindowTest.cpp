@@ -2,6 +2,7 @@
 // and the private endpoint folder.
 #include "platform/AppWindow.h"
 
+#include "tests/support/RecordingErrorReporter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/uninstall/WindowOwnerProcess.h"
@@ -92,6 +93,27 @@ TEST_F(AppWindowTest, EndpointFolderIsPrivateAndAnOpenOneIsRefused) {
     chmod(EndpointFolder().c_str(), 0755);
     EXPECT_EQ(AppWindow::Register("Pellmar", {}), nullptr);
     EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+}
+
+TEST_F(AppWindowTest, WithoutRuntimeFolderEndpointsLiveInTheUsersCacheFolderOrNowhere) {
+    env.Unset("XDG_RUNTIME_DIR");
+    env.Unset("XDG_CACHE_HOME");
+    env.Set("HOME", runtime.Path());
+    {
+        auto window = AppWindow::Register("Pellmar", {});
+        ASSERT_NE(window, nullptr);
+        struct stat info {};
+        EXPECT_EQ(stat((runtime / ".cache/pellmar-windows/" + std::to_string(getpid())).c_str(), &info), 0);
+        EXPECT_EQ(platform::FindAppWindow("Pellmar"), window->Handle());
+    }
+    // A cache folder someone else could have made or changed is no place for it; nor is a shared one.
+    test::RecordingErrorReporter reports;
+    chmod((runtime / ".cache").c_str(), 0777);
+    EXPECT_EQ(AppWindow::Register("Pellmar", {}), nullptr);
+    env.Unset("HOME");
+    EXPECT_EQ(AppWindow::Register("Pellmar", {}), nullptr);
+    ASSERT_EQ(reports.Reports().size(), 2u);
+    EXPECT_NE(reports.Reports().back().text.find("XDG_RUNTIME_DIR"), std::string::npos);
 }
 
 TEST_F(AppWindowTest, WindowOfAnotherProcessIsClosedAndDisappears) {

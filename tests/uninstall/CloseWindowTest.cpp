@@ -23,7 +23,7 @@ struct FakeWindows {
             if (closes > 0 && searchesUntilGone >= 0 && searches > searchesUntilGone + 1) return 0;
             return 42;
         };
-        services.sendClose = [this](platform::WindowHandle window) {
+        services.sendClose = [this](platform::WindowHandle window, std::chrono::milliseconds) {
             ++closes;
             closedWindow = window;
         };
@@ -114,6 +114,24 @@ TEST_F(CloseWindowProcessTest, ProgramEndsWithZeroForAnUnknownTitleAndBadOptions
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {"/T:", "Nobody"}), 0);
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {"/X:", "Pellmar"}), 0);
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {}), 0);
+    EXPECT_TRUE(platform::AppWindowExists(owner.Handle()));
+}
+
+TEST_F(CloseWindowProcessTest, HungProgramHoldsTheCloseRequestOnlyUpToItsLimit) {
+    EXPECT_LE(CloseWindowServices().closeLimit, std::chrono::seconds(5));
+    test::WindowOwnerProcess owner(runtime.Path(), "Pellmar", test::OwnerMode::Hang);
+    ASSERT_NE(owner.Handle(), 0);
+    CloseWindowServices services;
+    services.closeLimit = std::chrono::milliseconds(200);
+    bool handled = true;
+    services.sendClose = [&](platform::WindowHandle window, std::chrono::milliseconds limit) {
+        handled = platform::SendCloseRequest(window, limit);
+    };
+    services.pause = [](std::chrono::milliseconds) {};
+    services.pauses = 2;  // one search after the close: it too gives up on a window that does not answer
+    // Returning at all is the point: without a limit this waits for as long as the program hangs.
+    CloseWindowByTitle("Pellmar", services);
+    EXPECT_FALSE(handled);
     EXPECT_TRUE(platform::AppWindowExists(owner.Handle()));
 }
 

@@ -1,5 +1,6 @@
 // Test helper program: owns an application window with the title argv[1]. Mode "close" ends the
-// program when asked to close; "ignore" keeps the window. Writes argv[3] once the window exists.
+// program when asked to close; "ignore" keeps the window; "hang" never returns from the close
+// handler, as a hung program would not. Writes argv[3] once the window exists.
 // Ends by itself after a minute at the latest, so no test leaves it behind.
 #include "platform/AppWindow.h"
 
@@ -17,9 +18,11 @@ int main(int argc, char** argv) {
     std::mutex mutex;
     std::condition_variable closed;
     bool closeRequested = false;
+    bool quitting = false;
     auto window = pellmar::platform::AppWindow::Register(argv[1], [&] {
+        std::unique_lock lock(mutex);
+        if (mode == "hang") closed.wait(lock, [&] { return quitting; });
         if (mode != "close") return;
-        std::lock_guard lock(mutex);
         closeRequested = true;
         closed.notify_all();
     });
@@ -32,5 +35,8 @@ int main(int argc, char** argv) {
     std::rename((ready + ".tmp").c_str(), ready.c_str());
     std::unique_lock lock(mutex);
     closed.wait_for(lock, std::chrono::minutes(1), [&] { return closeRequested; });
+    quitting = true;  // lets a hung handler return, so the window can be taken down
+    closed.notify_all();
+    lock.unlock();
     return 0;
 }

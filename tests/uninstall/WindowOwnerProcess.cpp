@@ -46,9 +46,10 @@ int WaitForExitCode(pid_t pid, std::chrono::milliseconds deadline) {
 
 }  // namespace
 
-WindowOwnerProcess::WindowOwnerProcess(const std::string& folder, const std::string& title, bool closesWhenAsked) {
+WindowOwnerProcess::WindowOwnerProcess(const std::string& folder, const std::string& title, OwnerMode mode) {
     std::string ready = folder + "/owner-ready-" + std::to_string(reinterpret_cast<std::uintptr_t>(this));
-    pid_ = Spawn(PELLMAR_WINDOW_OWNER, {title, closesWhenAsked ? "close" : "ignore", ready}, {});
+    const char* modeName = mode == OwnerMode::Close ? "close" : mode == OwnerMode::Ignore ? "ignore" : "hang";
+    pid_ = Spawn(PELLMAR_WINDOW_OWNER, {title, modeName, ready}, {});
     if (pid_ < 0) return;
     if (WaitUntil([&] { return std::filesystem::exists(ready); })) {
         handle_ = ParseDecimalInt32(ReadFile(ready));

@@ -9,10 +9,15 @@
 
 namespace pellmar::test {
 
+// What the helper's window does when asked to close: end the helper, nothing, or never answer.
+enum class OwnerMode { Close, Ignore, Hang };
+
 class WindowOwnerProcess {
 public:
     // Starts the helper in `folder` and waits until its window exists; Handle() is 0 on failure.
-    WindowOwnerProcess(const std::string& folder, const std::string& title, bool closesWhenAsked);
+    WindowOwnerProcess(const std::string& folder, const std::string& title, OwnerMode mode);
+    WindowOwnerProcess(const std::string& folder, const std::string& title, bool closesWhenAsked)
+        : WindowOwnerProcess(folder, title, closesWhenAsked ? OwnerMode::Close : OwnerMode::Ignore) {}
     ~WindowOwnerProcess();
     WindowOwnerProcess(const WindowOwnerProcess&) = delete;
     WindowOwnerProcess& operator=(const WindowOwnerProcess&) = delete;

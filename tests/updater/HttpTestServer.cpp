@@ -78,6 +78,11 @@ void HttpTestServer::ServeTruncated(const std::string& path, const std::string& 
     resources_[path] = Resource{body, true};
 }
 
+void HttpTestServer::ServeUnannounced(const std::string& path, const std::string& body) {
+    std::lock_guard lock(mutex_);
+    resources_[path] = Resource{body, false, false};
+}
+
 int HttpTestServer::Requests(const std::string& path) const {
     std::lock_guard lock(mutex_);
     auto found = requests_.find(path);
@@ -120,8 +125,8 @@ void HttpTestServer::Answer(int client) {
         SendAll(client, "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
         return;
     }
-    SendAll(client, "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(resource.body.size()) +
-                        "\r\nConnection: close\r\n\r\n");
+    std::string length = resource.announced ? "Content-Length: " + std::to_string(resource.body.size()) + "\r\n" : "";
+    SendAll(client, "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n");
     SendAll(client, resource.truncated ? resource.body.substr(0, resource.body.size() / 2) : resource.body);
 }
 

@@ -27,6 +27,8 @@ public:
     void Serve(const std::string& path, const std::string& body);
     // Announces the whole body's length but sends only its first half, then closes.
     void ServeTruncated(const std::string& path, const std::string& body);
+    // Sends the body without announcing its length; its end is the end of the connection.
+    void ServeUnannounced(const std::string& path, const std::string& body);
     int Requests(const std::string& path) const;
 
 private:
@@ -36,6 +38,7 @@ private:
     struct Resource {
         std::string body;
         bool truncated = false;
+        bool announced = true;
     };
     ScopedEnvironment environment_;
     mutable std::mutex mutex_;

@@ -19,7 +19,10 @@ namespace pellmar {
 namespace {
 
 struct CountingServices final : UpdateServices {
-    bool Download(const std::string&, const std::string&, const platform::DownloadProgress&) override { return false; }
+    bool Download(const std::string&, const std::string&, const platform::DownloadProgress&, std::uint64_t,
+                  platform::DownloadedFileKind) override {
+        return false;
+    }
     void SendClose(platform::WindowHandle) override { ++closes; }
     bool WindowExists(platform::WindowHandle) override { return false; }
     void StartProgram(const std::string&) override { ++starts; }

@@ -32,9 +32,10 @@ struct RecordingView final : UpdateView {
 
 // The system's services, recorded; the window can be made to stay regardless of the real one.
 struct RecordingServices final : UpdateServices {
-    bool Download(const std::string& url, const std::string& file, const platform::DownloadProgress& onProgress) override {
+    bool Download(const std::string& url, const std::string& file, const platform::DownloadProgress& onProgress,
+                  std::uint64_t maxBytes, platform::DownloadedFileKind kind) override {
         downloads.push_back(url);
-        return system->Download(url, file, onProgress);
+        return system->Download(url, file, onProgress, maxBytes, kind);
     }
     void SendClose(platform::WindowHandle window) override {
         closes.push_back(window);
@@ -80,9 +81,13 @@ protected:
         job.Path = app + "Pellmar";
         job.files = {MakeUpdateFileInfo(server.BaseUrl() + "/files/Pellmar"), MakeUpdateFileInfo(server.BaseUrl() + "/files/lib.dat")};
     }
-    void Run(UpdateTimings timings = {}) {
+    UpdateOutcome Run(UpdateTimings timings = {}) {
         UpdateContext context{view, job, services, timings};
-        RunUpdate(context);
+        return RunUpdate(context);
+    }
+    static unsigned ModeOf(const std::string& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
     }
     std::string Restarted() {
         return test::WaitUntil([&] { return fs::exists(app + "started"); }) ? test::ReadFile(app + "started") : "";
@@ -101,7 +106,7 @@ TEST_F(UpdateSequenceTest, DownloadsClosesInstallsRemovesTmpAndRestarts) {
     test::WindowOwnerProcess owner(root.Path(), "Pellmar", true);
     ASSERT_NE(owner.Handle(), 0);
     job.Hwnd = owner.Handle();
-    Run();
+    EXPECT_EQ(Run(), UpdateOutcome::Completed);
     EXPECT_THAT(view.statuses, ElementsAre("Downloading Pellmar", "Downloading lib.dat", "Download Complete",
                                            "Closing Application...", "Installing Updates...", "ReStarting Application..."));
     EXPECT_TRUE(owner.WaitForExit());
@@ -119,7 +124,7 @@ TEST_F(UpdateSequenceTest, DownloadsClosesInstallsRemovesTmpAndRestarts) {
 
 TEST_F(UpdateSequenceTest, FileThatCannotBeReplacedStaysInTmpWithTheFolder) {
     chmod((app + "lib.dat").c_str(), 0444);
-    Run();
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);  // reported, though the rest is installed
     EXPECT_EQ(test::ReadFile(app + "lib.dat"), "old lib");
     EXPECT_EQ(test::ReadFile(app + "Tmp/lib.dat"), std::string(200000, 'L'));
     EXPECT_FALSE(fs::exists(app + "Tmp/Pellmar"));
@@ -151,20 +156,52 @@ TEST_F(UpdateSequenceTest, WaitGivesUpAfterTwoHundredAndOneChecksAHundredMillise
     EXPECT_EQ(services.pauses, std::vector<std::chrono::milliseconds>(201, std::chrono::milliseconds(100)));
 }
 
-TEST_F(UpdateSequenceTest, FailedDownloadsInstallNothingOldAndUnsafeNamesAreSkipped) {
-    // A leftover of an earlier run in Tmp must not be installed when this run's download fails.
+TEST_F(UpdateSequenceTest, OneFailedDownloadClosesNothingInstallsNothingAndRemovesThisRunsDownloads) {
+    test::WindowOwnerProcess owner(root.Path(), "Pellmar", true);
+    ASSERT_NE(owner.Handle(), 0);
+    job.Hwnd = owner.Handle();
     fs::create_directory(app + "Tmp");
     test::WriteFile(app + "Tmp/lib.dat", "stale leftover");
-    job.files = {MakeUpdateFileInfo(server.BaseUrl() + "/files/missing/lib.dat"),
-                 MakeUpdateFileInfo(server.BaseUrl() + "/files/.."),
-                 MakeUpdateFileInfo(server.BaseUrl() + "/files/"),
-                 MakeUpdateFileInfo(server.BaseUrl() + "/files/Pellmar")};
-    Run();
+    job.files.back() = MakeUpdateFileInfo(server.BaseUrl() + "/files/missing/lib.dat");  // 404
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    EXPECT_EQ(view.statuses.back(), "Downloading lib.dat");
+    EXPECT_TRUE(services.closes.empty());
+    EXPECT_TRUE(platform::AppWindowExists(owner.Handle()));
+    EXPECT_EQ(test::ReadFile(app + "Pellmar"), Script("v1"));
     EXPECT_EQ(test::ReadFile(app + "lib.dat"), "old lib");
-    EXPECT_EQ(services.downloads.size(), 2u);
     EXPECT_FALSE(fs::exists(app + "Tmp"));
-    EXPECT_EQ(Restarted(), "v2\n");
+    EXPECT_TRUE(services.starts.empty());
+}
+
+TEST_F(UpdateSequenceTest, UnsafeNameOrAFileOverPlainHttpFromAnHttpsLocationRefusesTheUpdate) {
+    job.files.push_back(MakeUpdateFileInfo(server.BaseUrl() + "/files/.."));
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    EXPECT_EQ(services.downloads.size(), 2u);
+    EXPECT_EQ(test::ReadFile(app + "lib.dat"), "old lib");
+
+    job.files.pop_back();
+    job.location = "HTTPS://updates.example/updates/Pellmar";
+    services.downloads.clear();
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    EXPECT_TRUE(services.downloads.empty());
+    EXPECT_TRUE(services.starts.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(root.Path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(UpdateSequenceTest, NewFilesGetTheModeTheirKindNeedsLessTheUmaskAndReplacedFilesKeepTheirs) {
+    chmod((app + "lib.dat").c_str(), 0600);
+    server.Serve("/files/qmRemove", "#!/bin/sh\n");
+    server.Serve("/files/notes.txt", "notes");
+    job.files.push_back(MakeUpdateFileInfo(server.BaseUrl() + "/files/qmRemove"));
+    job.files.push_back(MakeUpdateFileInfo(server.BaseUrl() + "/files/notes.txt"));
+    mode_t previous = umask(027);
+    UpdateOutcome outcome = Run();
+    umask(previous);
+    EXPECT_EQ(outcome, UpdateOutcome::Completed);
+    EXPECT_EQ(ModeOf(app + "Pellmar"), 0755u);
+    EXPECT_EQ(ModeOf(app + "lib.dat"), 0600u);
+    EXPECT_EQ(ModeOf(app + "qmRemove"), 0750u);
+    EXPECT_EQ(ModeOf(app + "notes.txt"), 0640u);
 }
 
 TEST_F(UpdateSequenceTest, EmptyListStillClosesAndRestartsWithoutDownloading) {

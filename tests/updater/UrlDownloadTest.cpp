@@ -73,5 +73,18 @@ TEST_F(UrlDownloadTest, FailuresLeaveNoPartialFileAndKeepAnExistingOne) {
     EXPECT_FALSE(platform::DownloadUrlToFile(server.BaseUrl() + "/ok", folder / "no-such-folder/ok"));
 }
 
+TEST_F(UrlDownloadTest, BodyOverTheCapFailsWhetherItsLengthIsAnnouncedOrNot) {
+    std::string body(100000, 'c');
+    server.Serve("/announced", body);
+    server.ServeUnannounced("/unannounced", body);
+    for (const char* path : {"/announced", "/unannounced"}) {
+        EXPECT_FALSE(platform::DownloadUrlToFile(server.BaseUrl() + path, folder / "f", {}, body.size() - 1)) << path;
+        EXPECT_EQ(EntriesIn(folder.Path()), 0u);
+        EXPECT_TRUE(platform::DownloadUrlToFile(server.BaseUrl() + path, folder / "f", {}, body.size())) << path;
+        EXPECT_EQ(test::ReadFile(folder / "f"), body);
+        fs::remove(folder / "f");
+    }
+}
+
 }  // namespace
 }  // namespace pellmar

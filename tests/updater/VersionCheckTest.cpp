@@ -19,6 +19,22 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 
+// The usage text as it is written, line by line (not as the program's own function builds it).
+const std::string kUsage =
+    "\n"
+    "Directions for calling qmUpdate:\n"
+    "-----------------------------------------------------------------------------\n"
+    "The following 4 parameters must be passed in the correct order:\n"
+    "URL  -    That represents the update location of the website\n"
+    "Path -    Full path to the executable file that starts the application\n"
+    "Version - Version info in the format 1.0.0.0\n"
+    "Hwnd    - Handle to the window in the app that processes the WM_CLOSE message\n"
+    "\n"
+    "Note:\n"
+    "You may want to wrap quotes around the parms that can contain spaces such as\n"
+    "the URL and Path parameters\n"
+    "\n";
+
 TEST(UpdaterParamsTest, FourParametersMakeTheParamsAndFewerGiveNone) {
     auto params = MakeUpdaterParams({"http://h/updates/Pellmar/", "/opt/P/Pellmar", "1.2.0.0", "-5", "extra"}, "/work/dir");
     ASSERT_TRUE(params);
@@ -62,15 +78,10 @@ TEST(UpdaterParamsTest, NamesThatWouldLeaveTheProgramFolderAreNotPlain) {
     EXPECT_FALSE(IsPlainFileName(std::string("a\0b", 3)));
 }
 
-TEST(UpdaterParamsTest, PromptTextsAndUsage) {
+TEST(UpdaterParamsTest, PromptTexts) {
     EXPECT_EQ(BuildPromptText("X"), "A new version of X has been detected by the Auto Update Manager.\r\n\r\n"
                                     "Okay to apply the updates now?");
     EXPECT_EQ(BuildPromptCaption(""), "Application Update for ");
-    std::string usage = UsageText();
-    EXPECT_EQ(usage.substr(0, 34), "\nDirections for calling qmUpdate:\n");
-    EXPECT_NE(usage.find("\n" + std::string(77, '-') + "\n"), std::string::npos);
-    EXPECT_EQ(usage.find(std::string(78, '-')), std::string::npos);
-    EXPECT_NE(usage.find("the URL and Path parameters\n\n"), std::string::npos);
 }
 
 class VersionCheckTest : public ::testing::Test {
@@ -79,7 +90,10 @@ protected:
     std::string Location() const { return server.BaseUrl() + "/updates/Pellmar"; }
     int Run(const std::vector<std::string>& parameters) {
         out.str("");
-        return UpdaterMain(parameters, work.Path(), out, *services, [this](const UpdatePrompt& prompt) { prompts.push_back(prompt); });
+        return UpdaterMain(parameters, work.Path(), out, *services, [this](const UpdatePrompt& prompt) {
+            prompts.push_back(prompt);
+            return outcome;
+        });
     }
 
     test::TempFolder work;
@@ -87,11 +101,12 @@ protected:
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
     std::ostringstream out;
     std::vector<UpdatePrompt> prompts;
+    UpdateOutcome outcome = UpdateOutcome::NotRun;  // what the prompt reports
 };
 
 TEST_F(VersionCheckTest, FewerThanFourParametersPrintUsageAndEndWithZero) {
     EXPECT_EQ(Run({"a", "b", "c"}), 0);
-    EXPECT_EQ(out.str(), UsageText());
+    EXPECT_EQ(out.str(), kUsage);
     EXPECT_EQ(server.Requests("/updates/Pellmar/VersionInfo.ini"), 0);
 }
 
@@ -104,7 +119,19 @@ TEST_F(VersionCheckTest, UnlearnableVersionEndsWithTwoAndNoPrompt) {
     Publish("[AppInfo]\nAppName=Pellmar\nVersionNo=\n");
     EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 2);
     EXPECT_EQ(Run({"http://127.0.0.1:1/updates/Pellmar", "/p/Pellmar", "1.2.0.0", "0"}), 2);
+    // A description over the size cap is not read at all.
+    Publish("[AppInfo]\nVersionNo=9\n;" + std::string(kMaxVersionInfoBytes, 'x') + "\n");
+    EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 2);
     EXPECT_TRUE(prompts.empty());
+}
+
+TEST_F(VersionCheckTest, AcceptedUpdateThatDidNotCompleteEndsWithThree) {
+    Publish("[AppInfo]\nVersionNo=9\n");
+    outcome = UpdateOutcome::Failed;
+    EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 3);
+    EXPECT_EQ(prompts.back().URL, Location());
+    outcome = UpdateOutcome::Completed;
+    EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 0);
 }
 
 TEST_F(VersionCheckTest, SameVersionShowsNothingAndRemovesTheLocalCopy) {
@@ -140,7 +167,7 @@ TEST_F(VersionCheckTest, ProgramPrintsUsageAndReportsExitCodes) {
     env.Unset("QT_QPA_PLATFORM");
     std::string log = work / "out.txt";
     EXPECT_EQ(test::RunAndWait("/bin/sh", {"-c", "\"$0\" a b \"\" d > \"$1\"", PELLMAR_QMUPDATE, log}), 0);
-    EXPECT_EQ(test::ReadFile(log), UsageText());
+    EXPECT_EQ(test::ReadFile(log), kUsage);
 
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMUPDATE, {Location(), "/p/Pellmar", "1.2.0.0", "0"}, work.Path()), 2);
     Publish("[AppInfo]\nVersionNo=1.2.0.0\n");

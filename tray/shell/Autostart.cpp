@@ -2,7 +2,6 @@
 #include "tray/shell/Autostart.h"
 
 #include "platform/AutostartEntry.h"
-#include "platform/Environment.h"
 
 namespace pellmar {
 
@@ -11,7 +10,8 @@ void ReadAutostart(bool& autostart) {
 }
 
 void WriteAutostart(bool autostart, const std::string& programFolder) {
-    platform::WriteAutostartEntry(autostart, programFolder.empty() ? platform::GetProgramFolder() : programFolder);
+    if (autostart && programFolder.empty()) return;
+    platform::WriteAutostartEntry(autostart, programFolder);
 }
 
 }  // namespace pellmar

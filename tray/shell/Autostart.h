@@ -3,6 +3,8 @@
 // Main thread.
 #pragma once
 
+#include "platform/Environment.h"
+
 #include <string>
 
 namespace pellmar {
@@ -11,8 +13,9 @@ namespace pellmar {
 void ReadAutostart(bool& autostart);
 
 // Writes the entry (naming `programFolder` + the tray program) or deletes it. A user who may not
-// write there gets no change and no message. `programFolder` ends in a delimiter; empty: the
-// running executable's folder.
-void WriteAutostart(bool autostart, const std::string& programFolder = {});
+// write there gets no change and no message. `programFolder` ends in a delimiter; by default the
+// running executable's folder. When it is empty (the folder cannot be found) no entry is written,
+// rather than one naming a bare program name; deleting works without it.
+void WriteAutostart(bool autostart, const std::string& programFolder = platform::GetProgramFolder());
 
 }  // namespace pellmar

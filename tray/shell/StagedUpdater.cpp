@@ -11,13 +11,12 @@
 namespace pellmar {
 
 void InstallStagedUpdater(const std::string& programFolder, std::chrono::milliseconds pauseAfterCopy) {
-    std::string folder = programFolder.empty() ? platform::GetProgramFolder() : programFolder;
-    if (folder.empty()) return;
+    if (programFolder.empty()) return;
     std::string updater = platform::ExecutableFileName("qmUpdate");
-    std::string stagingFolder = folder + "Tmp";
+    std::string stagingFolder = programFolder + "Tmp";
     std::string staged = stagingFolder + platform::PathDelimiter() + updater;
     if (!platform::FileExists(staged)) return;
-    if (!ReplaceFileWithCopy(staged, folder + updater)) return;
+    if (!ReplaceFileWithCopy(staged, programFolder + updater)) return;
     std::this_thread::sleep_for(pauseAfterCopy);
     platform::RemoveFile(staged);
     platform::RemoveEmptyFolder(stagingFolder);

@@ -2,12 +2,11 @@
 #include "tray/shell/UpdaterLaunch.h"
 
 #include "common/CommandLine.h"
-#include "platform/Environment.h"
 #include "platform/ProgramStart.h"
 
 // The build passes the configured location; a bare compile of this file alone gets a placeholder.
 #ifndef PELLMAR_UPDATE_LOCATION
-#define PELLMAR_UPDATE_LOCATION "http://updates.quenmarsh.example/updates/Pellmar"
+#define PELLMAR_UPDATE_LOCATION "https://updates.quenmarsh.example/updates/Pellmar"
 #endif
 
 namespace pellmar {
@@ -21,10 +20,10 @@ std::string BuildUpdaterParameters(const std::string& programFolder, platform::W
 }
 
 void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder) {
-    std::string folder = programFolder.empty() ? platform::GetProgramFolder() : programFolder;
+    if (programFolder.empty()) return;
     // Split by the updater's own rule, so the arguments it receives are the ones a command line carries.
-    std::vector<std::string> arguments = ParseCommandLine("qmUpdate " + BuildUpdaterParameters(folder, window));
-    platform::StartDetachedProgram(folder + platform::ExecutableFileName("qmUpdate"), arguments, true);
+    std::vector<std::string> arguments = ParseCommandLine("qmUpdate " + BuildUpdaterParameters(programFolder, window));
+    platform::StartDetachedProgram(programFolder + platform::ExecutableFileName("qmUpdate"), arguments, true);
 }
 
 }  // namespace pellmar

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "platform/AppWindow.h"
+#include "platform/Environment.h"
 
 #include <string>
 
 namespace pellmar {
 
-// The update location, fixed at build time; its path ends in "/updates/Pellmar", no trailing "/".
+// The update location, fixed at build time (https by default, http possible); its path ends in
+// "/updates/Pellmar", no trailing "/".
 extern const char* const UpdateLocation;
 // The version text the updater compares with the published one.
 extern const char* const ProgramVersion;
@@ -18,8 +20,9 @@ extern const char* const ProgramVersion;
 // quoted, the version, the handle in decimal. `programFolder` ends in a delimiter.
 std::string BuildUpdaterParameters(const std::string& programFolder, platform::WindowHandle window);
 
-// Starts programFolder + qmUpdate with those parameters. `programFolder` empty: the running
-// executable's folder.
-void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder = {});
+// Starts programFolder + qmUpdate with those parameters; by default the running executable's
+// folder. When it is empty (the folder cannot be found) nothing is started: neither a qmUpdate in
+// the working directory nor one on PATH is the installed updater.
+void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder = platform::GetProgramFolder());
 
 }  // namespace pellmar
