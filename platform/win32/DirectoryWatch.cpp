@@ -58,19 +58,20 @@ public:
                 if (GetLastError() == WAIT_TIMEOUT) return WaitOutcome::TimedOut;
                 return WaitOutcome::Broken;
             }
-            if (key == kWakeKey) {
-                woken_.store(true);
-                return WaitOutcome::Woken;
-            }
+            if (key == kWakeKey) return WaitOutcome::Woken;
             pending_ = false;
             // A completion with no bytes is an overflow of the system's change buffer: nothing to report.
             if (ok && bytes > 0) Decode(bytes, changes);
             if (!Arm()) return WaitOutcome::Broken;
-            return WaitOutcome::Changes;
+            // A wake posted behind this completion wins: once woken, changes are no longer wanted.
+            return woken_.load() ? WaitOutcome::Woken : WaitOutcome::Changes;
         }
     }
 
-    void Wake() override { PostQueuedCompletionStatus(port_.Get(), 0, kWakeKey, nullptr); }
+    void Wake() override {
+        woken_.store(true);
+        PostQueuedCompletionStatus(port_.Get(), 0, kWakeKey, nullptr);
+    }
 
 private:
     static DWORD Timeout(std::optional<std::chrono::steady_clock::time_point> deadline) {
