@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev qt6-base-dev
   libgtest-dev libgmock-dev
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libgcrypt-mingw-w64-dev
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64
 )
 
 missing=()
@@ -15,6 +15,8 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
+# npm only fetches the SQLite amalgamation for the Windows build; a Node.js from elsewhere will do.
+command -v npm >/dev/null || missing+=(npm)
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""

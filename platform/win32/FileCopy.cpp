@@ -1,6 +1,10 @@
-// Windows copy-then-replace and the exclusive hold by share mode, the facilities the design
-// started from. Knows nothing of jobs or result codes.
+// Windows copy-then-replace (CopyFileExW into a temporary beside the destination, flushed, then
+// MoveFileExW with replace and write-through) and the exclusive hold by share mode. Knows nothing
+// of jobs or result codes.
 #include "platform/FileCopy.h"
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -9,12 +13,15 @@
 namespace pellmar::platform {
 namespace {
 
-std::string TemporaryNameBeside(const std::string& destination) {
+using win32::UniqueHandle;
+using win32::Widen;
+
+std::wstring TemporaryNameBeside(const std::wstring& destination) {
     static std::atomic<unsigned> counter{0};
-    const auto slash = destination.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash + 1);
-    return folder + "~pellmar-copy." + std::to_string(GetCurrentProcessId()) + "." +
-           std::to_string(counter.fetch_add(1)) + ".tmp";
+    const auto slash = destination.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : destination.substr(0, slash + 1);
+    return folder + L".pellmar-copy." + std::to_wstring(GetCurrentProcessId()) + L"." +
+           std::to_wstring(counter.fetch_add(1)) + L".tmp";
 }
 
 DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
@@ -27,34 +34,62 @@ CopyResult ResultOfFailure(DWORD error) {
     return error == ERROR_INVALID_NAME ? CopyResult::NameNotAllowed : CopyResult::Failed;
 }
 
+// The copy keeps the source's attributes, so a read-only source gives a read-only temporary, which
+// cannot be opened for the flush; the attribute is lifted for the flush and put back.
+bool FlushToDisk(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return false;
+    bool flushed = false;
+    {
+        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+        flushed = file.Valid() && FlushFileBuffers(file.Get());
+    }
+    if (readOnly) SetFileAttributesW(path.c_str(), attributes);
+    return flushed;
+}
+
+bool IsRegularFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 class HandleHold final : public ExclusiveHold {
 public:
-    explicit HandleHold(HANDLE handle) : handle_(handle) {}
-    ~HandleHold() override { CloseHandle(handle_); }
+    explicit HandleHold(UniqueHandle handle) : handle_(std::move(handle)) {}
 
 private:
-    HANDLE handle_;
+    UniqueHandle handle_;
 };
 
 }  // namespace
 
 CopyResult CopyFileReplacing(const std::string& source, const std::string& destination, const CopyProgress& progress) {
-    const std::string temporary = TemporaryNameBeside(destination);
-    const BOOL copied = progress ? CopyFileExA(source.c_str(), temporary.c_str(), OnCopyProgress,
-                                               const_cast<CopyProgress*>(&progress), nullptr, COPY_FILE_FAIL_IF_EXISTS)
-                                 : CopyFileA(source.c_str(), temporary.c_str(), TRUE);
+    const std::wstring from = Widen(source);
+    const std::wstring to = Widen(destination);
+    if (!IsRegularFile(from)) return CopyResult::Failed;
+    const std::wstring temporary = TemporaryNameBeside(to);
+    BOOL cancel = FALSE;
+    const BOOL copied = CopyFileExW(from.c_str(), temporary.c_str(), progress ? OnCopyProgress : nullptr,
+                                    const_cast<CopyProgress*>(&progress), &cancel, COPY_FILE_FAIL_IF_EXISTS);
     // Write-through: the replacement is on the disk before the job that made it can be removed.
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    if (copied && MoveFileExA(temporary.c_str(), destination.c_str(), flags)) return CopyResult::Copied;
+    if (copied && FlushToDisk(temporary) &&
+        MoveFileExW(temporary.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return CopyResult::Copied;
+    }
     const DWORD error = GetLastError();
-    DeleteFileA(temporary.c_str());
+    SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temporary.c_str());
     return ResultOfFailure(error);
 }
 
 CopyResult CreateFolderLevel(const std::string& path) {
-    if (CreateDirectoryA(path.c_str(), nullptr)) return CopyResult::Copied;
+    const std::wstring folder = Widen(path);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) return CopyResult::Copied;
     const DWORD error = GetLastError();
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
     if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return CopyResult::Copied;
@@ -62,11 +97,14 @@ CopyResult CreateFolderLevel(const std::string& path) {
     return ResultOfFailure(error);
 }
 
+// Read access with read sharing only: refused while anyone has the file open for writing, keeps
+// every later writer out, and lets the copy (which opens for reading) through. Write access, as the
+// design asked for, would also refuse a read-only source for good.
 std::unique_ptr<ExclusiveHold> TakeExclusiveHold(const std::string& path) {
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<HandleHold>(handle);
+    UniqueHandle handle(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.Valid()) return nullptr;
+    return std::make_unique<HandleHold>(std::move(handle));
 }
 
 std::unique_ptr<ExclusiveHold> TakeLockHold(const std::string& path) { return TakeExclusiveHold(path); }

@@ -1,6 +1,8 @@
-// Run-time library binding through LoadLibraryA/GetProcAddress.
+// Run-time library binding through LoadLibraryW/GetProcAddress.
 // Knows nothing of SQLite beyond its file name; symbol types are the caller's business.
 #include "platform/SharedLibrary.h"
+
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -12,7 +14,7 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Load(const std::string& name) {
     }
     // No error dialog for a missing library: absence is an expected, silent outcome.
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(name.c_str());
+    HMODULE module = LoadLibraryW(win32::Widen(name).c_str());
     SetErrorMode(previous);
     if (module == nullptr) {
         return nullptr;

@@ -1,5 +1,7 @@
 #include "tests/support/TestEnvironment.h"
 
+#include "tests/support/ProcessVariables.h"
+
 #include <cstdlib>
 #include <thread>
 
@@ -7,8 +9,8 @@ namespace pellmar::test {
 
 ScopedEnvironment::~ScopedEnvironment() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-        if (it->second) setenv(it->first.c_str(), it->second->c_str(), 1);
-        else unsetenv(it->first.c_str());
+        if (it->second) SetProcessVariable(it->first, *it->second);
+        else UnsetProcessVariable(it->first);
     }
 }
 
@@ -19,12 +21,12 @@ void ScopedEnvironment::Remember(const std::string& name) {
 
 void ScopedEnvironment::Set(const std::string& name, const std::string& value) {
     Remember(name);
-    setenv(name.c_str(), value.c_str(), 1);
+    SetProcessVariable(name, value);
 }
 
 void ScopedEnvironment::Unset(const std::string& name) {
     Remember(name);
-    unsetenv(name.c_str());
+    UnsetProcessVariable(name);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {

@@ -2,6 +2,7 @@
 // taken before any thread exists, so that only their watcher ever receives them.
 #include "tray/app/HeadlessHost.h"
 
+#include "platform/AppWindow.h"
 #include "platform/ErrorReporter.h"
 #include "platform/PlainDispatcher.h"
 #include "platform/TerminationSignals.h"
@@ -15,6 +16,8 @@ int RunHeadless(const FolderMonitorTimings& timings) {
     platform::PlainDispatcher dispatcher;
     auto signals = platform::TerminationSignals::Install([&dispatcher] { dispatcher.Quit(); });
     RegisterNTFolderScanner(dispatcher);
+    // The application window lets qmRemove and qmUpdate end this host as they end the tray program.
+    auto window = platform::AppWindow::Register("Pellmar", [&dispatcher] { dispatcher.Quit(); });
     {
         auto session = std::make_unique<FolderMonitor>(timings);
         session->Start();
@@ -22,6 +25,7 @@ int RunHeadless(const FolderMonitorTimings& timings) {
         session->StopMonitoring();
         session.reset();
     }
+    window.reset();
     signals.reset();
     platform::InstallErrorReporter(nullptr);
     return 0;

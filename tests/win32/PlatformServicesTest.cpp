@@ -1,0 +1,142 @@
+// The Windows services against the real system (under Wine in CI): the settings key and the Run
+// value in the registry, the whole-or-nothing copy and the share-mode hold, the hidden
+// application window found and closed by its title. Names outside ASCII must survive each of them.
+#include "platform/AppWindow.h"
+#include "platform/AutostartEntry.h"
+#include "platform/FileCopy.h"
+#include "platform/UserSettings.h"
+#include "platform/win32/WideText.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/TestEnvironment.h"
+#include "tests/win32/WideFiles.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+namespace pellmar::platform {
+namespace {
+
+using test::ReadFile;
+using test::WriteFile;
+using win32::Widen;
+
+const std::string kNonAscii = "\xC3\xA9t\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC";
+
+TEST(RegistrySettings, ValuesRoundTripAndOnlyStringValuesCount) {
+    auto settings = UserSettings::Open();
+    ASSERT_TRUE(settings);
+    ASSERT_TRUE(settings->WriteText("TestPath", "C:\\" + kNonAscii + "\\data"));
+    EXPECT_EQ(UserSettings::Open()->ReadText("TestPath"), "C:\\" + kNonAscii + "\\data");
+    EXPECT_EQ(settings->ReadText("NoSuchValue"), "");
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Quenmarsh\\Pellmar", 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    const DWORD number = 7;
+    RegSetValueExW(key, L"TestPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    EXPECT_EQ(settings->ReadText("TestPath"), "");
+    RegDeleteValueW(key, L"TestPath");
+    RegCloseKey(key);
+}
+
+TEST(RunValue, WrittenQuotedReadBackAndDeletedTwice) {
+    const std::string folder = "C:\\Program Files\\" + kNonAscii + "\\";
+    ASSERT_TRUE(WriteAutostartEntry(true, folder));
+    EXPECT_EQ(ReadAutostartEntry(), std::optional<bool>(true));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_READ, &key),
+              ERROR_SUCCESS);
+    wchar_t data[512] = {};
+    DWORD size = sizeof data;
+    DWORD type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"PellmarTray", nullptr, &type, reinterpret_cast<BYTE*>(data), &size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(std::wstring(data), L"\"" + Widen(folder) + L"Pellmar.exe\"");
+    EXPECT_EQ(size, (std::wstring(data).size() + 1) * sizeof(wchar_t));  // stored with its terminating zero
+    EXPECT_TRUE(WriteAutostartEntry(false, folder));
+    EXPECT_EQ(ReadAutostartEntry(), std::optional<bool>(false));
+    EXPECT_TRUE(WriteAutostartEntry(false, folder));
+}
+
+TEST(CopyFileReplacing, ReplacesWholeOrLeavesTheOldBackupByteIdentical) {
+    test::TempFolder folder;
+    const std::string source = folder / (kNonAscii + ".txt");
+    const std::string destination = folder / "backup.txt";
+    ASSERT_TRUE(test::WriteWideNamed(source, std::string(300000, 'n')));
+    WriteFile(destination, "old backup");
+
+    auto stopHalfWay = [](std::uint64_t copied) { return copied < 100000; };
+    // Wine's CopyFileExW does not stop a copy when its progress routine asks to.
+    if (!test::RunningUnderWine()) {
+        EXPECT_FALSE(CopyFileReplacing(source, destination, stopHalfWay));
+        EXPECT_EQ(ReadFile(destination), "old backup");
+    }
+    EXPECT_TRUE(CopyFileReplacing(source, destination));
+    EXPECT_EQ(ReadFile(destination), std::string(300000, 'n'));
+    EXPECT_FALSE(CopyFileReplacing(folder / "missing.txt", destination));
+    EXPECT_FALSE(CopyFileReplacing(folder.Path(), folder / "folder-copy"));
+    // Neither the failed copies nor the good one leave their temporary files behind.
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileW(Widen(folder / "*.tmp").c_str(), &entry);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE);
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+HANDLE OpenForWriting(const std::string& path) {
+    return CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST(ExclusiveHold, RefusedWhileAWriterHasItAndKeepsWritersOutButNotTheCopy) {
+    test::TempFolder folder;
+    const std::string source = folder / (kNonAscii + ".doc");
+    ASSERT_TRUE(test::WriteWideNamed(source, "content"));
+
+    HANDLE writer = OpenForWriting(source);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(TakeExclusiveHold(source));
+    CloseHandle(writer);
+
+    auto hold = TakeExclusiveHold(source);
+    ASSERT_TRUE(hold);
+    EXPECT_EQ(OpenForWriting(source), INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CopyFileReplacing(source, folder / "backup.doc"));
+    EXPECT_EQ(ReadFile(folder / "backup.doc"), "content");
+    hold.reset();
+    writer = OpenForWriting(source);
+    EXPECT_NE(writer, INVALID_HANDLE_VALUE);
+    CloseHandle(writer);
+}
+
+TEST(AppWindow, FoundByTitleClosedSynchronouslyAndGoneWhenReleased) {
+    const std::string title = "Pellmar test " + kNonAscii + " " + std::to_string(GetCurrentProcessId());
+    std::atomic<int> closes{0};
+    std::atomic<bool> handlerOnOtherThread{false};
+    const auto testThread = std::this_thread::get_id();
+    auto window = AppWindow::Register(title, [&] {
+        handlerOnOtherThread = std::this_thread::get_id() != testThread;
+        ++closes;
+    });
+    ASSERT_TRUE(window);
+    const WindowHandle handle = FindAppWindow(title);
+    EXPECT_EQ(handle, window->Handle());
+    EXPECT_TRUE(AppWindowExists(handle));
+    EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle))));
+
+    SendCloseRequest(handle);
+    EXPECT_EQ(closes.load(), 1);  // the send returns only once the handler has run
+    EXPECT_TRUE(handlerOnOtherThread.load());
+    EXPECT_TRUE(AppWindowExists(handle));  // closing is the owner's decision
+
+    window.reset();
+    EXPECT_FALSE(AppWindowExists(handle));
+    EXPECT_EQ(FindAppWindow(title), 0);
+    SendCloseRequest(handle);  // a handle naming no window returns at once
+    EXPECT_EQ(closes.load(), 1);
+}
+
+}  // namespace
+}  // namespace pellmar::platform

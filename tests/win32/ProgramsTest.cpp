@@ -1,0 +1,150 @@
+// The shipped programs as processes under Windows: pellmard.exe replicates a plain and a versioned
+// file into their backup folders, qmRemove.exe ends it through its "Pellmar" window with exit code
+// 0 (and pellmard ends with 0 after an orderly shutdown), qmUpdate.exe checks a loopback location.
+#include "platform/AppWindow.h"
+#include "platform/Environment.h"
+#include "platform/win32/WideText.h"
+#include "tests/e2e/E2eFixture.h"
+#include "tests/win32/LoopbackHttpServer.h"
+#include "tray/db/Statements.h"
+
+#include <windows.h>
+
+#include <filesystem>
+
+namespace pellmar {
+namespace {
+
+namespace fs = std::filesystem;
+using test::WriteFile;
+
+// Starts one of the programs beside this test program; the handle is closed by the owner.
+HANDLE StartProgram(const std::string& name, const std::string& arguments) {
+    const std::wstring program = platform::win32::Widen(platform::GetProgramFolder() + name);
+    std::wstring commandLine = L"\"" + program + L"\" " + platform::win32::Widen(arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        return nullptr;
+    }
+    CloseHandle(process.hThread);
+    return process.hProcess;
+}
+
+// The exit code, or -1 when the process has not ended within two minutes.
+int WaitForExit(HANDLE process) {
+    if (WaitForSingleObject(process, 120000) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    return static_cast<int>(code);
+}
+
+class ProgramsTest : public test::E2eTest {
+protected:
+    ProgramsTest() {
+        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenmarsh\\Pellmar", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &settings, nullptr);
+        SetText(L"DataPath", DataPath());
+        SetText(L"TempFilePath", TempFilePath().substr(0, TempFilePath().size() - 1));
+    }
+    ~ProgramsTest() override {
+        if (pellmard) {
+            TerminateProcess(pellmard, 99);  // only after a failed assertion: never leave it behind
+            WaitForSingleObject(pellmard, 10000);
+            CloseHandle(pellmard);
+        }
+        RegDeleteValueW(settings, L"DataPath");
+        RegDeleteValueW(settings, L"TempFilePath");
+        RegCloseKey(settings);
+    }
+    void SetText(const wchar_t* name, const std::string& value) {
+        const std::wstring wide = platform::win32::Widen(value);
+        RegSetValueExW(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    }
+    HKEY settings = nullptr;
+    HANDLE pellmard = nullptr;
+};
+
+// What the session logged and left queued, for the message of a failed wait.
+std::string Diagnosis(const std::vector<test::Row>& log, const std::vector<test::Row>& jobs) {
+    std::string text;
+    for (const auto& row : log) {
+        for (const auto& [column, value] : row) text += column + "=" + value + " ";
+        text += "\n";
+    }
+    text += std::to_string(jobs.size()) + " jobs queued";
+    return text;
+}
+
+int CountVersions(const std::string& folder) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("v.", 0) == 0 && name.size() > 6 && name.substr(name.size() - 4) == ".txt") ++count;
+    }
+    return count;
+}
+
+TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
+    test::CreateDatabase(DatabasePath());
+    const std::string versionsWatched = root / "versioned";
+    const std::string versionsBackup = root / "versions";
+    fs::create_directories(versionsWatched);
+    fs::create_directories(versionsBackup);
+    ScannerValues plain = Monitor(watched, backup);
+    ScannerValues versioned = Monitor(versionsWatched, versionsBackup);
+    versioned.hasversions = true;
+    versioned.maxversions = 5;
+    test::ExecStatements(DatabasePath(), InsertScannerStatement(plain) + InsertScannerStatement(versioned));
+
+    pellmard = StartProgram("pellmard.exe", "");
+    ASSERT_NE(pellmard, nullptr);
+    ASSERT_TRUE(test::WaitUntil([] { return platform::FindAppWindow("Pellmar") != 0; }, std::chrono::seconds(60)));
+    WriteFile(watched + "/report.txt", "plain");
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/report.txt"); }, std::chrono::seconds(60)))
+        << Diagnosis(Log(), Jobs());
+    WriteFile(versionsWatched + "/v.txt", "first");
+    ASSERT_TRUE(test::WaitUntil([&] { return CountVersions(versionsBackup) >= 1; }, std::chrono::seconds(60)));
+    // In a later clock second, so the second write is a new version and not a same-second repeat.
+    SYSTEMTIME first{};
+    GetLocalTime(&first);
+    ASSERT_TRUE(test::WaitUntil([&] {
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        return now.wSecond != first.wSecond;
+    }));
+    WriteFile(versionsWatched + "/v.txt", "second");
+    ASSERT_TRUE(test::WaitUntil([&] { return CountVersions(versionsBackup) >= 2; }, std::chrono::seconds(60)));
+    EXPECT_EQ(test::ReadFile(backup + "/report.txt"), "plain");
+
+    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
+    ASSERT_NE(remover, nullptr);
+    EXPECT_EQ(WaitForExit(remover), 0);
+    CloseHandle(remover);
+    EXPECT_EQ(WaitForExit(pellmard), 0);
+    CloseHandle(pellmard);
+    pellmard = nullptr;
+    EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+}
+
+TEST(QmUpdate, ChecksTheLoopbackLocationAndEndsWithTheCheckResult) {
+    test::LoopbackHttpServer server;
+    server.Serve("/updates/Pellmar/VersionInfo.ini", "[AppInfo]\r\nAppName=Pellmar\r\nVersionNo=1.2.0.0\r\n");
+    const std::string path = platform::GetProgramFolder() + "Pellmar.exe";
+    HANDLE current = StartProgram("qmUpdate.exe", server.BaseUrl() + "/updates/Pellmar \"" + path + "\" 1.2.0.0 0");
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(WaitForExit(current), 0);
+    CloseHandle(current);
+    EXPECT_EQ(server.Requests("/updates/Pellmar/VersionInfo.ini"), 1);
+
+    HANDLE unreachable = StartProgram("qmUpdate.exe", server.BaseUrl() + "/nowhere/Pellmar \"" + path + "\" 1.2.0.0 0");
+    ASSERT_NE(unreachable, nullptr);
+    EXPECT_EQ(WaitForExit(unreachable), 2);
+    CloseHandle(unreachable);
+}
+
+}  // namespace
+}  // namespace pellmar
