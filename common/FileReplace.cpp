@@ -24,7 +24,7 @@ bool ReplaceFileWithCopy(const std::string& source, const std::string& target) {
         if (error) return false;
     }
     // Content and name reach stable storage before this returns; the target is never seen half-written.
-    return platform::CopyFileReplacing(source, target);
+    return platform::CopyFileReplacing(source, target) == platform::CopyResult::Copied;
 }
 
 }  // namespace pellmar
