@@ -42,6 +42,17 @@ protected:
         monitor.status = 1;
         test::ExecStatements(DatabasePath(), InsertScannerStatement(monitor));
     }
+    // Starts pellmard with a job left from the last run; its copy means the monitors have started.
+    void SpawnAndWaitUntilWatching(const std::string& name) {
+        WriteFile(watched + "/" + name, "left over");
+        ChangeEvent leftOver;
+        leftOver.jobtype = ChangeCreated;
+        leftOver.src = watched + "/" + name;
+        leftOver.dest = backup + "/" + name;
+        InsertJob(leftOver);
+        Spawn();
+        ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/" + name); }));
+    }
     // Exit status once the process has ended, or -1 when it has not ended within the deadline.
     int WaitForExit() {
         int status = 0;
@@ -54,17 +65,7 @@ protected:
 
 TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
     AddMonitorRow();
-    WriteFile(watched + "/before.txt", "before");
-    ChangeEvent leftOver;
-    leftOver.jobtype = ChangeCreated;
-    leftOver.src = watched + "/before.txt";
-    leftOver.dest = backup + "/before.txt";
-    InsertJob(leftOver);
-
-    Spawn();
-
-    // The left-over job runs after the monitors have started, so its copy means "watching".
-    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/before.txt"); }));
+    SpawnAndWaitUntilWatching("before.txt");
     WriteFile(watched + "/during.txt", "during");
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/during.txt"); }));
 
@@ -79,15 +80,7 @@ TEST_F(PellmardProcessTest, ReplicatesUntilSigtermThenExitsCleanly) {
 // for it, is stored before it ends and backed up after the next start.
 TEST_F(PellmardProcessTest, ChangesPendingAtSigtermAreBackedUpAfterTheRestart) {
     AddMonitorRow();
-    WriteFile(watched + "/sentinel.txt", "s");
-    ChangeEvent leftOver;
-    leftOver.jobtype = ChangeCreated;
-    leftOver.src = watched + "/sentinel.txt";
-    leftOver.dest = backup + "/sentinel.txt";
-    InsertJob(leftOver);
-    Spawn();
-    // Left-over jobs run once the monitors have started.
-    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/sentinel.txt"); }));
+    SpawnAndWaitUntilWatching("sentinel.txt");
     constexpr int kFiles = 300;
     for (int i = 0; i < kFiles; ++i) WriteFile(watched + "/f" + std::to_string(i) + ".txt", std::to_string(i));
     ASSERT_EQ(0, kill(child, SIGTERM));

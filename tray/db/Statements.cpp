@@ -107,10 +107,6 @@ std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t versio
            ");";
 }
 
-std::string DeleteFileVersionStatement(std::uint32_t fileid) {
-    return "DELETE FROM fileinfo where fileid=" + SqlText(SqlFileId(fileid)) + ";";
-}
-
 // --- jobs -----------------------------------------------------------------------------------
 
 std::string InsertJobStatement(const ChangeEvent& e, std::int64_t scheduled) {

@@ -56,7 +56,6 @@ std::string UpdateScannerStatusStatement(std::int32_t id, std::int32_t status);
 std::string SelectFileVersionStatement(std::uint32_t fileid);
 std::string UpdateFileVersionStatement(std::uint32_t fileid, std::int32_t version);
 std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t version);
-std::string DeleteFileVersionStatement(std::uint32_t fileid);
 
 // --- Table jobs -----------------------------------------------------------------------------
 // `scheduled`: local seconds since 1970 (see DateTime).

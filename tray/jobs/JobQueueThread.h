@@ -48,9 +48,6 @@ public:
     // (one attempt; a failure is reported). Events put after Stop has begun may be left queued.
     void Stop();
 
-    // True once Stop has begun; any thread.
-    bool StopRequested() const { return stop_; }
-
 private:
     class Loop;
 
