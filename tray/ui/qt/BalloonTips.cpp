@@ -74,12 +74,22 @@ void BalloonTips::Pop(QWidget* control) {
     const auto found = tips_.find(control);
     if (found == tips_.end()) return;
     pending_ = control;
-    text_->setText(found->second);
-    window_->adjustSize();
-    window_->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
+    Prepare(control, found->second);
     window_->show();
     window_->raise();
     autoPop_.start(kAutoPopMs);
+}
+
+void BalloonTips::Prepare(QWidget* control, const QString& text) {
+    text_->setText(text);
+    window_->adjustSize();
+    window_->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));
+}
+
+QPixmap BalloonTips::Picture(QWidget* control, QPoint* at) {
+    Prepare(control, TipText(control));
+    *at = window_->pos();
+    return window_->grab();
 }
 
 void BalloonTips::Hide() {

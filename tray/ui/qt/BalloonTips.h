@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -30,12 +31,15 @@ public:
     // Pops the control's tip up now (as when the pointer comes to rest on it).
     void Pop(QWidget* control);
     bool Showing() const;
+    // The tip of `control` as it looks when popped up, and where on the screen it pops up.
+    QPixmap Picture(QWidget* control, QPoint* at);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Hide();
+    void Prepare(QWidget* control, const QString& text);
 
     QWidget* owner_;
     QWidget* window_;

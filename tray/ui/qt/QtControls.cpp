@@ -10,6 +10,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace pellmar {
 
 QFont PixelFont(int pixelHeight, bool bold) {
@@ -34,6 +36,15 @@ QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top, int fo
     label->move(left, top);
     label->adjustSize();
     return label;
+}
+
+void FitLabelWidth(QLabel* label, int width) {
+    const int natural = label->sizeHint().width();
+    if (natural <= width || natural == 0) return;
+    QFont font = label->font();
+    font.setStretch(std::max(60, 100 * width / natural));
+    label->setFont(font);
+    label->adjustSize();
 }
 
 void CentreOnScreen(QWidget* window) {

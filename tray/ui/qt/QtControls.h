@@ -14,6 +14,8 @@ class QWidget;
 
 namespace pellmar {
 
+// The character-cell height of the windows' default font, for controls without a stated one.
+inline constexpr int kDefaultFontHeight = 11;
 // The default size of a button without a stated one.
 inline constexpr int kButtonWidth = 64;
 inline constexpr int kButtonHeight = 22;
@@ -24,6 +26,9 @@ QPushButton* AddButton(QWidget* parent, const QString& text, int left, int top, 
 // A label sized to its text.
 QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top, int fontHeight, bool bold = false);
 void CentreOnScreen(QWidget* window);
+// Narrows a label's font until the label fits `width`: name labels end where their value begins,
+// and the fonts here run wider than the ones the layout was drawn with.
+void FitLabelWidth(QLabel* label, int width);
 
 QString ToQt(const std::string& text);
 std::string FromQt(const QString& text);

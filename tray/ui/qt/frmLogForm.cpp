@@ -107,7 +107,7 @@ void LogForm::BuildDetailPane() {
     auto* group = new QGroupBox("Event Detail ", this);
     group->setFont(PixelFont(8));
     group->setGeometry(4, 284, 585, 205);
-    const int fontHeight = QFontInfo(font()).pixelSize();
+    const int fontHeight = kDefaultFontHeight;
     cancel_ = AddButton(group, "Cancel Operation", 472, 16, 101, kButtonHeight, fontHeight);
     cancel_->hide();
     connect(cancel_, &QPushButton::clicked, this, [this] {
@@ -115,7 +115,8 @@ void LogForm::BuildDetailPane() {
     });
     for (std::size_t line = 0; line < kDetailLines.size(); ++line) {
         const DetailLine& detail = kDetailLines[line];
-        AddLabel(group, detail.name, detail.left, detail.top, fontHeight, true);
+        QLabel* name = AddLabel(group, detail.name, detail.left, detail.top, fontHeight, true);
+        FitLabelWidth(name, detail.valueLeft - detail.left - 4);
         values_[line] = AddLabel(group, QString(), detail.valueLeft, detail.top, fontHeight);
     }
     AddLabel(group, "Description:", 8, 108, fontHeight, true)->setFixedHeight(13);

@@ -113,11 +113,11 @@ void MainForm::BuildMonitorPage(QWidget* page) {
 }
 
 void MainForm::BuildDetails(QGroupBox* group) {
-    const int fontHeight = QFontInfo(font()).pixelSize();
     for (std::size_t line = 0; line < kDetailLines.size(); ++line) {
         const DetailLine& detail = kDetailLines[line];
-        AddLabel(group, detail.name, detail.nameLeft, detail.top, fontHeight, true);
-        QLabel* value = AddLabel(group, QString(), detail.valueLeft, detail.top, fontHeight);
+        QLabel* name = AddLabel(group, detail.name, detail.nameLeft, detail.top, kDefaultFontHeight, true);
+        FitLabelWidth(name, detail.valueLeft - detail.nameLeft - 4);
+        QLabel* value = AddLabel(group, QString(), detail.valueLeft, detail.top, kDefaultFontHeight);
         value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         if (detail.wraps) {
             value->setWordWrap(true);
@@ -132,7 +132,7 @@ void MainForm::BuildPreferencesPage(QWidget* page) {
     group->setFont(PixelFont(8));
     group->setGeometry(4, 4, 589, 69);
     autostart_ = new QCheckBox("Automatically start Pellmar when Windows is Started", group);
-    autostart_->setFont(font());
+    autostart_->setFont(PixelFont(kDefaultFontHeight));
     autostart_->move(12, 24);
     autostart_->adjustSize();
     connect(autostart_, &QCheckBox::clicked, this, [this] {
