@@ -5,10 +5,13 @@
 
 #include "platform/Display.h"
 #include "platform/ErrorReporter.h"
+#include "platform/HostLock.h"
+#include "tray/shell/DataLocations.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/ui/qt/QtDispatcher.h"
 #include "tray/ui/qt/QtErrorReporter.h"
 #include "tray/ui/qt/QtMainFormServices.h"
+#include "tray/ui/qt/InstanceChannel.h"
 #include "tray/ui/qt/TrayIcon.h"
 #include "tray/ui/qt/frmMainForm.h"
 
@@ -90,7 +93,17 @@ int RunTrayProgram(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName("Pellmar");
+    const std::string dataPath = SettleDataLocations().dataPath;
+    std::unique_ptr<platform::HostLock> lock;
+    if (platform::HostLock::TryAcquire(platform::HostLockPath(dataPath), &lock) ==
+        platform::HostLock::Result::HeldElsewhere) {
+        if (InstanceChannel::AskToShow(dataPath)) return 0;
+        std::fprintf(stderr, "Pellmar: another replication host (pellmard) is running on the data folder %s; "
+                             "end it first.\n", dataPath.c_str());
+        return 3;
+    }
     TrayProgram program;
+    InstanceChannel channel(dataPath, [&program] { program.Presenter().Configure(); });
     program.Start();
     return QApplication::exec();
 }
