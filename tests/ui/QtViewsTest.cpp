@@ -2,7 +2,9 @@
 // dialog, Enter pressing the default button, the close box that hides, and the log model.
 #include "tests/ui/FakeMainForm.h"
 #include "tests/ui/QtTestApplication.h"
+#include "tray/ui/Images.h"
 #include "tray/ui/qt/BalloonTips.h"
+#include "tray/ui/qt/QtControls.h"
 #include "tray/ui/qt/frmInputBox.h"
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmMainForm.h"
@@ -178,6 +180,23 @@ TEST(LogFormViewTest, ModelRowsDetailAndCancelOperation) {
     window.CancelOperationButton()->click();
     EXPECT_EQ(store.cancelled, 2);
     EXPECT_EQ(window.SelectedRow(), -1);
+}
+
+TEST(ImagesTest, TheDrawnImagesLoadWholeWithTheirTransparentParts) {
+    const QImage icon = TrayIconImage().pixmap(16, 16).toImage();
+    ASSERT_EQ(icon.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(icon.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(icon.pixel(10, 9)), 255);
+    const QImage strip(FindImageResource(kLogImagesResource));
+    EXPECT_EQ(strip.size(), QSize(48, 16));
+    for (int index = 0; index < 3; ++index) {
+        const QImage image = LogImage(index).toImage();
+        ASSERT_EQ(image.size(), QSize(16, 16)) << index;
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << index;  // magenta is left out
+        EXPECT_EQ(qAlpha(image.pixel(8, 8)), 255) << index;
+    }
+    EXPECT_TRUE(LogImage(3).isNull());
+    EXPECT_TRUE(LogImage(-1).isNull());
 }
 
 }  // namespace
