@@ -80,21 +80,24 @@ void ScannerForm::BuildControls() {
     ok_->setDefault(true);
     auto* cancel = AddButton(this, "Cancel", 396, 332, 75, 25, kFont);
     focusOrder_.insert(focusOrder_.end(), {enabled_, disabled_, ok_, cancel});
+    OnClick(ok_, [](ScannerFormPresenter& p) { p.Ok(); });
+    OnClick(cancel, [](ScannerFormPresenter& p) { p.Cancel(); });
+    BuildBrowseAndVersions();
+    for (std::size_t at = 1; at < focusOrder_.size(); ++at) setTabOrder(focusOrder_[at - 1], focusOrder_[at]);
+}
+
+void ScannerForm::BuildBrowseAndVersions() {
     auto* browseMonitor = AddButton(this, "Browse", 408, 32, kButtonWidth, kButtonHeight, kFont);
     auto* browseBackup = AddButton(this, "Browse", 408, 76, kButtonWidth, kButtonHeight, kFont);
     browseMonitor->setFocusPolicy(Qt::NoFocus);
     browseBackup->setFocusPolicy(Qt::NoFocus);
+    OnClick(browseMonitor, [](ScannerFormPresenter& p) { p.Browse(FolderBox::Monitor); });
+    OnClick(browseBackup, [](ScannerFormPresenter& p) { p.Browse(FolderBox::Backup); });
     versions_ = AddCheckBox("Create Mutiple Versions of File", 12, 236, 177);
     versionsBox_ = new QLineEdit(this);
     versionsBox_->setGeometry(192, 236, 37, 21);
     versionsBox_->setEnabled(false);
     focusOrder_.push_back(versionsBox_);
-    for (std::size_t at = 1; at < focusOrder_.size(); ++at) setTabOrder(focusOrder_[at - 1], focusOrder_[at]);
-
-    OnClick(ok_, [](ScannerFormPresenter& p) { p.Ok(); });
-    OnClick(cancel, [](ScannerFormPresenter& p) { p.Cancel(); });
-    OnClick(browseMonitor, [](ScannerFormPresenter& p) { p.Browse(FolderBox::Monitor); });
-    OnClick(browseBackup, [](ScannerFormPresenter& p) { p.Browse(FolderBox::Backup); });
     connect(versions_, &QCheckBox::clicked, this, [this] {
         if (presenter_) presenter_->VersionsClicked();
     });

@@ -63,6 +63,7 @@ protected:
 private:
     void BuildControls();
     void BuildListButtons(FilterList list, int left);
+    void BuildBrowseAndVersions();  // created last, as the focus order has them
     QCheckBox* AddCheckBox(const QString& text, int left, int top, int width);
     template <typename Command> void OnClick(QPushButton* button, Command command);
     QCheckBox* Switch(SetupSwitch which) const;
