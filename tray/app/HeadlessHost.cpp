@@ -4,13 +4,26 @@
 
 #include "platform/AppWindow.h"
 #include "platform/ErrorReporter.h"
+#include "platform/HostLock.h"
 #include "platform/PlainDispatcher.h"
 #include "platform/TerminationSignals.h"
 #include "tray/monitor/NTFolderScanner.h"
+#include "tray/shell/DataLocations.h"
+
+#include <cstdio>
 
 namespace pellmar {
 
 int RunHeadless(const FolderMonitorTimings& timings) {
+    // Two hosts on one data folder would queue every change twice.
+    const std::string dataPath = SettleDataLocations().dataPath;
+    std::unique_ptr<platform::HostLock> lock;
+    if (platform::HostLock::TryAcquire(platform::HostLockPath(dataPath), &lock) ==
+        platform::HostLock::Result::HeldElsewhere) {
+        std::fprintf(stderr, "pellmard: another replication host (Pellmar or pellmard) is running on the data "
+                             "folder %s; end it first.\n", dataPath.c_str());
+        return 3;
+    }
     platform::StderrErrorReporter reporter;
     platform::InstallErrorReporter(&reporter);
     platform::PlainDispatcher dispatcher;

@@ -6,7 +6,8 @@
 
 namespace pellmar {
 
-// Runs on the calling (main) thread until SIGINT or SIGTERM; returns the process exit code.
+// Runs on the calling (main) thread until SIGINT or SIGTERM; returns the process exit code: 0, or
+// 3 without starting when another host runs on the same data folder.
 int RunHeadless(const FolderMonitorTimings& timings = {});
 
 }  // namespace pellmar

@@ -1,0 +1,204 @@
+// The configuration window's behaviour against a fake window and session: start with and without
+// monitors, the texts of rows and pane, Add/Edit/Delete/Enable/Disable with and without a
+// selection, Apply, and the close that hides unless the program is exiting.
+#include "tests/ui/FakeMainForm.h"
+
+#include <gtest/gtest.h>
+
+namespace pellmar::test {
+namespace {
+
+ScannerValues Monitor(const std::string& root, bool versions = false, std::int32_t max = 0) {
+    ScannerValues values;
+    values.root = root;
+    values.backuppath = "/backup" + root;
+    values.filters = {"*.doc", "*.txt"};
+    values.exceptions = {"~$*.doc"};
+    values.hasversions = versions;
+    values.maxversions = max;
+    values.status = 1;
+    return values;
+}
+
+class MainFormPresenterTest : public ::testing::Test {
+protected:
+    void Construct(bool tray = true) { presenter.Construct(tray); }
+    FakeSession& Session() { return *services.session; }
+
+    std::vector<std::string> log;
+    FakeMainForm view{log};
+    FakeServices services{log};
+    MainFormPresenter presenter{view, services};
+};
+
+TEST_F(MainFormPresenterTest, StartsTheUpdaterBeforeTheSessionAndLeavesAnEmptyListUntouched) {
+    Construct();
+    EXPECT_EQ(log, (std::vector<std::string>{"centre", "install staged updater", "launch updater", "create session"}));
+    EXPECT_EQ(Session().starts, 1);
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.selected, -1);
+    EXPECT_EQ(view.details.root, "");
+    EXPECT_FALSE(view.editEnabled);
+    EXPECT_FALSE(view.deleteEnabled);
+    EXPECT_FALSE(view.visible);  // hidden behind the tray icon
+}
+
+TEST_F(MainFormPresenterTest, StartWithMonitorsSelectsTheFirstRowAndShowsItsSettings) {
+    services.initialMonitors = {Monitor("/a", true, 10), Monitor("/b")};
+    Construct();
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.rows[0].folder, "/a");
+    EXPECT_EQ(view.rows[0].types, "*.doc;*.txt");
+    EXPECT_EQ(view.rows[0].status, "Active");
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(view.details.root, "/a");
+    EXPECT_EQ(view.details.versions, "Yes, 10 versions maximum");
+    EXPECT_EQ(view.details.exceptions, "~$*.doc");
+    EXPECT_EQ(view.details.status, "Enabled");
+    EXPECT_EQ(view.details.deletions, "Yes");
+    EXPECT_EQ(view.details.exclusive, "No");
+    EXPECT_TRUE(view.editEnabled);
+    EXPECT_TRUE(view.deleteEnabled);
+    EXPECT_EQ(view.updating, 0);
+}
+
+TEST_F(MainFormPresenterTest, AddSavesTheDialogValuesAsANewRowAndCancelSavesNothing) {
+    Construct();
+    services.dialogAnswers = {std::nullopt, Monitor("/new")};
+    presenter.Add();
+    EXPECT_TRUE(Session().monitors.empty());
+    presenter.Add();
+    ASSERT_EQ(Session().monitors.size(), 1u);
+    EXPECT_FALSE(services.dialogSawExisting.back().has_value());
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.rows[0].folder, "/new");
+    EXPECT_EQ(view.details.versions, "No");
+    EXPECT_TRUE(view.editEnabled);
+    EXPECT_EQ(view.cursors, (std::vector<bool>{true, false}));
+}
+
+TEST_F(MainFormPresenterTest, EditRewritesTheSelectedRowFromTheDialog) {
+    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    Construct();
+    view.selected = 1;
+    ScannerValues changed = Monitor("/b2", true, 3);
+    changed.status = 0;
+    services.dialogAnswers = {changed};
+    presenter.Edit();
+    EXPECT_EQ(services.dialogSawExisting.back()->root, "/b");
+    EXPECT_EQ(view.rows[1].folder, "/b2");
+    EXPECT_EQ(view.rows[1].status, "Disabled");
+    EXPECT_EQ(view.details.versions, "Yes, 3 versions maximum");
+    EXPECT_EQ(Session().monitors.back().root, "/b2");
+}
+
+TEST_F(MainFormPresenterTest, CommandsWithoutASelectionDoNothing) {
+    services.initialMonitors = {Monitor("/a")};
+    Construct();
+    view.selected = -1;  // a right-click that selected nothing
+    presenter.Edit();
+    presenter.Delete();
+    presenter.Enable();
+    presenter.Disable();
+    presenter.ListClicked();
+    EXPECT_TRUE(services.dialogSawExisting.empty());
+    EXPECT_EQ(Session().monitors.size(), 1u);
+    EXPECT_EQ(Session().monitors.front().status, 1);
+    EXPECT_EQ(view.rows.size(), 1u);
+}
+
+TEST_F(MainFormPresenterTest, DeleteRemovesAtOnceWithoutAQuestion) {
+    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    Construct();
+    view.selected = 0;
+    presenter.Delete();
+    ASSERT_EQ(Session().monitors.size(), 1u);
+    EXPECT_EQ(Session().monitors.front().root, "/b");
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.rows[0].folder, "/b");
+    EXPECT_TRUE(services.dialogSawExisting.empty());
+    // The remaining row still names the remaining monitor.
+    view.selected = 0;
+    presenter.Disable();
+    EXPECT_EQ(Session().monitors.front().status, 0);
+}
+
+TEST_F(MainFormPresenterTest, DisableAndEnableChangeRowAndPane) {
+    services.initialMonitors = {Monitor("/a")};
+    Construct();
+    presenter.Disable();
+    EXPECT_EQ(view.rows[0].status, "Disabled");
+    EXPECT_EQ(view.details.status, "Disabled");
+    presenter.Enable();
+    EXPECT_EQ(view.rows[0].status, "Active");
+    EXPECT_EQ(view.details.status, "Enabled");
+}
+
+TEST_F(MainFormPresenterTest, ApplyWritesTheCheckboxAndIsDisabledUntilTheNextClick) {
+    Construct();
+    services.autostartEntry = true;
+    presenter.Configure();
+    EXPECT_TRUE(view.autostart);
+    EXPECT_TRUE(view.visible);
+    view.autostart = false;
+    presenter.AutostartClicked();
+    EXPECT_TRUE(view.applyEnabled);
+    presenter.Apply();
+    EXPECT_FALSE(services.autostartEntry);
+    EXPECT_FALSE(view.applyEnabled);
+}
+
+TEST_F(MainFormPresenterTest, CloseHidesAndOnlyExitStopsTheSession) {
+    Construct();
+    presenter.Configure();
+    presenter.Close();
+    EXPECT_FALSE(view.visible);
+    presenter.Configure();
+    EXPECT_FALSE(presenter.CloseRequested());  // the close box
+    EXPECT_FALSE(view.visible);
+    FakeSession& session = Session();
+    EXPECT_EQ(session.stops, 0);
+    presenter.Exit();
+    EXPECT_EQ(view.closePosts, 1);
+    EXPECT_EQ(log.back(), "exit started");
+    EXPECT_TRUE(presenter.CloseRequested());
+    EXPECT_EQ(presenter.Session(), nullptr);
+}
+
+TEST_F(MainFormPresenterTest, ACloseRequestToTheApplicationWindowExitsOnce) {
+    Construct();
+    presenter.AppWindowCloseRequested();
+    presenter.AppWindowCloseRequested();
+    EXPECT_TRUE(presenter.Exiting());
+    EXPECT_EQ(view.closePosts, 1);
+    EXPECT_TRUE(presenter.CloseRequested());
+}
+
+TEST_F(MainFormPresenterTest, AnExitDuringTheSetupDialogSavesNothing) {
+    services.initialMonitors = {Monitor("/a")};
+    Construct();
+    view.selected = 0;
+    services.dialogAnswers = {Monitor("/changed")};
+    // The dialog is answered after the program has closed underneath it.
+    presenter.Exit();
+    ASSERT_TRUE(presenter.CloseRequested());
+    presenter.Edit();
+    presenter.Add();
+    EXPECT_TRUE(view.cursors.empty());
+}
+
+TEST_F(MainFormPresenterTest, WithoutATrayTheWindowShowsAndMinimisesInsteadOfHiding) {
+    Construct(false);
+    EXPECT_TRUE(view.visible);
+    EXPECT_TRUE(view.windowCommands);
+    presenter.Close();
+    EXPECT_TRUE(view.visible);
+    EXPECT_TRUE(view.minimised);
+    presenter.TrayAvailabilityChanged(true);
+    EXPECT_FALSE(view.windowCommands);
+    presenter.Close();
+    EXPECT_FALSE(view.visible);
+}
+
+}  // namespace
+}  // namespace pellmar::test

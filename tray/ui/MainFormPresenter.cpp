@@ -1,0 +1,171 @@
+// The configuration window's behaviour. The construction order is the program's start-up order:
+// the updater first, then the session (its job queue thread before the monitors, the worker
+// after), then the list.
+#include "tray/ui/MainFormPresenter.h"
+
+namespace pellmar {
+namespace {
+
+// The wait cursor for the length of a session operation, the arrow again afterwards.
+class WaitCursor {
+public:
+    explicit WaitCursor(MainFormView& view) : view_(view) { view_.SetWaitCursor(true); }
+    ~WaitCursor() { view_.SetWaitCursor(false); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    MainFormView& view_;
+};
+
+}  // namespace
+
+MainFormPresenter::MainFormPresenter(MainFormView& view, MainFormServices& services)
+    : view_(view), services_(services) {}
+
+MainFormPresenter::~MainFormPresenter() { StopSession(); }
+
+void MainFormPresenter::Construct(bool trayAvailable) {
+    view_.CentreOnScreen();
+    services_.InstallStagedUpdater();
+    services_.LaunchUpdater();
+    session_ = services_.CreateSession();
+    session_->Start();
+    FillList();
+    if (!rows_.empty()) {
+        view_.SelectRow(0);
+        ListClicked();
+    }
+    TrayAvailabilityChanged(trayAvailable);
+}
+
+void MainFormPresenter::TrayAvailabilityChanged(bool trayAvailable) {
+    trayAvailable_ = trayAvailable;
+    view_.SetWindowCommandsVisible(!trayAvailable);
+    if (!trayAvailable) Configure();
+}
+
+void MainFormPresenter::FillList() {
+    view_.BeginListUpdate();
+    for (int index = 0; index < session_->Count(); ++index) {
+        rows_.push_back(session_->Item(index));
+        view_.AppendRow(MonitorRow(session_->Values(rows_.back())));
+        WriteRow(index);
+    }
+    view_.EndListUpdate();
+}
+
+void MainFormPresenter::WriteRow(int index) {
+    const ScannerValues values = session_->Values(rows_[static_cast<std::size_t>(index)]);
+    view_.SetRow(index, MonitorRow(values));
+    view_.ShowDetails(DetailsOf(values));
+}
+
+void MainFormPresenter::Configure() {
+    view_.SetAutostartChecked(services_.ReadAutostart(view_.AutostartChecked()));
+    view_.ShowAndActivate();
+}
+
+void MainFormPresenter::ViewLog() {
+    if (session_) services_.RunLogWindow(*session_);
+}
+
+void MainFormPresenter::Exit() {
+    if (!exiting_) {
+        exiting_ = true;
+        services_.ExitStarted();
+    }
+    view_.PostClose();
+}
+
+void MainFormPresenter::AppWindowCloseRequested() {
+    if (exiting_) return;
+    Exit();
+}
+
+void MainFormPresenter::Add() {
+    const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr);
+    if (!values || !session_) return;
+    WaitCursor wait(view_);
+    rows_.push_back(session_->Save(nullptr, *values));
+    view_.SetEditEnabled(true);
+    view_.BeginListUpdate();
+    view_.AppendRow(MonitorRow(*values));
+    WriteRow(static_cast<int>(rows_.size()) - 1);
+    view_.EndListUpdate();
+}
+
+void MainFormPresenter::Edit() {
+    const int row = view_.SelectedRow();
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    MonitorHandle monitor = rows_[static_cast<std::size_t>(row)];
+    const ScannerValues current = session_->Values(monitor);
+    const std::optional<ScannerValues> values = services_.RunSetupDialog(&current);
+    // An exit may have been requested while the dialog was open: the session is gone then.
+    if (!values || !session_) return;
+    WaitCursor wait(view_);
+    rows_[static_cast<std::size_t>(row)] = session_->Save(monitor, *values);
+    view_.SetEditEnabled(true);
+    view_.BeginListUpdate();
+    WriteRow(row);
+    view_.EndListUpdate();
+}
+
+void MainFormPresenter::Delete() {
+    const int row = view_.SelectedRow();
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    WaitCursor wait(view_);
+    session_->Delete(rows_[static_cast<std::size_t>(row)]);
+    rows_.erase(rows_.begin() + row);
+    view_.RemoveRow(row);
+}
+
+void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
+    const int row = view_.SelectedRow();
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    session_->SetStatus(rows_[static_cast<std::size_t>(row)], status);
+    WriteRow(row);
+}
+
+void MainFormPresenter::ListClicked() {
+    const int row = view_.SelectedRow();
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    view_.ShowDetails(DetailsOf(session_->Values(rows_[static_cast<std::size_t>(row)])));
+    view_.SetEditEnabled(true);
+    view_.SetDeleteEnabled(true);
+}
+
+void MainFormPresenter::AutostartClicked() { view_.SetApplyEnabled(true); }
+
+void MainFormPresenter::Apply() {
+    services_.WriteAutostart(view_.AutostartChecked());
+    view_.SetApplyEnabled(false);
+}
+
+void MainFormPresenter::Close() { HideOrMinimise(); }
+
+void MainFormPresenter::HideOrMinimise() {
+    if (trayAvailable_) {
+        view_.HideWindow();
+    } else {
+        view_.MinimiseWindow();
+    }
+}
+
+bool MainFormPresenter::CloseRequested() {
+    if (!exiting_) {
+        HideOrMinimise();
+        return false;
+    }
+    StopSession();
+    return true;
+}
+
+void MainFormPresenter::StopSession() {
+    if (!session_) return;
+    session_->StopMonitoring();
+    rows_.clear();
+    session_.reset();
+}
+
+}  // namespace pellmar

@@ -1,0 +1,63 @@
+// The configuration window's behaviour: the start of the replication core at the end of its
+// construction, the commands of the tray menu, the list, the buttons and the list menu, the exit
+// flag, and the close that hides unless the program is exiting. Owns the session.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "tray/ui/MainFormView.h"
+
+namespace pellmar {
+
+// Thread contract: main thread only; view and services outlive the presenter.
+class MainFormPresenter {
+public:
+    MainFormPresenter(MainFormView& view, MainFormServices& services);
+    ~MainFormPresenter();
+
+    // The end of the window's construction: updater, session, list. Without a tray the window is
+    // shown at once, since nothing else could reach it.
+    void Construct(bool trayAvailable);
+    void TrayAvailabilityChanged(bool trayAvailable);
+
+    void Configure();
+    void ViewLog();
+    void Exit();
+    // A close request to the application window (updater, uninstall helper).
+    void AppWindowCloseRequested();
+
+    void Add();
+    void Edit();  // also a double-click in the list
+    void Delete();
+    void Enable() { SetSelectedStatus(1); }
+    void Disable() { SetSelectedStatus(0); }
+    void ListClicked();
+    void AutostartClicked();
+    void Apply();
+    void Close();  // "Close" button or Enter
+
+    // The window is asked to close (close box or PostClose): true when it may close, which is
+    // only while exiting, after the session has stopped and gone.
+    bool CloseRequested();
+
+    bool Exiting() const { return exiting_; }
+    MonitorSession* Session() const { return session_.get(); }
+
+private:
+    void FillList();
+    void WriteRow(int index);
+    void ShowSelected();
+    void SetSelectedStatus(std::int32_t status);
+    void HideOrMinimise();
+    void StopSession();
+
+    MainFormView& view_;
+    MainFormServices& services_;
+    std::unique_ptr<MonitorSession> session_;
+    std::vector<MonitorHandle> rows_;  // one per list row, in the session's order
+    bool exiting_ = false;
+    bool trayAvailable_ = true;
+};
+
+}  // namespace pellmar

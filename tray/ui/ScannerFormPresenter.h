@@ -1,0 +1,54 @@
+// The setup dialog's behaviour: filling it for a new or an existing monitor, the list and switch
+// actions, the folder browser, the three requirement checks on OK with their tips, and reading
+// the values back. Touches neither the database nor the monitor; the caller saves the result.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tray/db/Statements.h"
+#include "tray/ui/Prompter.h"
+#include "tray/ui/ScannerFormView.h"
+
+namespace pellmar {
+
+inline constexpr const char* kTipTitle = "Scanner Setup Requirements";
+inline constexpr const char* kTipNoFilter = "At least on file type filter must be specified.";
+inline constexpr const char* kTipNoBackup = "A valid path for the folder used as the backup location must be specified.";
+inline constexpr const char* kTipNoMonitor = "A valid path for the folder to monitor must be specified.";
+
+// The versions box read as a decimal integer: optional sign, digits up to the first other
+// character, 0 without digits. Saturates instead of overflowing.
+std::int32_t ReadVersionsText(const std::string& text);
+
+// Thread contract: main thread; view and prompter outlive the presenter.
+class ScannerFormPresenter {
+public:
+    ScannerFormPresenter(ScannerFormView& view, Prompter& prompter);
+
+    void LoadNew();
+    void LoadExisting(const ScannerValues& values);
+
+    void VersionsClicked();
+    void AddFilter(FilterList list);
+    void EditFilter(FilterList list);  // also a double-click in the list
+    void DeleteFilter(FilterList list);
+    void ListClicked(FilterList list);
+    void Browse(FolderBox box);
+    void FolderKeyReleased(FolderBox box);
+    void Ok();  // also Enter
+    void Cancel();
+
+    bool Accepted() const { return accepted_; }
+    ScannerValues Values() const;
+
+private:
+    void UpdateListButtons(FilterList list);
+    bool Check(bool failed, TipControl control, const char* text);
+
+    ScannerFormView& view_;
+    Prompter& prompter_;
+    bool accepted_ = false;
+};
+
+}  // namespace pellmar

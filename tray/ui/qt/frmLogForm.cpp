@@ -1,0 +1,170 @@
+// The event log window's widgets and its table model.
+#include "tray/ui/qt/frmLogForm.h"
+
+#include "tray/ui/Images.h"
+#include "tray/ui/qt/QtControls.h"
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+
+namespace pellmar {
+namespace {
+
+constexpr std::array<const char*, 5> kColumns{"Type", "Date", "Time", "Operation", "Description"};
+constexpr std::array<int, 5> kColumnWidths{100, 80, 80, 70, 220};
+
+struct DetailLine {
+    const char* name;
+    int left, top, valueLeft;
+};
+
+// In the order of LogForm::values_.
+constexpr std::array<DetailLine, 6> kDetailLines{{
+    {"Date:", 8, 16, 108},
+    {"Time:", 8, 36, 108},
+    {"Type:", 208, 16, 280},
+    {"Operation:", 208, 36, 280},
+    {"Source File:", 8, 64, 108},
+    {"Destination File:", 8, 84, 108},
+}};
+
+const std::string& ColumnText(const LogListRow& row, int column) {
+    switch (column) {
+        case 0: return row.type;
+        case 1: return row.date;
+        case 2: return row.time;
+        case 3: return row.operation;
+        default: break;
+    }
+    return row.description;
+}
+
+}  // namespace
+
+void LogTableModel::SetRows(const LogListModel* rows) {
+    beginResetModel();
+    rows_ = rows;
+    endResetModel();
+}
+
+int LogTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !rows_ ? 0 : rows_->Count();
+}
+
+int LogTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
+
+QVariant LogTableModel::data(const QModelIndex& index, int role) const {
+    if (!rows_ || !index.isValid() || index.row() >= rows_->Count()) return {};
+    const LogListRow& row = rows_->Row(index.row());
+    if (role == Qt::DisplayRole) return ToQt(ColumnText(row, index.column()));
+    if (role == Qt::DecorationRole && index.column() == 0) {
+        const QPixmap image = LogImage(row.image);
+        if (!image.isNull()) return image;
+    }
+    return {};
+}
+
+QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= 5) return {};
+    if (role == Qt::DisplayRole) return QString(kColumns[static_cast<std::size_t>(section)]);
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+LogForm::LogForm(QWidget* parent) : QDialog(parent) {
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setWindowTitle("Pellmar Event Log");
+    setWindowIcon(QIcon());
+    setFixedSize(593, 527);
+    move(436, 209);
+    list_ = new QTableView(this);
+    list_->setGeometry(0, 0, 593, 279);
+    list_->setModel(&model_);
+    list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setShowGrid(false);
+    list_->setWordWrap(false);
+    list_->setIconSize(QSize(kLogImageSize, kLogImageSize));
+    list_->verticalHeader()->hide();
+    list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list_->verticalHeader()->setDefaultSectionSize(18);
+    list_->horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < 5; ++column) list_->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
+    list_->viewport()->installEventFilter(this);
+    auto* close = AddButton(this, "Close", 520, 496, kButtonWidth, kButtonHeight, 10);
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    BuildDetailPane();
+}
+
+void LogForm::BuildDetailPane() {
+    auto* group = new QGroupBox("Event Detail ", this);
+    group->setFont(PixelFont(8));
+    group->setGeometry(4, 284, 585, 205);
+    const int fontHeight = kDefaultFontHeight;
+    cancel_ = AddButton(group, "Cancel Operation", 472, 16, 101, kButtonHeight, fontHeight);
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, this, [this] {
+        if (presenter_) presenter_->CancelOperation();
+    });
+    for (std::size_t line = 0; line < kDetailLines.size(); ++line) {
+        const DetailLine& detail = kDetailLines[line];
+        QLabel* name = AddLabel(group, detail.name, detail.left, detail.top, fontHeight, true);
+        FitLabelWidth(name, detail.valueLeft - detail.left - 4);
+        values_[line] = AddLabel(group, QString(), detail.valueLeft, detail.top, fontHeight);
+    }
+    AddLabel(group, "Description:", 8, 108, fontHeight, true)->setFixedHeight(13);
+    description_ = new QLineEdit(group);
+    description_->setFont(PixelFont(fontHeight));
+    description_->setGeometry(8, 124, 569, 73);
+}
+
+void LogForm::SetPresenter(LogFormPresenter* presenter) {
+    presenter_ = presenter;
+    model_.SetRows(presenter ? &presenter->Rows() : nullptr);
+}
+
+void LogForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (presenter_ && !event->spontaneous()) presenter_->Shown();
+}
+
+bool LogForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease && presenter_) {
+        presenter_->ListClicked();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+std::string LogForm::Caption() const { return FromQt(windowTitle()); }
+void LogForm::SetCaption(const std::string& caption) { setWindowTitle(ToQt(caption)); }
+void LogForm::BeginRowsUpdate() { model_.BeginReload(); }
+void LogForm::EndRowsUpdate() { model_.EndReload(); }
+
+int LogForm::SelectedRow() const {
+    const QModelIndexList rows = list_->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void LogForm::SelectRow(int row) { list_->selectRow(row); }
+
+void LogForm::ShowDetail(const LogDetail& detail) {
+    const std::array<const std::string*, 6> texts{&detail.date, &detail.time, &detail.type, &detail.operation,
+                                                  &detail.source, &detail.destination};
+    for (std::size_t line = 0; line < texts.size(); ++line) {
+        values_[line]->setText(ToQt(*texts[line]));
+        values_[line]->adjustSize();
+    }
+    description_->setText(ToQt(detail.description));
+    description_->setCursorPosition(0);
+}
+
+void LogForm::SetCancelVisible(bool visible) { cancel_->setVisible(visible); }
+
+}  // namespace pellmar
