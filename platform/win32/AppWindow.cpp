@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <future>
 #include <thread>
@@ -103,9 +104,17 @@ WindowHandle FindAppWindow(const std::string& title) {
     return ToHandle(FindWindowW(nullptr, win32::Widen(title).c_str()));
 }
 
-void SendCloseRequest(WindowHandle window) {
-    if (window == 0 || !IsWindow(ToHwnd(window))) return;
-    SendMessageW(ToHwnd(window), WM_CLOSE, 0, 0);
+bool SendCloseRequest(WindowHandle window, std::chrono::milliseconds limit) {
+    if (window == 0 || !IsWindow(ToHwnd(window))) return false;
+    if (limit == kNoTimeLimit) {
+        SendMessageW(ToHwnd(window), WM_CLOSE, 0, 0);
+        return true;
+    }
+    // SMTO_ABORTIFHUNG gives up at once on a window the system already counts as hung.
+    const auto milliseconds = std::clamp<std::chrono::milliseconds::rep>(limit.count(), 0, 0x7FFFFFFF);
+    DWORD_PTR ignored = 0;
+    return SendMessageTimeoutW(ToHwnd(window), WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                               static_cast<UINT>(milliseconds), &ignored) != 0;
 }
 
 bool AppWindowExists(WindowHandle window) { return window != 0 && IsWindow(ToHwnd(window)) != FALSE; }

@@ -2,6 +2,8 @@
 // and keeps the answer out of the cache: a cached version description would hide a new release.
 #include "platform/win32/BindStatusCallback.h"
 
+#include <cwchar>
+
 namespace pellmar::platform::win32 {
 
 HRESULT BindStatusCallback::QueryInterface(REFIID riid, void** object) {
@@ -18,7 +20,19 @@ HRESULT BindStatusCallback::QueryInterface(REFIID riid, void** object) {
     return S_OK;
 }
 
-HRESULT BindStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) {
+namespace {
+
+bool IsHttps(LPCWSTR url) { return url && _wcsnicmp(url, L"https://", 8) == 0; }
+
+}  // namespace
+
+// Returning E_ABORT is how a bind-status callback cancels the transfer it observes.
+HRESULT BindStatusCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG status, LPCWSTR text) {
+    if ((status == BINDSTATUS_REDIRECTING && httpsOnly_ && !IsHttps(text)) || progress > maxBytes_ ||
+        (status == BINDSTATUS_BEGINDOWNLOADDATA && progressMax > maxBytes_)) {
+        refused_ = true;
+        return E_ABORT;
+    }
     if (onProgress_) {
         try {
             onProgress_(progress, progressMax);

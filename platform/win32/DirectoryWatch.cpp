@@ -17,6 +17,8 @@ namespace {
 
 using win32::UniqueHandle;
 
+std::atomic<bool> loseNextRead{false};
+
 constexpr ULONG_PTR kChangesKey = 1;
 constexpr ULONG_PTR kWakeKey = 2;
 constexpr DWORD kNotifyFilter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE;
@@ -48,24 +50,13 @@ public:
 
     WaitOutcome Wait(std::vector<DirectoryChange>* changes,
                      std::optional<std::chrono::steady_clock::time_point> deadline) override {
-        for (;;) {
-            if (woken_.load()) return WaitOutcome::Woken;
-            DWORD bytes = 0;
-            ULONG_PTR key = 0;
-            OVERLAPPED* overlapped = nullptr;
-            const BOOL ok = GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped, Timeout(deadline));
-            if (!ok && overlapped == nullptr) {
-                if (GetLastError() == WAIT_TIMEOUT) return WaitOutcome::TimedOut;
-                return WaitOutcome::Broken;
-            }
-            if (key == kWakeKey) return WaitOutcome::Woken;
-            pending_ = false;
-            // A completion with no bytes is an overflow of the system's change buffer: nothing to report.
-            if (ok && bytes > 0) Decode(bytes, changes);
-            if (!Arm()) return WaitOutcome::Broken;
-            // A wake posted behind this completion wins: once woken, changes are no longer wanted.
-            return woken_.load() ? WaitOutcome::Woken : WaitOutcome::Changes;
-        }
+        if (woken_.load()) return WaitOutcome::Woken;
+        const Completion completion = Dequeue(Timeout(deadline));
+        if (completion == Completion::TimedOut) return WaitOutcome::TimedOut;
+        if (completion == Completion::Woken) return WaitOutcome::Woken;
+        if (completion == Completion::Broken || !TakeRecords(changes)) return WaitOutcome::Broken;
+        // A wake posted behind this completion wins: once woken, changes are no longer wanted.
+        return woken_.load() ? WaitOutcome::Woken : WaitOutcome::Changes;
     }
 
     void Wake() override {
@@ -73,7 +64,47 @@ public:
         PostQueuedCompletionStatus(port_.Get(), 0, kWakeKey, nullptr);
     }
 
+    void ReadPending(std::vector<DirectoryChange>* changes) override {
+        // Only completions already queued: a zero wait never blocks, and a wake is no change.
+        for (;;) {
+            const Completion completion = Dequeue(0);
+            if (completion == Completion::TimedOut || completion == Completion::Broken) return;
+            if (completion == Completion::Changes && !TakeRecords(changes)) return;
+        }
+    }
+
 private:
+    enum class Completion { Changes, Woken, Broken, TimedOut };
+
+    Completion Dequeue(DWORD timeout) {
+        DWORD bytes = 0;
+        ULONG_PTR key = 0;
+        OVERLAPPED* overlapped = nullptr;
+        const BOOL ok = GetQueuedCompletionStatus(port_.Get(), &bytes, &key, &overlapped, timeout);
+        if (!ok && overlapped == nullptr) {
+            return GetLastError() == WAIT_TIMEOUT ? Completion::TimedOut : Completion::Broken;
+        }
+        if (key == kWakeKey) return Completion::Woken;
+        pending_ = false;
+        completedBytes_ = 0;
+        if (ok) {
+            completedBytes_ = bytes;
+            return Completion::Changes;
+        }
+        // The system's own buffer overflowed: the request completes with this error, or with no bytes.
+        return GetLastError() == ERROR_NOTIFY_ENUM_DIR ? Completion::Changes : Completion::Broken;
+    }
+
+    // Hands on the records of the completed request and asks for the next ones.
+    bool TakeRecords(std::vector<DirectoryChange>* changes) {
+        if (completedBytes_ == 0 || loseNextRead.exchange(false)) {
+            changes->push_back(DirectoryChange{FileActionNone, {}});
+        } else {
+            Decode(completedBytes_, changes);
+        }
+        return Arm();
+    }
+
     static DWORD Timeout(std::optional<std::chrono::steady_clock::time_point> deadline) {
         if (!deadline) return INFINITE;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - std::chrono::steady_clock::now());
@@ -100,12 +131,15 @@ private:
     std::wstring root_;
     bool subtree_;
     bool pending_ = false;
+    DWORD completedBytes_ = 0;
     std::atomic<bool> woken_{false};
     OVERLAPPED overlapped_{};
     alignas(DWORD) unsigned char buffer_[win32::kNotifyBufferSize];
 };
 
 }  // namespace
+
+void SimulateLostChangesForTesting() { loseNextRead = true; }
 
 std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bool subtree, WatchFailure* failure) {
     WatchFailure ignored;

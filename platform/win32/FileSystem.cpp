@@ -1,15 +1,60 @@
-// Windows file-system steps through the wide-character API.
+// Windows file-system steps through the wide-character API. A listing reports links to folders
+// (junctions, symbolic links) as neither file nor folder, so no walk ever follows one.
 #include "platform/FileSystem.h"
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
+
 namespace pellmar::platform {
 namespace {
 
+using win32::UniqueHandle;
+
 DWORD Attributes(const std::string& path) {
     return path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(win32::Widen(path).c_str());
+}
+
+// FILETIME counts 100 ns steps since 1601.
+std::int64_t NanosecondsSince1970(FILETIME time) {
+    constexpr std::int64_t k1601To1970 = 116444736000000000;
+    const std::int64_t ticks = static_cast<std::int64_t>((std::uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    return (ticks - k1601To1970) * 100;
+}
+
+void SetFileFacts(FolderEntry* entry, DWORD sizeHigh, DWORD sizeLow, FILETIME modified) {
+    entry->file = true;
+    entry->size = (std::uint64_t(sizeHigh) << 32) | sizeLow;
+    entry->modifiedNanoseconds = NanosecondsSince1970(modified);
+}
+
+// A link to a file: the facts of the file it names, read through the link.
+void SetLinkTargetFacts(const std::wstring& path, FolderEntry* entry) {
+    UniqueHandle file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
+    SetFileFacts(entry, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+}
+
+FolderEntry EntryOf(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
+    FolderEntry entry;
+    entry.name = win32::Narrow(found.cFileName);
+    const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        entry.folder = !link;
+    } else if (link) {
+        SetLinkTargetFacts(folder + L'\\' + found.cFileName, &entry);
+    } else {
+        SetFileFacts(&entry, found.nFileSizeHigh, found.nFileSizeLow, found.ftLastWriteTime);
+    }
+    return entry;
 }
 
 }  // namespace
@@ -35,5 +80,49 @@ bool RemoveEmptyFolder(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return !path.empty() && DeleteFileW(win32::Widen(path).c_str()) != FALSE; }
+
+std::vector<FolderEntry> ListFolder(const std::string& path) {
+    std::vector<FolderEntry> entries;
+    if (path.empty()) return entries;
+    const std::wstring folder = win32::Widen(path);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return entries;
+    do {
+        if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0) continue;
+        entries.push_back(EntryOf(folder, found));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return entries;
+}
+
+bool AppendTextDurably(const std::string& path, const std::string& text) {
+    if (path.empty()) return false;
+    UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - written, 1u << 30));
+        DWORD count = 0;
+        if (!WriteFile(file.Get(), text.data() + written, chunk, &count, nullptr) || count == 0) return false;
+        written += count;
+    }
+    return FlushFileBuffers(file.Get()) != FALSE;
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::string text;
+    if (path.empty()) return text;
+    UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return text;
+    char buffer[4096];
+    DWORD count = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &count, nullptr) && count > 0) text.append(buffer, count);
+    return text;
+}
 
 }  // namespace pellmar::platform

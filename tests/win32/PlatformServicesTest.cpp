@@ -71,13 +71,13 @@ TEST(CopyFileReplacing, ReplacesWholeOrLeavesTheOldBackupByteIdentical) {
     auto stopHalfWay = [](std::uint64_t copied) { return copied < 100000; };
     // Wine's CopyFileExW does not stop a copy when its progress routine asks to.
     if (!test::RunningUnderWine()) {
-        EXPECT_FALSE(CopyFileReplacing(source, destination, stopHalfWay));
+        EXPECT_EQ(CopyFileReplacing(source, destination, stopHalfWay), CopyResult::Failed);
         EXPECT_EQ(ReadFile(destination), "old backup");
     }
-    EXPECT_TRUE(CopyFileReplacing(source, destination));
+    EXPECT_EQ(CopyFileReplacing(source, destination), CopyResult::Copied);
     EXPECT_EQ(ReadFile(destination), std::string(300000, 'n'));
-    EXPECT_FALSE(CopyFileReplacing(folder / "missing.txt", destination));
-    EXPECT_FALSE(CopyFileReplacing(folder.Path(), folder / "folder-copy"));
+    EXPECT_EQ(CopyFileReplacing(folder / "missing.txt", destination), CopyResult::Failed);
+    EXPECT_EQ(CopyFileReplacing(folder.Path(), folder / "folder-copy"), CopyResult::Failed);
     // Neither the failed copies nor the good one leave their temporary files behind.
     WIN32_FIND_DATAW entry{};
     HANDLE search = FindFirstFileW(Widen(folder / "*.tmp").c_str(), &entry);
@@ -103,7 +103,7 @@ TEST(ExclusiveHold, RefusedWhileAWriterHasItAndKeepsWritersOutButNotTheCopy) {
     auto hold = TakeExclusiveHold(source);
     ASSERT_TRUE(hold);
     EXPECT_EQ(OpenForWriting(source), INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(CopyFileReplacing(source, folder / "backup.doc"));
+    EXPECT_EQ(CopyFileReplacing(source, folder / "backup.doc"), CopyResult::Copied);
     EXPECT_EQ(ReadFile(folder / "backup.doc"), "content");
     hold.reset();
     writer = OpenForWriting(source);
@@ -126,7 +126,7 @@ TEST(AppWindow, FoundByTitleClosedSynchronouslyAndGoneWhenReleased) {
     EXPECT_TRUE(AppWindowExists(handle));
     EXPECT_FALSE(IsWindowVisible(reinterpret_cast<HWND>(static_cast<std::intptr_t>(handle))));
 
-    SendCloseRequest(handle);
+    EXPECT_TRUE(SendCloseRequest(handle, std::chrono::seconds(20)));
     EXPECT_EQ(closes.load(), 1);  // the send returns only once the handler has run
     EXPECT_TRUE(handlerOnOtherThread.load());
     EXPECT_TRUE(AppWindowExists(handle));  // closing is the owner's decision
@@ -134,7 +134,7 @@ TEST(AppWindow, FoundByTitleClosedSynchronouslyAndGoneWhenReleased) {
     window.reset();
     EXPECT_FALSE(AppWindowExists(handle));
     EXPECT_EQ(FindAppWindow(title), 0);
-    SendCloseRequest(handle);  // a handle naming no window returns at once
+    EXPECT_FALSE(SendCloseRequest(handle));  // a handle naming no window returns at once
     EXPECT_EQ(closes.load(), 1);
 }
 

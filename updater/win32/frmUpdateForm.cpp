@@ -47,7 +47,7 @@ HWND AddControl(HWND parent, const wchar_t* kind, const std::wstring& text, DWOR
 }  // namespace
 
 UpdateForm::UpdateForm(const UpdatePrompt& prompt, UpdateServices& services, UpdateTimings timings)
-    : job_{prompt.files, prompt.Path, prompt.Hwnd}, services_(services), timings_(timings) {}
+    : job_{prompt.files, prompt.Path, prompt.Hwnd, prompt.URL}, services_(services), timings_(timings) {}
 
 std::unique_ptr<UpdateForm> UpdateForm::Create(const UpdatePrompt& prompt, UpdateServices& services,
                                                UpdateTimings timings) {
@@ -151,7 +151,7 @@ void UpdateForm::RunUpdateNow() {
     if (sequenceRan_) return;
     sequenceRan_ = true;
     UpdateContext context{*this, job_, services_, timings_};
-    RunUpdate(context);
+    outcome_ = RunUpdate(context);
 }
 
 LRESULT CALLBACK UpdateForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,10 +176,12 @@ LRESULT UpdateForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services) {
+UpdateOutcome ShowUpdateWindow(const UpdatePrompt& prompt, UpdateServices& services) {
     // A window that cannot be made (no desktop) counts as a declined prompt.
     std::unique_ptr<UpdateForm> form = UpdateForm::Create(prompt, services);
-    if (form) form->ShowModal();
+    if (!form) return UpdateOutcome::NotRun;
+    form->ShowModal();
+    return form->Outcome();
 }
 
 }  // namespace pellmar

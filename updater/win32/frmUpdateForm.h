@@ -28,6 +28,7 @@ public:
 
     // What "OK" and Enter run; the sequence runs once only.
     void RunUpdateNow();
+    UpdateOutcome Outcome() const { return outcome_; }
 
     HWND Window() const { return window_; }
     HWND StatusLabel() const { return statusLabel_; }
@@ -46,6 +47,7 @@ private:
     UpdateServices& services_;
     UpdateTimings timings_;
     bool sequenceRan_ = false;
+    UpdateOutcome outcome_ = UpdateOutcome::NotRun;
     bool closed_ = false;
     HWND window_ = nullptr;
     HWND promptLabel_ = nullptr;
