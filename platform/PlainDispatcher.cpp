@@ -1,37 +1,13 @@
-// The plain main-thread loop. Each Send carries a ticket of its own, so a sender waits on the
-// ticket and never on the dispatcher: a sender released by Quit or by its stop token touches
-// nothing that the dispatcher's destruction could take away.
+// The plain main-thread loop: a queue drained by the owning thread; each Send waits on a ticket of
+// its own (SendTicket).
 #include "platform/PlainDispatcher.h"
+
+#include "platform/SendTicket.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace pellmar::platform {
-
-struct PlainDispatcher::SendTicket {
-    enum class State { Queued, Running, Done, Dropped };
-    std::mutex mutex;
-    std::condition_variable_any changed;
-    State state = State::Queued;
-
-    // Moves Queued on to `next`; false when the piece has left the queued state already.
-    bool Leave(State next) {
-        {
-            std::lock_guard lock(mutex);
-            if (state != State::Queued) return false;
-            state = next;
-        }
-        changed.notify_all();
-        return true;
-    }
-    void Finish() {
-        {
-            std::lock_guard lock(mutex);
-            state = State::Done;
-        }
-        changed.notify_all();
-    }
-};
 
 PlainDispatcher::PlainDispatcher() : owner_(std::this_thread::get_id()) {}
 
@@ -54,13 +30,7 @@ bool PlainDispatcher::Send(std::function<void()> work, std::stop_token stop) {
         // dispatcher may be destroyed while the sender waits.
         arrived_.notify_all();
     }
-    using State = SendTicket::State;
-    std::unique_lock lock(ticket->mutex);
-    ticket->changed.wait(lock, stop, [&] { return ticket->state == State::Done || ticket->state == State::Dropped; });
-    if (ticket->state == State::Done) return true;
-    // Released by the stop token: work that has not begun must never begin.
-    if (ticket->state == State::Queued) ticket->state = State::Dropped;
-    return false;
+    return ticket->AwaitRun(stop);
 }
 
 void PlainDispatcher::Post(std::function<void()> work) {
@@ -81,7 +51,7 @@ void PlainDispatcher::Quit() {
     }
     arrived_.notify_all();
     for (Item& item : dropped) {
-        if (item.ticket) item.ticket->Leave(SendTicket::State::Dropped);
+        if (item.ticket) item.ticket->Drop();
     }
     // The dropped work is destroyed here, outside the lock: its captures may do anything.
 }
@@ -99,13 +69,7 @@ bool PlainDispatcher::Execute(Item& item) {
         item.work();
         return true;
     }
-    if (!item.ticket->Leave(SendTicket::State::Running)) return false;  // its sender gave up
-    struct Finisher {
-        SendTicket& ticket;
-        ~Finisher() { ticket.Finish(); }  // also when the work throws: the sender must go on
-    } finisher{*item.ticket};
-    item.work();
-    return true;
+    return item.ticket->RunUnlessAbandoned(item.work);
 }
 
 void PlainDispatcher::Run() {

@@ -14,6 +14,8 @@
 
 namespace pellmar::platform {
 
+struct SendTicket;
+
 // Thread contract: Send, Post, Quit and PendingCount from any thread; Run, RunPending and
 // RunUntil only on the owning thread (the one that constructed it). Destruction counts as Quit.
 class PlainDispatcher final : public Dispatcher {
@@ -40,7 +42,6 @@ public:
     std::size_t PendingCount() const;
 
 private:
-    struct SendTicket;
     struct Item {
         std::function<void()> work;
         std::shared_ptr<SendTicket> ticket;  // null for posted work

@@ -3,6 +3,8 @@
 // so nothing reaches the receiving object once Quit has run and it may be destroyed.
 #include "tray/ui/qt/QtDispatcher.h"
 
+#include "platform/SendTicket.h"
+
 #include <QMetaObject>
 #include <QObject>
 
@@ -12,35 +14,11 @@
 
 namespace pellmar {
 
-struct QtDispatcher::Ticket {
-    enum class State { Queued, Running, Done, Dropped };
-    std::mutex mutex;
-    std::condition_variable_any changed;
-    State state = State::Queued;
-
-    bool Leave(State next) {
-        {
-            std::lock_guard lock(mutex);
-            if (state != State::Queued) return false;
-            state = next;
-        }
-        changed.notify_all();
-        return true;
-    }
-    void Finish() {
-        {
-            std::lock_guard lock(mutex);
-            state = State::Done;
-        }
-        changed.notify_all();
-    }
-};
-
 struct QtDispatcher::Shared {
     std::mutex mutex;
     bool quit = false;
     std::unique_ptr<QObject> receiver = std::make_unique<QObject>();
-    std::vector<std::weak_ptr<Ticket>> waiting;
+    std::vector<std::weak_ptr<platform::SendTicket>> waiting;
 };
 
 QtDispatcher::QtDispatcher() : owner_(std::this_thread::get_id()), shared_(std::make_shared<Shared>()) {}
@@ -63,26 +41,17 @@ bool QtDispatcher::Send(std::function<void()> work, std::stop_token stop) {
         work();
         return true;
     }
-    auto ticket = std::make_shared<Ticket>();
+    auto ticket = std::make_shared<platform::SendTicket>();
     {
         std::lock_guard lock(shared_->mutex);
         if (shared_->quit) return false;
-        std::erase_if(shared_->waiting, [](const std::weak_ptr<Ticket>& item) { return item.expired(); });
+        std::erase_if(shared_->waiting, [](const std::weak_ptr<platform::SendTicket>& item) { return item.expired(); });
         shared_->waiting.push_back(ticket);
         QMetaObject::invokeMethod(shared_->receiver.get(), [ticket, work = std::move(work)] {
-            if (!ticket->Leave(Ticket::State::Running)) return;  // its sender gave up
-            struct Finisher {
-                Ticket& ticket;
-                ~Finisher() { ticket.Finish(); }
-            } finisher{*ticket};
-            work();
+            ticket->RunUnlessAbandoned(work);
         }, Qt::QueuedConnection);
     }
-    std::unique_lock lock(ticket->mutex);
-    ticket->changed.wait(lock, stop, [&] { return ticket->state == Ticket::State::Done || ticket->state == Ticket::State::Dropped; });
-    if (ticket->state == Ticket::State::Done) return true;
-    if (ticket->state == Ticket::State::Queued) ticket->state = Ticket::State::Dropped;
-    return false;
+    return ticket->AwaitRun(stop);
 }
 
 void QtDispatcher::Post(std::function<void()> work) {
@@ -92,14 +61,14 @@ void QtDispatcher::Post(std::function<void()> work) {
 }
 
 void QtDispatcher::Quit() {
-    std::vector<std::weak_ptr<Ticket>> waiting;
+    std::vector<std::weak_ptr<platform::SendTicket>> waiting;
     {
         std::lock_guard lock(shared_->mutex);
         shared_->quit = true;
         waiting.swap(shared_->waiting);
     }
-    for (const std::weak_ptr<Ticket>& item : waiting) {
-        if (auto ticket = item.lock()) ticket->Leave(Ticket::State::Dropped);
+    for (const std::weak_ptr<platform::SendTicket>& item : waiting) {
+        if (auto ticket = item.lock()) ticket->Drop();
     }
 }
 

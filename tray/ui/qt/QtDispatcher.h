@@ -29,7 +29,6 @@ public:
     void Quit();
 
 private:
-    struct Ticket;
     struct Shared;
 
     const std::thread::id owner_;
