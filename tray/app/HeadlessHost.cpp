@@ -8,6 +8,7 @@
 #include "platform/PlainDispatcher.h"
 #include "platform/TerminationSignals.h"
 #include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/Win9XFolderScanner.h"
 #include "tray/shell/DataLocations.h"
 
 #include <cstdio>
@@ -29,6 +30,7 @@ int RunHeadless(const FolderMonitorTimings& timings) {
     platform::PlainDispatcher dispatcher;
     auto signals = platform::TerminationSignals::Install([&dispatcher] { dispatcher.Quit(); });
     RegisterNTFolderScanner(dispatcher);
+    RegisterWin9XFolderScanner(dispatcher);
     // The application window lets qmRemove and qmUpdate end this host as they end the tray program.
     auto window = platform::AppWindow::Register("Pellmar", [&dispatcher] { dispatcher.Quit(); });
     {

@@ -8,6 +8,7 @@
 #include "platform/HostLock.h"
 #include "tray/shell/DataLocations.h"
 #include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/Win9XFolderScanner.h"
 #include "tray/ui/qt/QtDispatcher.h"
 #include "tray/ui/qt/QtErrorReporter.h"
 #include "tray/ui/qt/QtMainFormServices.h"
@@ -40,6 +41,7 @@ TrayProgram::TrayProgram(TrayOptions options)
       reporter_(std::make_unique<QtErrorReporter>(*dispatcher_)) {
     platform::InstallErrorReporter(reporter_.get());
     RegisterNTFolderScanner(*dispatcher_);
+    RegisterWin9XFolderScanner(*dispatcher_);
 }
 
 TrayProgram::~TrayProgram() {

@@ -123,8 +123,10 @@ enum class ScannerVariant {
 // Main thread, before the first CreateScanner. A later registration replaces an earlier one.
 void RegisterScannerVariant(ScannerVariant variant, ScannerCreator creator);
 
-// A new scanner of the variant the platform's notification capability asks for (the other one
-// when that is not registered), with `deletions` on, sub-folders on and everything else empty.
+// A new scanner with `deletions` on, sub-folders on and everything else empty. Its variant: the
+// one the settings store forces (EngineSettings), else, with both registered and detailed records
+// available, one that picks per Start by its folder's file system; else the variant the
+// platform's capability asks for (the other one when that is not registered).
 // Throws std::logic_error when no variant is registered. Main thread.
 std::unique_ptr<FolderScanner> CreateScanner(ScannerContext& context);
 
