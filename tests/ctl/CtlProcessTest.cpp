@@ -80,10 +80,13 @@ protected:
     std::string ListText() { return Ctl({"list"}).out; }
 
     // A copy job that could not reach its destination, as the job worker leaves it: deferred, with
-    // its Warning entry. Deferred jobs wait a retry minute, so the host leaves it alone meanwhile.
+    // its Warning entry. Its source exists and a file stands where its backup folder should be, so
+    // a retry by the host's worker (its start pass may run late) leaves it waiting, as the real one.
     std::int32_t InsertWaitingJob() {
+        WriteFile(watched + "/w.txt", "waiting");
+        WriteFile(backup + "/blocked", "not a folder");
         test::ExecStatements(DatabasePath(), "INSERT INTO jobs(id,jobtype,src,dest,scheduled,deferred,retries) VALUES "
-                                             "(77,1,'" + watched + "/w.txt','" + backup + "/w.txt',0,1,1);");
+                                             "(77,1,'" + watched + "/w.txt','" + backup + "/blocked/w.txt',0,1,1);");
         LogValues entry;
         entry.status = 1;
         entry.jobid = 77;
@@ -150,7 +153,7 @@ TEST_F(CtlProcessTest, WithAHostCancelRemovesTheWaitingJobAndItsEntries) {
 
     ASSERT_EQ(0, Ctl({"cancel", std::to_string(job)}).code);
     EXPECT_TRUE(Jobs().empty());
-    EXPECT_TRUE(Log().empty());
+    for (const auto& entry : Log()) EXPECT_NE("77", entry.at("jobid"));
     EXPECT_EQ("[]\n", Ctl({"jobs", "--json"}).out);
 }
 
