@@ -5,6 +5,7 @@
 
 #include "platform/Environment.h"
 #include "platform/ErrorReporter.h"
+#include "platform/posix/PrivateFolder.h"
 #include "platform/posix/UniqueFd.h"
 
 #include <algorithm>
@@ -29,51 +30,8 @@ constexpr int kClientIdleMs = 5000;       // a client that connects and says not
 constexpr int kTitleWaitMs = 2000;        // a window busy or hung in its close handler gives no title
 constexpr std::size_t kMaxTitleBytes = 4096;
 
-// A folder only this user can enter: created 0700 when missing, refused when it is a symlink, is
-// owned by someone else or lets others in (a shared /tmp is open to squatting).
-bool EnsurePrivateFolder(const std::string& path) {
-    if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return false;
-    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
-}
-
-// The user's own folder that other users cannot write to (group members may, where each user has
-// a group of their own): nobody else can have made it or can swap what is inside.
-bool IsOwnFolder(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 002) == 0;
-}
-
-bool IsAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
-
-// The user's cache folder ($XDG_CACHE_HOME, else ~/.cache), made 0700 when missing; empty when
-// neither variable names one or it is not the user's own.
-std::string CacheFolder() {
-    std::string folder = GetEnvironmentText("XDG_CACHE_HOME");
-    if (!IsAbsolute(folder)) {
-        std::string home = GetEnvironmentText("HOME");
-        if (!IsAbsolute(home)) return {};
-        folder = home + "/.cache";
-    }
-    mkdir(folder.c_str(), 0700);
-    return IsOwnFolder(folder) ? folder : std::string();
-}
-
-// Where the user's windows live: "<base>/pellmar-windows", where base is $XDG_RUNTIME_DIR (private
-// to the user by the XDG rules) or, when that is unset, the user's own cache folder. Empty, with
-// `problem` saying why, when there is no such folder or the endpoint folder is not private.
-std::string EndpointFolder(std::string* problem = nullptr) {
-    std::string base = GetEnvironmentText("XDG_RUNTIME_DIR");
-    if (!IsAbsolute(base)) base = CacheFolder();
-    std::string folder = base + "/pellmar-windows";
-    if (!base.empty() && EnsurePrivateFolder(folder)) return folder;
-    if (problem) {
-        *problem = base.empty() ? "XDG_RUNTIME_DIR is not set and there is no cache folder of this user's own"
-                                : folder + " is not a folder that only this user can enter";
-    }
-    return {};
-}
+// Where the user's windows live: "<runtime>/pellmar-windows" (see PrivateRuntimeFolder).
+std::string EndpointFolder(std::string* problem = nullptr) { return PrivateRuntimeFolder("pellmar-windows", problem); }
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
     address = {};

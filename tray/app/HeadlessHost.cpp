@@ -7,6 +7,7 @@
 #include "platform/HostLock.h"
 #include "platform/PlainDispatcher.h"
 #include "platform/TerminationSignals.h"
+#include "tray/ctl/ControlServer.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/Win9XFolderScanner.h"
 #include "tray/shell/DataLocations.h"
@@ -14,6 +15,23 @@
 #include <cstdio>
 
 namespace pellmar {
+namespace {
+
+// The control channel comes up once the monitors are loaded and goes before they stop, so that
+// pellmarctl never reaches a session that is not running.
+void RunSession(platform::PlainDispatcher& dispatcher, const FolderMonitorTimings& timings, const std::string& dataPath) {
+    auto session = std::make_unique<FolderMonitor>(timings);
+    session->Start();
+    std::string problem;
+    auto control = ctl::ControlServer::Start(dispatcher, [&session] { return session.get(); }, dataPath, {}, &problem);
+    if (!control) std::fprintf(stderr, "pellmard: pellmarctl cannot reach this host: %s.\n", problem.c_str());
+    dispatcher.Run();
+    control.reset();
+    session->StopMonitoring();
+    session.reset();
+}
+
+}  // namespace
 
 int RunHeadless(const FolderMonitorTimings& timings) {
     // Two hosts on one data folder would queue every change twice.
@@ -33,13 +51,7 @@ int RunHeadless(const FolderMonitorTimings& timings) {
     RegisterWin9XFolderScanner(dispatcher);
     // The application window lets qmRemove and qmUpdate end this host as they end the tray program.
     auto window = platform::AppWindow::Register("Pellmar", [&dispatcher] { dispatcher.Quit(); });
-    {
-        auto session = std::make_unique<FolderMonitor>(timings);
-        session->Start();
-        dispatcher.Run();
-        session->StopMonitoring();
-        session.reset();
-    }
+    RunSession(dispatcher, timings, dataPath);
     window.reset();
     signals.reset();
     platform::InstallErrorReporter(nullptr);

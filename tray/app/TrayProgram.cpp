@@ -6,7 +6,9 @@
 #include "platform/Display.h"
 #include "platform/ErrorReporter.h"
 #include "platform/HostLock.h"
+#include "tray/ctl/ControlServer.h"
 #include "tray/shell/DataLocations.h"
+#include "tray/ui/FolderMonitorSession.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/Win9XFolderScanner.h"
 #include "tray/ui/qt/QtDispatcher.h"
@@ -48,6 +50,7 @@ TrayProgram::~TrayProgram() {
     // A close request waiting for the main thread is answered before its window goes.
     appWindowStop_.request_stop();
     appWindow_.reset();
+    control_.reset();
     reporter_->Release();
     if (tray_) tray_->Remove();
     tray_.reset();
@@ -84,6 +87,32 @@ void TrayProgram::Start() {
     const bool trayAvailable = TrayIcon::Available();
     if (trayAvailable) tray_->Show();
     presenter_->Construct(trayAvailable);
+    StartControlServer();
+}
+
+FolderMonitor* TrayProgram::RunningSession() const {
+    auto* session = presenter_ ? dynamic_cast<FolderMonitorSession*>(presenter_->Session()) : nullptr;
+    return session ? &session->Monitor() : nullptr;
+}
+
+// Requests run inside the main loop, which also runs inside modal windows: a change then could pull
+// a monitor from under an open setup dialog, so changes wait until no modal window is open.
+void TrayProgram::StartControlServer() {
+    FolderMonitor* session = RunningSession();
+    if (!session) return;
+    ctl::ControlServerHooks hooks;
+    hooks.busy = [] {
+        return QApplication::activeModalWidget() ? std::string("a window of Pellmar is open (a dialog or the event log); "
+                                                               "close it and try again")
+                                                 : std::string();
+    };
+    hooks.changed = [this] {
+        if (presenter_) presenter_->SessionChanged();
+    };
+    std::string problem;
+    control_ = ctl::ControlServer::Start(*dispatcher_, [this] { return RunningSession(); },
+                                         session->Locations().dataPath, std::move(hooks), &problem);
+    if (!control_) std::fprintf(stderr, "Pellmar: pellmarctl cannot reach this program: %s.\n", problem.c_str());
 }
 
 int RunTrayProgram(int argc, char** argv) {

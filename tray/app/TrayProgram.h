@@ -15,6 +15,10 @@
 
 namespace pellmar {
 
+namespace ctl {
+class ControlServer;
+}
+
 class MainForm;
 class QtDispatcher;
 class QtErrorReporter;
@@ -45,6 +49,8 @@ public:
 
 private:
     void RegisterAppWindow();
+    void StartControlServer();
+    FolderMonitor* RunningSession() const;
 
     TrayOptions options_;
     std::unique_ptr<QtDispatcher> dispatcher_;
@@ -55,6 +61,7 @@ private:
     std::unique_ptr<TrayServices> services_;
     std::unique_ptr<MainFormPresenter> presenter_;
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<ctl::ControlServer> control_;
     bool closed_ = false;
 };
 

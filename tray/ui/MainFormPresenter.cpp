@@ -45,6 +45,15 @@ void MainFormPresenter::TrayAvailabilityChanged(bool trayAvailable) {
     if (!trayAvailable) Configure();
 }
 
+void MainFormPresenter::SessionChanged() {
+    if (!session_) return;
+    view_.BeginListUpdate();
+    for (int index = static_cast<int>(rows_.size()) - 1; index >= 0; --index) view_.RemoveRow(index);
+    view_.EndListUpdate();
+    rows_.clear();
+    FillList();
+}
+
 void MainFormPresenter::FillList() {
     view_.BeginListUpdate();
     for (int index = 0; index < session_->Count(); ++index) {

@@ -43,6 +43,8 @@ public:
 
     bool Exiting() const { return exiting_; }
     MonitorSession* Session() const { return session_.get(); }
+    // The session's monitors were changed from outside the window: the list is drawn anew.
+    void SessionChanged();
 
 private:
     void FillList();

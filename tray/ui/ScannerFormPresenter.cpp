@@ -100,17 +100,26 @@ void ScannerFormPresenter::FolderKeyReleased(FolderBox box) {
     if (!view_.FolderText(box).empty()) view_.RemoveTip(TipOf(box));
 }
 
-bool ScannerFormPresenter::Check(bool failed, TipControl control, const char* text) {
-    if (!failed) return true;
-    view_.ShowTip(control, text);
-    view_.MovePointerTo(control);
-    return false;
+namespace {
+
+TipControl TipControlOf(SetupField field) {
+    switch (field) {
+    case SetupField::Filters: return TipControl::ReplicateList;
+    case SetupField::BackupFolder: return TipControl::BackupBox;
+    case SetupField::MonitoredFolder: break;
+    }
+    return TipControl::MonitorBox;
 }
 
+}  // namespace
+
 void ScannerFormPresenter::Ok() {
-    bool passed = Check(view_.ListItems(FilterList::Replicate).empty(), TipControl::ReplicateList, kTipNoFilter);
-    passed &= Check(view_.FolderText(FolderBox::Backup).empty(), TipControl::BackupBox, kTipNoBackup);
-    passed &= Check(view_.FolderText(FolderBox::Monitor).empty(), TipControl::MonitorBox, kTipNoMonitor);
+    const std::vector<SetupProblem> problems = CheckSetupRequirements(Values());
+    for (const SetupProblem& problem : problems) {
+        view_.ShowTip(TipControlOf(problem.field), problem.text);
+        view_.MovePointerTo(TipControlOf(problem.field));
+    }
+    const bool passed = problems.empty();
     if (!passed) return;
     accepted_ = true;
     view_.CloseDialog();

@@ -7,15 +7,13 @@
 #include <string>
 
 #include "tray/db/Statements.h"
+#include "tray/monitor/SetupRequirements.h"
 #include "tray/ui/Prompter.h"
 #include "tray/ui/ScannerFormView.h"
 
 namespace pellmar {
 
 inline constexpr const char* kTipTitle = "Scanner Setup Requirements";
-inline constexpr const char* kTipNoFilter = "At least on file type filter must be specified.";
-inline constexpr const char* kTipNoBackup = "A valid path for the folder used as the backup location must be specified.";
-inline constexpr const char* kTipNoMonitor = "A valid path for the folder to monitor must be specified.";
 
 // The versions box read as a decimal integer: optional sign, digits up to the first other
 // character, 0 without digits. Saturates instead of overflowing.
@@ -44,7 +42,6 @@ public:
 
 private:
     void UpdateListButtons(FilterList list);
-    bool Check(bool failed, TipControl control, const char* text);
 
     ScannerFormView& view_;
     Prompter& prompter_;

@@ -1,0 +1,14 @@
+// Folders under the user's runtime folder that only the user can enter, for the local sockets of
+// the application windows and of the control channel. Owns nothing; plain file-system checks.
+#pragma once
+
+#include <string>
+
+namespace pellmar::platform {
+
+// "<base>/<name>", where base is $XDG_RUNTIME_DIR (private to the user by the XDG rules) or, when
+// that is unset, the user's own cache folder; made 0700 when missing. Empty, with `problem`
+// saying why, when there is no such base or the folder is not private.
+std::string PrivateRuntimeFolder(const std::string& name, std::string* problem = nullptr);
+
+}  // namespace pellmar::platform

@@ -1,0 +1,188 @@
+// pellmarctl as a process against a pellmard process on a private home and real folders, and
+// against the database with no host: what it prints, its exit codes, and what happens to files.
+#include "tests/e2e/E2eFixture.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tray/db/Statements.h"
+
+extern char** environ;
+
+namespace pellmar {
+namespace {
+
+using test::WriteFile;
+namespace fs = std::filesystem;
+
+struct CtlRun {
+    int code = -1;
+    std::string out, err;
+};
+
+class CtlProcessTest : public test::E2eTest {
+protected:
+    pid_t host = -1;
+
+    CtlProcessTest() {
+        fs::create_directories(root / "run");
+        chmod((root / "run").c_str(), 0700);
+        environment.Set("XDG_RUNTIME_DIR", root / "run");
+    }
+    ~CtlProcessTest() override {
+        if (host > 0) {
+            kill(host, SIGTERM);
+            waitpid(host, nullptr, 0);
+        }
+    }
+
+    CtlRun Ctl(std::vector<std::string> args) {
+        args.insert(args.begin(), PELLMARCTL_PATH);
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        const std::string out = root / "out", err = root / "err";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        CtlRun run;
+        pid_t child = -1;
+        if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            waitpid(child, &status, 0);
+            run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        run.out = test::ReadFile(out);
+        run.err = test::ReadFile(err);
+        return run;
+    }
+
+    // The endpoint appears once the host's session runs; before the host holds its lock a
+    // pellmarctl would still work on the database alone.
+    void StartHost() {
+        const char* path = PELLMARD_PATH;
+        char* argv[] = {const_cast<char*>(path), nullptr};
+        ASSERT_EQ(0, posix_spawn(&host, path, nullptr, nullptr, argv, environ));
+        ASSERT_TRUE(test::WaitUntil([&] {
+            std::error_code error;
+            return !fs::is_empty(root / "run/pellmar-control", error) && !error;
+        }));
+    }
+
+    std::string ListText() { return Ctl({"list"}).out; }
+
+    // A copy job that could not reach its destination, as the job worker leaves it: deferred, with
+    // its Warning entry. Its source exists and a file stands where its backup folder should be, so
+    // a retry by the host's worker (its start pass may run late) leaves it waiting, as the real one.
+    std::int32_t InsertWaitingJob() {
+        WriteFile(watched + "/w.txt", "waiting");
+        WriteFile(backup + "/blocked", "not a folder");
+        test::ExecStatements(DatabasePath(), "INSERT INTO jobs(id,jobtype,src,dest,scheduled,deferred,retries) VALUES "
+                                             "(77,1,'" + watched + "/w.txt','" + backup + "/blocked/w.txt',0,1,1);");
+        LogValues entry;
+        entry.status = 1;
+        entry.jobid = 77;
+        entry.cancancel = true;
+        entry.message = "Could not execute the operation because the destination is unavailable, will try again in a minute.";
+        test::ExecStatements(DatabasePath(), InsertLogStatement(entry));
+        return 77;
+    }
+};
+
+TEST_F(CtlProcessTest, WithAHostAnAddedMonitorReplicatesAtOnceAndDeleteStopsIt) {
+    StartHost();
+    CtlRun added = Ctl({"add", watched, backup, "--masks", "*.txt"});
+    ASSERT_EQ(0, added.code) << added.err;
+    const std::string id = added.out.substr(0, added.out.find('\n'));
+    WriteFile(watched + "/first.txt", "one");
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/first.txt"); }));
+    EXPECT_EQ(id + "\tActive\t" + watched + "\t*.txt\t" + backup + "\n", ListText());
+
+    ASSERT_EQ(0, Ctl({"delete", id}).code);
+    EXPECT_EQ("", ListText());
+    // A second monitor's copy is the barrier: the deleted one would have reported its file first.
+    fs::create_directories(root / "other");
+    CtlRun other = Ctl({"add", root / "other", backup + "/other"});
+    ASSERT_EQ(0, other.code);
+    WriteFile(watched + "/second.txt", "two");
+    WriteFile(root / "other/mark.txt", "mark");
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/other/mark.txt"); }));
+    EXPECT_FALSE(fs::exists(backup + "/second.txt"));
+    CtlRun sync = Ctl({"sync", other.out.substr(0, other.out.find('\n'))});
+    EXPECT_EQ(0, sync.code) << sync.err;
+    EXPECT_EQ("0 file(s) queued for copying\n", sync.out);
+}
+
+TEST_F(CtlProcessTest, WithAHostBadInputIsRefusedAndChangesNothing) {
+    StartHost();
+    ASSERT_EQ(0, Ctl({"add", watched, backup}).code);
+    const std::string before = ListText();
+
+    CtlRun empty = Ctl({"add", "", "", "--masks", ""});
+    EXPECT_EQ(1, empty.code);
+    EXPECT_EQ("pellmarctl: At least on file type filter must be specified.\n"
+              "pellmarctl: A valid path for the folder used as the backup location must be specified.\n"
+              "pellmarctl: A valid path for the folder to monitor must be specified.\n", empty.err);
+    CtlRun mask = Ctl({"edit", "1", "--except", "~$*.doc;[a"});
+    EXPECT_EQ(1, mask.code);
+    EXPECT_EQ("pellmarctl: '[a' is an invalid mask at (3)\n", mask.err);
+    EXPECT_EQ(1, Ctl({"edit", "1", "--versions", "many"}).code);
+    EXPECT_EQ(1, Ctl({"remove", "1"}).code);
+    EXPECT_EQ(2, Ctl({"edit", "9", "--disabled"}).code);
+    EXPECT_EQ(2, Ctl({"cancel", "5"}).code);
+    EXPECT_EQ(before, ListText());
+    EXPECT_EQ(0, Ctl({"show", "1", "--help"}).code);
+}
+
+TEST_F(CtlProcessTest, WithAHostCancelRemovesTheWaitingJobAndItsEntries) {
+    StartHost();
+    const std::int32_t job = InsertWaitingJob();
+    CtlRun jobs = Ctl({"jobs"});
+    EXPECT_EQ(0, jobs.code);
+    EXPECT_EQ("77\tCopy\tdeferred\t", jobs.out.substr(0, 17));
+    CtlRun log = Ctl({"log", "--json"});
+    EXPECT_NE(std::string::npos, log.out.find("\"job\":77,\"type\":\"Warning\"")) << log.out;
+
+    ASSERT_EQ(0, Ctl({"cancel", std::to_string(job)}).code);
+    EXPECT_TRUE(Jobs().empty());
+    for (const auto& entry : Log()) EXPECT_NE("77", entry.at("jobid"));
+    EXPECT_EQ("[]\n", Ctl({"jobs", "--json"}).out);
+}
+
+TEST_F(CtlProcessTest, WithoutAHostCommandsWorkOnTheDatabaseAndTheNextHostUsesThem) {
+    ASSERT_EQ("", ListText());  // no database file yet: nothing, and none made
+    EXPECT_FALSE(fs::exists(DatabasePath()));
+    const fs::path previous = fs::current_path();
+    fs::current_path(root / "");  // relative folders are the caller's
+    CtlRun added = Ctl({"add", "watched", "backup", "--versions", "3", "--no-deletions", "--json"});
+    fs::current_path(previous);
+    ASSERT_EQ(0, added.code) << added.err;
+    EXPECT_EQ("{\"id\":1}\n", added.out);
+    EXPECT_EQ(0, Ctl({"disable", "1"}).code);
+    EXPECT_EQ(0, Ctl({"edit", "1", "--masks", "*.txt;*.doc", "--enabled", "--no-versions"}).code);
+    EXPECT_EQ("{\"id\":1,\"folder\":" + std::string("\"") + watched + "\",\"backup\":\"" + backup +
+                  "\",\"masks\":[\"*.txt\",\"*.doc\"],\"exceptions\":[],\"subfolders\":true,\"deletions\":false,"
+                  "\"exclusive\":false,\"versions\":0,\"enabled\":true}\n",
+              Ctl({"show", "1", "--json"}).out);
+    CtlRun sync = Ctl({"sync", "1"});
+    EXPECT_EQ(2, sync.code);
+    EXPECT_NE(std::string::npos, sync.err.find("needs a running host"));
+    InsertWaitingJob();
+    EXPECT_EQ(0, Ctl({"cancel", "77"}).code);
+    EXPECT_TRUE(Jobs().empty());
+
+    StartHost();
+    WriteFile(watched + "/a.txt", "a");
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/a.txt"); }));
+}
+
+}  // namespace
+}  // namespace pellmar

@@ -1,0 +1,57 @@
+// The two places pellmarctl's commands run: SessionBackend inside a running host, through the
+// session operations the configuration window uses, and DatabaseBackend on the database file
+// when no host runs. Each owns its own database object for the log and the jobs.
+#pragma once
+
+#include <memory>
+
+#include "tray/ctl/ControlBackend.h"
+#include "tray/ctl/DatabaseStore.h"
+
+namespace pellmar {
+class FolderMonitor;
+class FolderScanner;
+}  // namespace pellmar
+
+namespace pellmar::ctl {
+
+// Thread contract: the host's main thread, the session's; the session outlives the backend.
+class SessionBackend final : public ControlBackend {
+public:
+    explicit SessionBackend(FolderMonitor& session);
+
+    bool Monitors(std::vector<ScannerValues>* monitors) override;
+    std::int32_t Save(std::int32_t id, const ScannerValues& values) override;
+    bool Delete(std::int32_t id) override;
+    bool SetStatus(std::int32_t id, std::int32_t status) override;
+    bool LoadLog(LogListModel* rows) override { return store_.LoadLog(rows); }
+    bool CancelJob(std::int32_t jobid) override { return store_.CancelJob(jobid); }
+    bool Jobs(std::vector<JobRow>* jobs) override { return store_.Jobs(jobs); }
+    std::optional<int> Synchronise(std::int32_t id, std::string* why) override;
+
+private:
+    FolderScanner* Find(std::int32_t id) const;
+
+    FolderMonitor& session_;
+    DatabaseStore store_;
+};
+
+// Thread contract: one thread. Synchronising is refused: copies need a host to carry them out.
+class DatabaseBackend final : public ControlBackend {
+public:
+    DatabaseBackend(const std::string& databasePath, bool createIfMissing) : store_(databasePath, createIfMissing) {}
+
+    bool Monitors(std::vector<ScannerValues>* monitors) override { return store_.Monitors(monitors); }
+    std::int32_t Save(std::int32_t id, const ScannerValues& values) override;
+    bool Delete(std::int32_t id) override { return store_.Delete(id); }
+    bool SetStatus(std::int32_t id, std::int32_t status) override { return store_.SetStatus(id, status); }
+    bool LoadLog(LogListModel* rows) override { return store_.LoadLog(rows); }
+    bool CancelJob(std::int32_t jobid) override { return store_.CancelJob(jobid); }
+    bool Jobs(std::vector<JobRow>* jobs) override { return store_.Jobs(jobs); }
+    std::optional<int> Synchronise(std::int32_t id, std::string* why) override;
+
+private:
+    DatabaseStore store_;
+};
+
+}  // namespace pellmar::ctl

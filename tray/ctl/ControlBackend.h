@@ -1,0 +1,46 @@
+// What pellmarctl's commands need of the replication data, whoever holds it: the running host's
+// session (SessionBackend) or, with no host, the database file itself (DatabaseBackend). Owns no
+// behaviour; the commands' checks and words live in CtlExecute.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tray/db/Statements.h"
+#include "tray/log/LogList.h"
+#include "tray/monitor/ChangeEvent.h"
+
+namespace pellmar::ctl {
+
+struct JobRow {
+    ChangeEvent job;
+    bool deferred = false;
+    std::int64_t scheduled = 0;  // local seconds since 1970
+    std::int32_t retries = 0;
+};
+
+// Thread contract: one thread, the one that made the backend (a host's main thread). A failed
+// statement has been reported through the process's error reporter when a call returns false.
+class ControlBackend {
+public:
+    virtual ~ControlBackend() = default;
+
+    // Every monitor in the session's order; false when they cannot be read.
+    virtual bool Monitors(std::vector<ScannerValues>* monitors) = 0;
+    // Saves the values for the monitor `id` (0: a new one); the id of the stored monitor, or 0.
+    virtual std::int32_t Save(std::int32_t id, const ScannerValues& values) = 0;
+    virtual bool Delete(std::int32_t id) = 0;
+    // Stored status only, as the configuration window's Enable and Disable.
+    virtual bool SetStatus(std::int32_t id, std::int32_t status) = 0;
+    // Every log entry, newest first; false when the log cannot be read.
+    virtual bool LoadLog(LogListModel* rows) = 0;
+    virtual bool CancelJob(std::int32_t jobid) = 0;
+    virtual bool Jobs(std::vector<JobRow>* jobs) = 0;
+    // "Synchronise now" for the monitor: the number of copies queued; empty when this backend
+    // cannot synchronise, with `why` saying so.
+    virtual std::optional<int> Synchronise(std::int32_t id, std::string* why) = 0;
+};
+
+}  // namespace pellmar::ctl

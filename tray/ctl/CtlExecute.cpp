@@ -1,0 +1,127 @@
+// Each command looks its monitor up first, so an unknown id is refused before anything changes;
+// values are checked completely (all setup requirements, every mask) before a save is tried.
+#include "tray/ctl/CtlExecute.h"
+
+#include "tray/ctl/CtlOutput.h"
+#include "tray/log/LogCodes.h"
+#include "tray/monitor/Masks.h"
+#include "tray/monitor/SetupRequirements.h"
+
+#include <algorithm>
+
+namespace pellmar::ctl {
+namespace {
+
+const char* kCannotRead = "the monitors cannot be read from the database";
+
+// The monitor with the id, or a failure reply.
+std::optional<ScannerValues> FindMonitor(ControlBackend& backend, std::int32_t id, CtlReply* reply) {
+    std::vector<ScannerValues> monitors;
+    if (!backend.Monitors(&monitors)) {
+        *reply = Failure(kExitFailure, kCannotRead);
+        return std::nullopt;
+    }
+    auto found = std::find_if(monitors.begin(), monitors.end(), [id](const ScannerValues& m) { return m.id == id; });
+    if (found == monitors.end()) {
+        *reply = Failure(kExitFailure, "no monitor with the id " + std::to_string(id) + "; see pellmarctl list");
+        return std::nullopt;
+    }
+    return *found;
+}
+
+// The setup dialog's three checks, then every mask through the mask language; empty when fine.
+std::string Problems(const ScannerValues& values) {
+    std::string text;
+    for (const SetupProblem& problem : CheckSetupRequirements(values)) text += "pellmarctl: " + std::string(problem.text) + "\n";
+    for (const auto* list : {&values.filters, &values.exceptions}) {
+        for (const std::string& mask : *list) {
+            try {
+                TMask compiled(mask);
+            } catch (const EMaskException& error) {
+                text += "pellmarctl: " + std::string(error.what()) + "\n";
+            }
+        }
+    }
+    return text;
+}
+
+CtlReply Save(ControlBackend& backend, std::int32_t id, const ScannerValues& values, bool json) {
+    std::string problems = Problems(values);
+    if (!problems.empty()) return {kExitUsage, {}, problems};
+    const std::int32_t saved = backend.Save(id, values);
+    if (saved == 0) return Failure(kExitFailure, "the monitor could not be stored in the database");
+    if (id != 0) return {};
+    return {kExitDone, json ? "{\"id\":" + std::to_string(saved) + "}\n" : std::to_string(saved) + "\n", {}};
+}
+
+CtlReply Change(const CtlCommand& command, ControlBackend& backend) {
+    CtlReply reply;
+    if (command.verb == "add") return Save(backend, 0, ApplyOptions(NewMonitorValues(), command.monitor), command.json);
+    auto monitor = FindMonitor(backend, command.id, &reply);
+    if (!monitor) return reply;
+    if (command.verb == "show") return {kExitDone, FormatMonitor(*monitor, command.json), {}};
+    if (command.verb == "edit") return Save(backend, command.id, ApplyOptions(*monitor, command.monitor), command.json);
+    bool done = command.verb == "delete" ? backend.Delete(command.id)
+                                         : backend.SetStatus(command.id, command.verb == "enable" ? 1 : 0);
+    return done ? CtlReply{} : Failure(kExitFailure, "the change could not be stored in the database");
+}
+
+}  // namespace
+
+namespace {
+
+CtlReply Cancel(std::int32_t jobid, ControlBackend& backend) {
+    LogListModel rows;
+    if (!backend.LoadLog(&rows)) return Failure(kExitFailure, "the event log cannot be read");
+    const auto& all = rows.Rows();
+    const bool warning = std::any_of(all.begin(), all.end(), [jobid](const LogListRow& row) {
+        return row.item.jobid == jobid && row.image == kLogWarning;
+    });
+    if (!warning) {
+        return Failure(kExitFailure, "job " + std::to_string(jobid) +
+                                         " has no Warning entry in the event log; only those can be cancelled");
+    }
+    return backend.CancelJob(jobid) ? CtlReply{} : Failure(kExitFailure, "the job could not be cancelled");
+}
+
+CtlReply Listing(const CtlCommand& command, ControlBackend& backend) {
+    if (command.verb == "list") {
+        std::vector<ScannerValues> monitors;
+        if (!backend.Monitors(&monitors)) return Failure(kExitFailure, kCannotRead);
+        return {kExitDone, FormatMonitors(monitors, command.json), {}};
+    }
+    if (command.verb == "jobs") {
+        std::vector<JobRow> jobs;
+        if (!backend.Jobs(&jobs)) return Failure(kExitFailure, "the pending jobs cannot be read");
+        return {kExitDone, FormatJobs(jobs, command.json), {}};
+    }
+    LogListModel rows;
+    if (!backend.LoadLog(&rows)) return Failure(kExitFailure, "the event log cannot be read");
+    std::vector<LogListRow> shown = rows.Rows();
+    if (command.limit >= 0 && shown.size() > static_cast<std::size_t>(command.limit)) shown.resize(command.limit);
+    return {kExitDone, FormatLog(shown, command.json), {}};
+}
+
+CtlReply Synchronise(const CtlCommand& command, ControlBackend& backend) {
+    CtlReply reply;
+    if (!FindMonitor(backend, command.id, &reply)) return reply;
+    std::string why;
+    std::optional<int> queued = backend.Synchronise(command.id, &why);
+    if (!queued) return Failure(kExitFailure, why);
+    if (command.json) return {kExitDone, "{\"queued\":" + std::to_string(*queued) + "}\n", {}};
+    return {kExitDone, std::to_string(*queued) + " file(s) queued for copying\n", {}};
+}
+
+}  // namespace
+
+CtlReply Failure(int exitCode, const std::string& message) { return {exitCode, {}, "pellmarctl: " + message + "\n"}; }
+
+CtlReply Execute(const CtlCommand& command, ControlBackend& backend) {
+    const std::string& verb = command.verb;
+    if (verb == "list" || verb == "log" || verb == "jobs") return Listing(command, backend);
+    if (verb == "cancel") return Cancel(command.id, backend);
+    if (verb == "sync") return Synchronise(command, backend);
+    return Change(command, backend);
+}
+
+}  // namespace pellmar::ctl

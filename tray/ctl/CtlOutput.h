@@ -1,0 +1,19 @@
+// The texts pellmarctl prints: monitors, log entries and jobs as tab-separated lines (one record
+// a line, for scripts) or as JSON, with the log window's words. Pure.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tray/ctl/ControlBackend.h"
+
+namespace pellmar::ctl {
+
+std::string JsonString(const std::string& text);  // quoted, with JSON escapes
+
+std::string FormatMonitors(const std::vector<ScannerValues>& monitors, bool json);
+std::string FormatMonitor(const ScannerValues& monitor, bool json);
+std::string FormatLog(const std::vector<LogListRow>& rows, bool json);
+std::string FormatJobs(const std::vector<JobRow>& jobs, bool json);
+
+}  // namespace pellmar::ctl
