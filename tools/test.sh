@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Pellmar and runs the whole test suite, then compiles
-# the portable core with the Windows cross-compiler. Exits non-zero on any failure.
+# the portable core with the Windows cross-compiler, builds the Windows programs and runs their
+# tests under Wine. Exits non-zero on any failure.
 # Options through the environment: BUILD_DIR (default build), PELLMAR_SANITIZE=asan|tsan.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,3 +22,4 @@ cmake --build "$build_dir" -j "$(nproc)"
 (cd "$build_dir" && ctest --output-on-failure -j "$(nproc)")
 
 bash tools/windows-compile-check.sh
+bash tools/test-windows.sh

@@ -94,7 +94,9 @@ TEST_F(JobWorkerPassTest, OnePassWritesRemovalsDeferralsAndLogEntriesInOneBatch)
 
     JobPassResult pass = Worker().RunPass(true);
 
-    const std::string parkedCopy = root.Path().substr(1) + "/src/it''s.2.doc";
+    // The parked copy keeps the source's folders without the drive part ("/" or "C:\\").
+    const std::size_t drive = root.Path().size() > 2 && root.Path()[1] == ':' ? 3 : 1;
+    const std::string parkedCopy = root.Path().substr(drive) + "/src/it''s.2.doc";
     EXPECT_EQ("DELETE FROM jobs WHERE id=1;\r\nLOG 1 8;\r\n"
               "DELETE FROM jobs WHERE id=2;\r\nLOG 2 6;\r\n"
               "LOG 3 3;\r\nUPDATE jobs SET deferred=1, src='" + root.Path() + "/tmp/" + parkedCopy + "' WHERE id=3;\r\n"

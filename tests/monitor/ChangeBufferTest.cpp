@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/NativePath.h"
+
 #include <utility>
 
 namespace pellmar {
@@ -95,8 +97,8 @@ TEST_F(ChangeBufferTest, OnlyTheLastModifiedPathIsRememberedAndOnlyModifications
                             Delivered{DirRemoved, "a.txt"}));
     // Paths compare case-sensitively, and the full path includes the root.
     EXPECT_EQ(Process({{3, "A.txt"}}).size(), 1u);
-    EXPECT_EQ(Process({{3, "A.txt"}}, "/other").size(), 1u);
-    EXPECT_THAT(Process({{3, "A.txt"}}, "/other/"), IsEmpty());  // same full path with a trailing delimiter
+    EXPECT_EQ(Process({{3, "A.txt"}}, test::Native("/other")).size(), 1u);
+    EXPECT_THAT(Process({{3, "A.txt"}}, test::Native("/other/")), IsEmpty());  // same full path with a trailing delimiter
 }
 
 TEST_F(ChangeBufferTest, AWalkEndsAsSoonAsTheRunIsNoLongerLive) {

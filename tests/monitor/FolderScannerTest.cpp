@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/monitor/FolderScannerStub.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/RecordingErrorReporter.h"
 #include "tray/util/Checksums.h"
 
@@ -100,15 +101,17 @@ TEST_F(FolderScannerTest, ProtectedFoldersInAnyLetterCaseAreDropped) {
 }
 
 TEST_F(FolderScannerTest, FilesInAnyMonitorsBackupFolderAreDropped) {
-    scanner.SetBackupPath("/data/backup");
-    context.MutableBackupFolders() = {"/data/backup", "/other/Copies/", ""};
-    scanner.ReportCreated("/data/backup/a.txt");
-    scanner.ReportCreated("/data/BACKUP/x/b.txt");
-    scanner.ReportCreated("/other/copies/c.txt");
-    scanner.ReportCreated("/data/backup.txt");     // beside the folder, not in it
-    scanner.ReportCreated("/data/backups/d.txt");
+    using test::Native;
+    scanner.SetRoot(Native("/data"));
+    scanner.SetBackupPath(Native("/data/backup"));
+    context.MutableBackupFolders() = {Native("/data/backup"), Native("/other/Copies/"), ""};
+    scanner.ReportCreated(Native("/data/backup/a.txt"));
+    scanner.ReportCreated(Native("/data/BACKUP/x/b.txt"));
+    scanner.ReportCreated(Native("/other/copies/c.txt"));
+    scanner.ReportCreated(Native("/data/backup.txt"));     // beside the folder, not in it
+    scanner.ReportCreated(Native("/data/backups/d.txt"));
     // The empty backup folder of an unfinished monitor must not swallow every change.
-    EXPECT_THAT(Sources(), ElementsAre("/data/backup.txt", "/data/backups/d.txt"));
+    EXPECT_THAT(Sources(), ElementsAre(Native("/data/backup.txt"), Native("/data/backups/d.txt")));
 }
 
 TEST_F(FolderScannerTest, BackupFolderAtTheTopDropsEverything) {
@@ -142,29 +145,36 @@ TEST_F(FolderScannerTest, AHandlerMayDestroyItsOwnScanner) {
 }
 
 TEST_F(FolderScannerTest, SubfoldersOnKeepTheRelativeFolder) {
-    scanner.ReportCreated("/data/a.txt");
-    scanner.ReportCreated("/data/x/y/a.txt");
-    scanner.SetRoot("/data/");
-    scanner.SetBackupPath("/backup/");
-    scanner.ReportModified("/data/x/y/a.txt");
+    using test::Native;
+    scanner.SetRoot(Native("/data"));
+    scanner.SetBackupPath(Native("/backup"));
+    scanner.ReportCreated(Native("/data/a.txt"));
+    scanner.ReportCreated(Native("/data/x/y/a.txt"));
+    scanner.SetRoot(Native("/data/"));
+    scanner.SetBackupPath(Native("/backup/"));
+    scanner.ReportModified(Native("/data/x/y/a.txt"));
     ASSERT_EQ(events.size(), 3u);
-    EXPECT_EQ(events[0]->dest, "/backup/a.txt");
-    EXPECT_EQ(events[1]->dest, "/backup/x/y/a.txt");
-    EXPECT_EQ(events[2]->dest, "/backup/x/y/a.txt");
+    EXPECT_EQ(events[0]->dest, Native("/backup/a.txt"));
+    EXPECT_EQ(events[1]->dest, Native("/backup/x/y/a.txt"));
+    EXPECT_EQ(events[2]->dest, Native("/backup/x/y/a.txt"));
     EXPECT_EQ(events[1]->createfolder, 1);
 }
 
 TEST_F(FolderScannerTest, SubfoldersOffPutEveryFileInTheBackupFolder) {
+    using test::Native;
+    scanner.SetRoot(Native("/data"));
+    scanner.SetBackupPath(Native("/backup"));
     scanner.SetSubfolders(false);
-    scanner.ReportCreated("/data/a.txt");
-    scanner.ReportCreated("/data/x/y/a.txt");
+    scanner.ReportCreated(Native("/data/a.txt"));
+    scanner.ReportCreated(Native("/data/x/y/a.txt"));
     ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0]->dest, "/backup/a.txt");
-    EXPECT_EQ(events[1]->dest, "/backup/a.txt");
+    EXPECT_EQ(events[0]->dest, Native("/backup/a.txt"));
+    EXPECT_EQ(events[1]->dest, Native("/backup/a.txt"));
     EXPECT_EQ(events[1]->createfolder, 0);
 }
 
 TEST_F(FolderScannerTest, DestinationComparesTheRootExactly) {
+    if (!test::PosixNames()) GTEST_SKIP() << "POSIX names only: case-sensitive folders and a colon inside a name";
     scanner.SetRoot("/Data");
     scanner.ReportCreated("/data/x/a.txt");   // not under the root as written: no relative part invented
     scanner.ReportCreated("/Data/x/a.txt");
@@ -176,12 +186,16 @@ TEST_F(FolderScannerTest, DestinationComparesTheRootExactly) {
 }
 
 TEST_F(FolderScannerTest, LongPathsAreCarriedWhole) {
-    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/" + std::string(100, 'f') + ".txt";
-    scanner.ReportCreated("/data/" + deep);
+    using test::Native;
+    const std::string deep =
+        Native(std::string(120, 'd') + "/" + std::string(120, 'e') + "/" + std::string(100, 'f') + ".txt");
+    scanner.SetRoot(Native("/data"));
+    scanner.SetBackupPath(Native("/backup"));
+    scanner.ReportCreated(Native("/data/") + deep);
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(events[0]->src, "/data/" + deep);
-    EXPECT_EQ(events[0]->dest, "/backup/" + deep);
-    EXPECT_EQ(events[0]->fileid, Crc32OfText("/data/" + deep));
+    EXPECT_EQ(events[0]->src, Native("/data/") + deep);
+    EXPECT_EQ(events[0]->dest, Native("/backup/") + deep);
+    EXPECT_EQ(events[0]->fileid, Crc32OfText(Native("/data/") + deep));
 }
 
 TEST_F(FolderScannerTest, InvalidExceptionMaskDropsChangesAndIsReportedOncePerScanner) {

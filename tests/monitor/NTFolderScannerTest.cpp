@@ -3,7 +3,9 @@
 #include "tray/monitor/NTFolderScanner.h"
 
 #include "platform/PlainDispatcher.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Wine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -45,7 +47,7 @@ protected:
 };
 
 TEST_F(NTFolderScannerTest, EachActionBecomesItsKindOfChange) {
-    scanner.SetRoot("/data");
+    scanner.SetRoot(test::Native("/data"));
     scanner.GetFilters() = {"*"};
     scanner.HandleChange(DirAdded, "a");
     scanner.HandleChange(DirRemoved, "b");
@@ -53,22 +55,25 @@ TEST_F(NTFolderScannerTest, EachActionBecomesItsKindOfChange) {
     scanner.HandleChange(DirRenamedOld, "d");
     scanner.HandleChange(DirRenamedNew, "e");
     scanner.HandleChange(static_cast<DirAction>(17), "f");
-    EXPECT_THAT(jobs, ElementsAre(Job{ChangeCreated, "/data/a"}, Job{ChangeDeleted, "/data/b"},
-                                  Job{ChangeModified, "/data/c"}, Job{ChangeDeleted, "/data/d"},
-                                  Job{ChangeCreated, "/data/e"}, Job{ChangeCreated, "/data/f"}));
+    using test::Native;
+    EXPECT_THAT(jobs, ElementsAre(Job{ChangeCreated, Native("/data/a")}, Job{ChangeDeleted, Native("/data/b")},
+                                  Job{ChangeModified, Native("/data/c")}, Job{ChangeDeleted, Native("/data/d")},
+                                  Job{ChangeCreated, Native("/data/e")}, Job{ChangeCreated, Native("/data/f")}));
 }
 
 TEST_F(NTFolderScannerTest, MasksSeeOnlyTheFileNameAndPathsAreJoinedWhole) {
-    scanner.SetRoot("/data/");  // a trailing delimiter is not doubled
+    using test::Native;
+    scanner.SetBackupPath(Native("/backups/one"));
+    scanner.SetRoot(Native("/data/"));  // a trailing delimiter is not doubled
     scanner.GetFilters() = {"*.doc"};
-    scanner.HandleChange(DirModified, "letters.doc/note.txt");
-    scanner.HandleChange(DirModified, "x/y/Report.DOC");
+    scanner.HandleChange(DirModified, Native("letters.doc/note.txt"));
+    scanner.HandleChange(DirModified, Native("x/y/Report.DOC"));
     const std::string longName(300, 'n');
-    scanner.HandleChange(DirAdded, "deep/" + longName + ".doc");
+    scanner.HandleChange(DirAdded, Native("deep/" + longName + ".doc"));
     ASSERT_EQ(jobs.size(), 2u);
-    EXPECT_EQ(jobs[0], (Job{ChangeModified, "/data/x/y/Report.DOC"}));
-    EXPECT_EQ(dests[0], "/backups/one/x/y/Report.DOC");
-    EXPECT_EQ(jobs[1].second, "/data/deep/" + longName + ".doc");  // never cut
+    EXPECT_EQ(jobs[0], (Job{ChangeModified, Native("/data/x/y/Report.DOC")}));
+    EXPECT_EQ(dests[0], Native("/backups/one/x/y/Report.DOC"));
+    EXPECT_EQ(jobs[1].second, Native("/data/deep/" + longName + ".doc"));  // never cut
 }
 
 TEST_F(NTFolderScannerTest, AnEmptyFilterListReportsNothing) {
@@ -81,8 +86,10 @@ TEST_F(NTFolderScannerTest, AnEmptyFilterListReportsNothing) {
 }
 
 TEST_F(NTFolderScannerTest, RealChangesArriveAsChangeEvents) {
+    if (test::RunningUnderWine()) GTEST_SKIP() << "this Wine reports no changes below the watched folder itself";
     TempFolder folder;
     fs::create_directory(folder / "sub");
+    scanner.SetBackupPath(test::Native("/backups/one"));
     scanner.SetRoot(folder.Path());
     scanner.GetFilters() = {"*.txt"};
     scanner.Start();
@@ -90,11 +97,12 @@ TEST_F(NTFolderScannerTest, RealChangesArriveAsChangeEvents) {
     WriteFile(folder / "sub/a.txt", "a");
     fs::rename(folder / "sub/a.txt", folder / "sub/b.txt");
     fs::remove(folder / "sub/b.txt");
-    ASSERT_TRUE(WaitForJob({ChangeDeleted, folder / "sub/b.txt"}));
-    EXPECT_THAT(jobs, ElementsAre(Job{ChangeCreated, folder / "sub/a.txt"}, Job{ChangeModified, folder / "sub/a.txt"},
-                                  Job{ChangeDeleted, folder / "sub/a.txt"}, Job{ChangeCreated, folder / "sub/b.txt"},
-                                  Job{ChangeDeleted, folder / "sub/b.txt"}));
-    EXPECT_EQ(dests[1], "/backups/one/sub/a.txt");
+    const auto at = [&](const std::string& name) { return test::Native(folder / name); };
+    ASSERT_TRUE(WaitForJob({ChangeDeleted, at("sub/b.txt")})) << ::testing::PrintToString(jobs);
+    EXPECT_THAT(jobs, ElementsAre(Job{ChangeCreated, at("sub/a.txt")}, Job{ChangeModified, at("sub/a.txt")},
+                                  Job{ChangeDeleted, at("sub/a.txt")}, Job{ChangeCreated, at("sub/b.txt")},
+                                  Job{ChangeDeleted, at("sub/b.txt")}));
+    EXPECT_EQ(dests[1], test::Native("/backups/one/sub/a.txt"));
     scanner.Stop();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/AppWindow.h"
 #include "platform/AutostartEntry.h"
 #include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
 #include "platform/UserSettings.h"
 #include "platform/win32/WideText.h"
 #include "tests/support/TempFolder.h"
@@ -13,7 +14,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace pellmar::platform {
@@ -83,6 +87,33 @@ TEST(CopyFileReplacing, ReplacesWholeOrLeavesTheOldBackupByteIdentical) {
     HANDLE search = FindFirstFileW(Widen(folder / "*.tmp").c_str(), &entry);
     EXPECT_EQ(search, INVALID_HANDLE_VALUE);
     if (search != INVALID_HANDLE_VALUE) FindClose(search);
+}
+
+TEST(FileSystem, ListsFactsAppendsDurablyAndReadsBack) {
+    test::TempFolder folder;
+    const std::string named = folder / (kNonAscii + ".txt");
+    ASSERT_TRUE(AppendTextDurably(named, "one\r\n"));
+    ASSERT_TRUE(AppendTextDurably(named, "two\r\n"));
+    EXPECT_EQ(ReadTextFile(named), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadTextFile(folder / "missing.txt"), "");
+    ASSERT_TRUE(CreateFolder(folder / "sub"));
+    EXPECT_EQ(CreateFolderLevel(folder / "sub"), CopyResult::Copied);
+    EXPECT_EQ(CreateFolderLevel(folder / "sub/a?b"), CopyResult::NameNotAllowed);
+
+    std::vector<FolderEntry> entries = ListFolder(folder.Path());
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "sub");
+    EXPECT_TRUE(entries[0].folder);
+    EXPECT_FALSE(entries[0].file);
+    EXPECT_EQ(entries[1].name, kNonAscii + ".txt");
+    EXPECT_TRUE(entries[1].file);
+    EXPECT_EQ(entries[1].size, 10u);
+    // Counted from 1970, not from the system's own 1601 epoch: written moments ago.
+    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::chrono::system_clock::now().time_since_epoch()).count();
+    EXPECT_LT(std::llabs(entries[1].modifiedNanoseconds - now), std::int64_t(600) * 1000000000);
+    EXPECT_TRUE(ListFolder(folder / "missing").empty());
 }
 
 HANDLE OpenForWriting(const std::string& path) {

@@ -100,9 +100,19 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     versioned.maxversions = 5;
     test::ExecStatements(DatabasePath(), InsertScannerStatement(plain) + InsertScannerStatement(versioned));
 
+    WriteFile(watched + "/before.txt", "before");
+    ChangeEvent leftOver;
+    leftOver.jobtype = ChangeCreated;
+    leftOver.src = watched + "/before.txt";
+    leftOver.dest = backup + "/before.txt";
+    InsertJob(leftOver);
+
     pellmard = StartProgram("pellmard.exe", "");
     ASSERT_NE(pellmard, nullptr);
-    ASSERT_TRUE(test::WaitUntil([] { return platform::FindAppWindow("Pellmar") != 0; }, std::chrono::seconds(60)));
+    // The window exists before the monitors watch; the left-over job runs only once they do.
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/before.txt"); }, std::chrono::seconds(60)))
+        << Diagnosis(Log(), Jobs());
+    ASSERT_NE(platform::FindAppWindow("Pellmar"), 0);
     WriteFile(watched + "/report.txt", "plain");
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/report.txt"); }, std::chrono::seconds(60)))
         << Diagnosis(Log(), Jobs());

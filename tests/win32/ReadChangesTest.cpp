@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace pellmar::platform {
 namespace {
@@ -68,6 +69,33 @@ TEST(ReadChangesWatch, WithoutSubtreeOnlyTheFolderItselfIsReported) {
     WriteFile(folder / "top.txt", "reported");
     ASSERT_TRUE(CollectUntil(*watch, all, FileActionAdded, "top.txt"));
     EXPECT_FALSE(Contains(all, "sub\\hidden.txt"));
+}
+
+// What a stopping owner still takes: changes already queued arrive without a Wait. A lost-changes
+// read gives one record without action and name, and the next read reports normally again.
+TEST(ReadChangesWatch, PendingChangesAreTakenWithoutWaitingAndLostChangesSaySo) {
+    test::TempFolder folder;
+    auto watch = DirectoryWatch::Open(folder.Path(), false, nullptr);
+    ASSERT_TRUE(watch);
+    std::vector<DirectoryChange> pending;
+    WriteFile(folder / "queued.txt", "q");
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (!Contains(pending, "queued.txt") && Clock::now() < deadline) {
+        watch->ReadPending(&pending);
+        std::this_thread::yield();
+    }
+    EXPECT_TRUE(Contains(pending, "queued.txt"));
+
+    SimulateLostChangesForTesting();
+    std::vector<DirectoryChange> lost;
+    WriteFile(folder / "lost.txt", "l");
+    ASSERT_EQ(watch->Wait(&lost, Clock::now() + std::chrono::seconds(30)), WaitOutcome::Changes);
+    ASSERT_FALSE(lost.empty());
+    EXPECT_EQ(lost[0].action, FileActionNone);
+    EXPECT_EQ(lost[0].name, "");
+    std::vector<DirectoryChange> after;
+    WriteFile(folder / "after.txt", "a");
+    EXPECT_TRUE(CollectUntil(*watch, after, FileActionAdded, "after.txt"));
 }
 
 TEST(ReadChangesWatch, AWakeEndsEveryWaitAndAMissingFolderFailsToOpen) {

@@ -1,6 +1,6 @@
 // URLDownloadToFileW with the progress observer against a loopback server: the file arrives whole
 // with progress reported, an HTTP error leaves no file and keeps an existing one, and only http and
-// https are fetched.
+// https are fetched; a body over the size limit is refused like an error.
 #include "platform/UrlDownload.h"
 #include "tests/support/TempFolder.h"
 #include "tests/win32/LoopbackHttpServer.h"
@@ -38,6 +38,21 @@ TEST(UrlDownload, FetchesWholeWithProgressAndFailsCleanlyOnHttpErrors) {
     EXPECT_FALSE(DownloadUrlToFile("file:///" + target, folder / "copy.bin"));
     EXPECT_FALSE(std::filesystem::exists(folder / "copy.bin"));
     // Nothing of the failed transfers is left beside the targets.
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(UrlDownload, ABodyOverTheLimitIsRefusedAndKeepsTheExistingFile) {
+    test::LoopbackHttpServer server;
+    test::TempFolder folder;
+    server.Serve("/updates/big.bin", std::string(200000, 'b'));
+    const std::string target = folder / "big.bin";
+    test::WriteFile(target, "kept");
+    EXPECT_FALSE(DownloadUrlToFile(server.BaseUrl() + "/updates/big.bin", target, {}, 1000));
+    EXPECT_EQ(test::ReadFile(target), "kept");
+    EXPECT_TRUE(DownloadUrlToFile(server.BaseUrl() + "/updates/big.bin", target, {}, 200000));
+    EXPECT_EQ(test::ReadFile(target).size(), 200000u);
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) ++entries;
     EXPECT_EQ(entries, 1);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/win32/WideText.h"
+#include "tests/support/Wine.h"
 
 #include <windows.h>
 
@@ -23,12 +24,6 @@ inline bool WriteWideNamed(const std::string& path, const std::string& content) 
 
 inline bool WideFileExists(const std::string& path) {
     return GetFileAttributesW(platform::win32::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Wine lacks a few facilities of Windows; tests skip those parts there, saying so.
-inline bool RunningUnderWine() {
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 }  // namespace pellmar::test
