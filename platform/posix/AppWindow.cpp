@@ -33,14 +33,6 @@ constexpr std::size_t kMaxTitleBytes = 4096;
 // Where the user's windows live: "<runtime>/pellmar-windows" (see PrivateRuntimeFolder).
 std::string EndpointFolder(std::string* problem = nullptr) { return PrivateRuntimeFolder("pellmar-windows", problem); }
 
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
 // A connection to a window's endpoint. Never blocks: a window whose service has stopped accepting
 // (its backlog is full, the program hangs) gives no connection but still counts as existing.
 UniqueFd Connect(WindowHandle window, bool* busy = nullptr) {
@@ -48,7 +40,7 @@ UniqueFd Connect(WindowHandle window, bool* busy = nullptr) {
     if (window <= 0) return UniqueFd();
     std::string folder = EndpointFolder();
     sockaddr_un address{};
-    if (folder.empty() || !MakeAddress(folder + "/" + std::to_string(window), address)) return UniqueFd();
+    if (folder.empty() || !MakeSocketAddress(folder + "/" + std::to_string(window), address)) return UniqueFd();
     UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd.Valid()) return UniqueFd();
     if (connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
@@ -117,10 +109,8 @@ private:
     }
 
     void Answer(int client) {
-        ucred peer{};
-        socklen_t size = sizeof(peer);
         // The folder is private already; the credential check also holds when it was made elsewhere.
-        if (getsockopt(client, SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != getuid()) return;
+        if (!PeerIsThisUser(client)) return;
         pollfd entries[2] = {{client, POLLIN, 0}, {stop_.Get(), POLLIN, 0}};
         if (poll(entries, 2, kClientIdleMs) <= 0 || entries[1].revents != 0) return;
         char request = 0;
@@ -150,7 +140,7 @@ std::unique_ptr<AppWindow> AppWindow::Register(const std::string& title, std::fu
     std::string folder = EndpointFolder(&problem);
     std::string path = folder + "/" + std::to_string(getpid());
     sockaddr_un address{};
-    if (!folder.empty() && !MakeAddress(path, address)) problem = path + " is too long for a socket name";
+    if (!folder.empty() && !MakeSocketAddress(path, address)) problem = path + " is too long for a socket name";
     if (!problem.empty()) {
         // Nothing else would tell the user why the program cannot be closed or updated.
         ReportError("The application window cannot be made: " + problem + ".");

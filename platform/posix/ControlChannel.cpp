@@ -21,20 +21,6 @@ namespace {
 constexpr int kClientIdleMs = 5000;  // a client that connects and says nothing is dropped
 constexpr std::size_t kMaxRequestBytes = 1 << 20;
 
-bool MakeAddress(const std::string& path, sockaddr_un& address) {
-    address = {};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof(address.sun_path)) return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
-bool PeerIsThisUser(int fd) {
-    ucred peer{};
-    socklen_t size = sizeof(peer);
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
-}
-
 // Waits for `fd` to be ready for `events` or for the stop descriptor (-1: none); false on stop,
 // time-out or error.
 bool WaitReady(int fd, short events, int stopFd, int timeoutMs) {
@@ -126,7 +112,7 @@ std::unique_ptr<ControlChannel> ControlChannel::Listen(const std::string& name, 
     std::string path = EndpointPath(name, problem);
     sockaddr_un address{};
     if (path.empty()) return nullptr;
-    if (!MakeAddress(path, address)) {
+    if (!MakeSocketAddress(path, address)) {
         *problem = path + " is too long for a socket name";
         return nullptr;
     }
@@ -145,7 +131,7 @@ std::unique_ptr<ControlChannel> ControlChannel::Listen(const std::string& name, 
 ControlResult SendControlRequest(const std::string& name, const std::string& request, std::string* reply) {
     std::string path = EndpointPath(name, nullptr);
     sockaddr_un address{};
-    if (path.empty() || !MakeAddress(path, address)) return ControlResult::NoListener;
+    if (path.empty() || !MakeSocketAddress(path, address)) return ControlResult::NoListener;
     UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!fd.Valid()) return ControlResult::Failed;
     if (connect(fd.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {

@@ -5,6 +5,8 @@
 #include "platform/Environment.h"
 
 #include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +56,20 @@ std::string PrivateRuntimeFolder(const std::string& name, std::string* problem) 
                                 : folder + " is not a folder that only this user can enter";
     }
     return {};
+}
+
+bool MakeSocketAddress(const std::string& path, sockaddr_un& address) {
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+bool PeerIsThisUser(int fd) {
+    ucred peer{};
+    socklen_t size = sizeof(peer);
+    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == getuid();
 }
 
 }  // namespace pellmar::platform

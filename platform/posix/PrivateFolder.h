@@ -1,6 +1,9 @@
 // Folders under the user's runtime folder that only the user can enter, for the local sockets of
-// the application windows and of the control channel. Owns nothing; plain file-system checks.
+// the application windows and of the control channel, and what both sockets check alike (address,
+// peer). Owns nothing; plain file-system and socket calls.
 #pragma once
+
+#include <sys/un.h>
 
 #include <string>
 
@@ -10,5 +13,11 @@ namespace pellmar::platform {
 // that is unset, the user's own cache folder; made 0700 when missing. Empty, with `problem`
 // saying why, when there is no such base or the folder is not private.
 std::string PrivateRuntimeFolder(const std::string& name, std::string* problem = nullptr);
+
+// The socket address of `path`; false when the path is too long for one.
+bool MakeSocketAddress(const std::string& path, sockaddr_un& address);
+
+// True when the process at the other end of the connected socket `fd` runs as this user.
+bool PeerIsThisUser(int fd);
 
 }  // namespace pellmar::platform
