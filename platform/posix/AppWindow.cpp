@@ -147,13 +147,10 @@ std::unique_ptr<AppWindow> AppWindow::Register(const std::string& title, std::fu
         return nullptr;
     }
     if (PosixAppWindow::registered.exchange(true)) return nullptr;
-    UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     UniqueFd stop(eventfd(0, EFD_CLOEXEC));
     // An endpoint named after this pid can only be a stale one of a dead process that had it before.
-    unlink(path.c_str());
-    if (!listener.Valid() || !stop.Valid() ||
-        bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(listener.Get(), 16) != 0) {
+    UniqueFd listener = stop.Valid() ? ListenAt(path, address) : UniqueFd();
+    if (!listener.Valid()) {
         PosixAppWindow::registered.store(false);
         return nullptr;
     }

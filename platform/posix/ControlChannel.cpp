@@ -116,12 +116,9 @@ std::unique_ptr<ControlChannel> ControlChannel::Listen(const std::string& name, 
         *problem = path + " is too long for a socket name";
         return nullptr;
     }
-    UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     UniqueFd stop(eventfd(0, EFD_CLOEXEC));
-    unlink(path.c_str());
-    if (!listener.Valid() || !stop.Valid() ||
-        bind(listener.Get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        listen(listener.Get(), 16) != 0) {
+    UniqueFd listener = stop.Valid() ? ListenAt(path, address) : UniqueFd();
+    if (!listener.Valid()) {
         *problem = path + ": " + std::strerror(errno);
         return nullptr;
     }

@@ -66,6 +66,17 @@ bool MakeSocketAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
+UniqueFd ListenAt(const std::string& path, const sockaddr_un& address) {
+    UniqueFd listener(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!listener.Valid()) return listener;
+    unlink(path.c_str());
+    if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(listener.Get(), 16) != 0) {
+        return UniqueFd();
+    }
+    return listener;
+}
+
 bool PeerIsThisUser(int fd) {
     ucred peer{};
     socklen_t size = sizeof(peer);

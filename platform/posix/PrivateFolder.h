@@ -5,6 +5,8 @@
 
 #include <sys/un.h>
 
+#include "platform/posix/UniqueFd.h"
+
 #include <string>
 
 namespace pellmar::platform {
@@ -16,6 +18,10 @@ std::string PrivateRuntimeFolder(const std::string& name, std::string* problem =
 
 // The socket address of `path`; false when the path is too long for one.
 bool MakeSocketAddress(const std::string& path, sockaddr_un& address);
+
+// A listening stream socket at `address` (a stale endpoint of the same name is removed first);
+// invalid, with errno set, when it cannot be made.
+UniqueFd ListenAt(const std::string& path, const sockaddr_un& address);
 
 // True when the process at the other end of the connected socket `fd` runs as this user.
 bool PeerIsThisUser(int fd);
