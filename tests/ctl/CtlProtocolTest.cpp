@@ -1,6 +1,7 @@
 // The request line carries any argument byte for byte, and a parse refuses what the help forbids.
 #include <gtest/gtest.h>
 
+#include "tests/support/NativePath.h"
 #include "tray/ctl/CtlProtocol.h"
 
 namespace pellmar::ctl {
@@ -29,7 +30,7 @@ TEST(CtlProtocolTest, ParseKeepsOnlyWhatWasGivenAndRefusesTheRest) {
     ParseResult edit = ParseCommand({"edit", "4", "--backup=rel/b", "--no-subfolders", "--versions", "2"}, "/w");
     ASSERT_TRUE(edit.command) << edit.error;
     ScannerValues values = ApplyOptions(NewMonitorValues(), edit.command->monitor);
-    EXPECT_EQ("/w/rel/b", values.backuppath);
+    EXPECT_EQ(test::Native("/w/rel/b"), values.backuppath);
     EXPECT_EQ("", values.root);
     EXPECT_FALSE(values.subfolders);
     EXPECT_TRUE(values.deletions);

@@ -1,16 +1,20 @@
 // The shipped programs as processes under Windows: pellmard.exe replicates a plain and a versioned
 // file into their backup folders, qmRemove.exe ends it through its "Pellmar" window with exit code
-// 0 (and pellmard ends with 0 after an orderly shutdown), qmUpdate.exe checks a loopback location.
+// 0 (and pellmard ends with 0 after an orderly shutdown), pellmarctl.exe changes the monitors of a
+// running pellmard through its pipe, qmUpdate.exe checks a loopback location.
 #include "platform/AppWindow.h"
+#include "platform/ControlChannel.h"
 #include "platform/Environment.h"
 #include "platform/win32/WideText.h"
-#include "tests/e2e/E2eFixture.h"
+#include "tests/win32/RegisteredLocationsTest.h"
 #include "tests/win32/LoopbackHttpServer.h"
+#include "tray/ctl/CtlProtocol.h"
 #include "tray/db/Statements.h"
 
 #include <windows.h>
 
 #include <filesystem>
+#include <string>
 
 namespace pellmar {
 namespace {
@@ -18,15 +22,23 @@ namespace {
 namespace fs = std::filesystem;
 using test::WriteFile;
 
-// Starts one of the programs beside this test program; the handle is closed by the owner.
-HANDLE StartProgram(const std::string& name, const std::string& arguments) {
+// Starts one of the programs beside this test program, its output into the given files when there
+// are any (inheritable handles); the handle is closed by the owner.
+HANDLE StartProgram(const std::string& name, const std::string& arguments, HANDLE output = nullptr,
+                    HANDLE errors = nullptr) {
     const std::wstring program = platform::win32::Widen(platform::GetProgramFolder() + name);
     std::wstring commandLine = L"\"" + program + L"\" " + platform::win32::Widen(arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = output;
+        startup.hStdError = errors;
+    }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
         return nullptr;
     }
     CloseHandle(process.hThread);
@@ -41,32 +53,46 @@ int WaitForExit(HANDLE process) {
     return static_cast<int>(code);
 }
 
-class ProgramsTest : public test::E2eTest {
+class ProgramsTest : public test::RegisteredLocationsTest {
 protected:
-    ProgramsTest() {
-        RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenmarsh\\Pellmar", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &settings, nullptr);
-        SetText(L"DataPath", DataPath());
-        SetText(L"TempFilePath", TempFilePath().substr(0, TempFilePath().size() - 1));
-    }
     ~ProgramsTest() override {
         if (pellmard) {
             TerminateProcess(pellmard, 99);  // only after a failed assertion: never leave it behind
             WaitForSingleObject(pellmard, 10000);
             CloseHandle(pellmard);
         }
-        RegDeleteValueW(settings, L"DataPath");
-        RegDeleteValueW(settings, L"TempFilePath");
-        RegCloseKey(settings);
     }
-    void SetText(const wchar_t* name, const std::string& value) {
-        const std::wstring wide = platform::win32::Widen(value);
-        RegSetValueExW(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
-                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    // pellmarctl.exe with these arguments to its end: exit code, output and errors (line ends as written).
+    struct CtlRun {
+        int code = -1;
+        std::string out, err;
+    };
+    CtlRun Ctl(const std::string& arguments) {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        const std::string outPath = root / "ctl.out", errPath = root / "ctl.err";
+        auto open = [&](const std::string& path) {
+            return CreateFileW(platform::win32::Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        };
+        HANDLE out = open(outPath), err = open(errPath);
+        CtlRun run;
+        if (HANDLE ctl = StartProgram("pellmarctl.exe", arguments, out, err)) {
+            run.code = WaitForExit(ctl);
+            CloseHandle(ctl);
+        }
+        CloseHandle(out);
+        CloseHandle(err);
+        run.out = test::ReadFile(outPath);
+        run.err = test::ReadFile(errPath);
+        return run;
     }
-    HKEY settings = nullptr;
     HANDLE pellmard = nullptr;
 };
+
+std::string WithoutCarriageReturns(std::string text) {
+    std::erase(text, '\r');
+    return text;
+}
 
 // What the session logged and left queued, for the message of a failed wait.
 std::string Diagnosis(const std::vector<test::Row>& log, const std::vector<test::Row>& jobs) {
@@ -138,6 +164,38 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     CloseHandle(pellmard);
     pellmard = nullptr;
     EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+}
+
+TEST_F(ProgramsTest, PellmarctlReachesPellmardThroughItsPipeAndTheHostActsAtOnce) {
+    test::CreateDatabase(DatabasePath());
+    pellmard = StartProgram("pellmard.exe", "");
+    ASSERT_NE(pellmard, nullptr);
+    // Listening means the host holds its lock: from now on only the pipe can answer pellmarctl.
+    std::string reply;
+    ASSERT_TRUE(test::WaitUntil([&] {
+        return platform::SendControlRequest(ctl::ControlChannelName(DataPath()), ctl::EncodeRequest(root.Path(), {"list"}),
+                                            &reply) == platform::ControlResult::Answered;
+    }, std::chrono::seconds(60)));
+
+    const CtlRun added = Ctl("add \"" + watched + "\" \"" + backup + "\" --masks *.txt");
+    ASSERT_EQ(added.code, 0) << added.err;
+    EXPECT_EQ(WithoutCarriageReturns(added.out), "1\n");
+    WriteFile(watched + "/first.txt", "one");
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/first.txt"); }, std::chrono::seconds(60)))
+        << Diagnosis(Log(), Jobs());
+    const CtlRun listed = Ctl("list");
+    EXPECT_EQ(listed.code, 0) << listed.err;
+    EXPECT_EQ(WithoutCarriageReturns(listed.out), "1\tActive\t" + watched + "\t*.txt\t" + backup + "\n");
+    const CtlRun synced = Ctl("sync 1");  // only a running host can do this one
+    EXPECT_EQ(synced.code, 0) << synced.err;
+
+    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
+    ASSERT_NE(remover, nullptr);
+    EXPECT_EQ(WaitForExit(remover), 0);
+    CloseHandle(remover);
+    EXPECT_EQ(WaitForExit(pellmard), 0);
+    CloseHandle(pellmard);
+    pellmard = nullptr;
 }
 
 TEST(QmUpdate, ChecksTheLoopbackLocationAndEndsWithTheCheckResult) {
