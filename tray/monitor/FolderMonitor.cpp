@@ -248,12 +248,12 @@ void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
     });
 }
 
-void FolderMonitor::WakeWorker() { wake_.Set(); }
+void FolderMonitor::WakeWorker() { wake_->Set(); }
 
 bool FolderMonitor::WaitForWork(std::chrono::milliseconds timeout) {
     const std::uint32_t ms = timeout.count() < 0 ? platform::kInfinite : static_cast<std::uint32_t>(timeout.count());
-    const bool timedOut = wake_.Wait(ms) == platform::WaitResult::TimedOut;
-    wake_.Reset();
+    const bool timedOut = !wake_->Wait(ms);
+    wake_->Reset();
     return timedOut;
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Event.h"
+#include "platform/WakeEvent.h"
 #include "tray/jobs/JobWorker.h"
 #include "tray/jobs/JobWorkerStore.h"
 #include "tray/monitor/FolderScanner.h"
@@ -106,7 +106,8 @@ private:
     std::unique_ptr<SQLiteDatabase> database_;
     SQLiteSession* session_ = nullptr;
     SQLiteQuery* query_ = nullptr;
-    platform::Event wake_{platform::Event::Mode::ManualReset};
+    // A named kernel event on Windows, which other programs of the logon session can open.
+    const std::unique_ptr<platform::WakeEvent> wake_ = platform::WakeEvent::Create("JobExecThreadEvent");
     std::atomic<bool> terminated_{false};
     std::unique_ptr<KolGenQueue<ChangeEvent>> queue_;
     std::unique_ptr<JobQueueThread> queueThread_;
