@@ -2,8 +2,11 @@
 // deleted files, sub-folders off, masks and exceptions, backup folders inside the watched tree.
 // Each case forces its engine through the settings store, as a user would.
 #include "platform/PlainDispatcher.h"
+#include "tests/monitor/ScopedEngineSettings.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Wine.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/Win9XFolderScanner.h"
 
@@ -20,6 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempFolder;
+using test::Native;
 using test::WriteFile;
 using namespace std::chrono_literals;
 using Job = std::pair<std::int32_t, std::string>;  // jobtype, src
@@ -31,9 +35,7 @@ void AppendTo(const std::string& path, const std::string& text) {
 class ChangeEngineSuite : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        environment.Set("XDG_CONFIG_HOME", config.Path());
-        fs::create_directories(config / "Quenmarsh");
-        WriteFile(config / "Quenmarsh/Pellmar.conf", std::string("ChangeEngine=") + GetParam() + "\n");
+        settings.Write(GetParam(), "");
         RegisterNTFolderScanner(dispatcher);
         RegisterWin9XFolderScanner(dispatcher);
         scanner = CreateScanner(context);
@@ -56,15 +58,19 @@ protected:
             ASSERT_TRUE(dispatcher.RunUntil([&] { return snapshot->Notifier().Settled(); }, 30s));
         }
     }
-    bool WaitForJob(const Job& job) {
+    // Paths as the test writes them, with "/"; the engines report them in the platform's form.
+    bool WaitForJob(Job job) {
+        job.second = Native(job.second);
         return dispatcher.RunUntil([&] { return std::find(jobs.begin(), jobs.end(), job) != jobs.end(); }, 30s);
     }
+    // Wine reports a subtree watch's changes only for the watched folder itself, which leaves the
+    // notification engine deaf below its root; the snapshot engine watches each sub-folder too.
+    bool SubFolderChangesUnheard() const { return std::string(GetParam()) == "notification" && test::RunningUnderWine(); }
     bool Seen(const std::string& path) const {
-        return std::any_of(jobs.begin(), jobs.end(), [&](const Job& job) { return job.second == path; });
+        return std::any_of(jobs.begin(), jobs.end(), [&](const Job& job) { return job.second == Native(path); });
     }
 
-    test::ScopedEnvironment environment;
-    TempFolder config;
+    test::ScopedEngineSettings settings;
     TempFolder root;
     TempFolder backups;
     FixedScannerContext context;
@@ -77,6 +83,7 @@ TEST_P(ChangeEngineSuite, TheForcedEngineReportsCreatedModifiedAndDeletedFiles) 
     const bool snapshot = std::string(GetParam()) == "snapshot";
     EXPECT_EQ(dynamic_cast<Win9XFolderScanner*>(scanner.get()) != nullptr, snapshot);
     EXPECT_EQ(dynamic_cast<NTFolderScanner*>(scanner.get()) != nullptr, !snapshot);
+    if (SubFolderChangesUnheard()) GTEST_SKIP() << "Wine does not report changes below a watched folder";
     fs::create_directory(root / "sub");
     WriteFile(root / "sub/old.txt", "old");
     StartWatching();
@@ -113,8 +120,9 @@ TEST_P(ChangeEngineSuite, MasksAndExceptionsChooseTheFiles) {
 
 TEST_P(ChangeEngineSuite, CopiesWrittenIntoABackupFolderInsideTheTreeAreNotReported) {
     fs::create_directories(root / "sub/backup");
-    scanner->SetBackupPath(root / "sub/backup");
-    context.MutableBackupFolders() = {root / "sub/backup"};  // the session lists every monitor's
+    if (SubFolderChangesUnheard()) GTEST_SKIP() << "Wine does not report changes below a watched folder";
+    scanner->SetBackupPath(Native(root / "sub/backup"));
+    context.MutableBackupFolders() = {Native(root / "sub/backup")};  // the session lists every monitor's
     StartWatching();
     WriteFile(root / "sub/backup/copy.txt", "x");
     WriteFile(root / "sub/marker.txt", "x");

@@ -3,6 +3,8 @@
 // the timer as the only signal (a blind file system), the engine settings and the factory's pick.
 #include "platform/FolderSignal.h"
 #include "platform/PlainDispatcher.h"
+#include "tests/monitor/ScopedEngineSettings.h"
+#include "tests/support/NativePath.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tray/monitor/EngineSettings.h"
@@ -22,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempFolder;
+using test::Native;
 using test::WriteFile;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -73,7 +76,9 @@ protected:
         scanner.Start();
         ASSERT_TRUE(dispatcher.RunUntil([&] { return scanner.Notifier().Settled(); }, 30s));
     }
-    bool WaitForJob(const Job& job) {
+    // Paths as the test writes them, with "/"; the engines report them in the platform's form.
+    bool WaitForJob(Job job) {
+        job.second = Native(job.second);
         return dispatcher.RunUntil([&] { return std::find(jobs.begin(), jobs.end(), job) != jobs.end(); }, 30s);
     }
 
@@ -91,7 +96,7 @@ TEST_F(SnapshotScannerTest, FirstScansRecordSilentlyAndLaterEditsAreReported) {
     StartSettled();
     dispatcher.RunPending();
     EXPECT_THAT(jobs, IsEmpty());
-    EXPECT_TRUE(scanner.Notifier().Remembers(root / "a/b/deep.txt"));
+    EXPECT_TRUE(scanner.Notifier().Remembers(Native(root / "a/b/deep.txt")));
     std::ofstream(root / "a/b/deep.txt", std::ios::app) << "22";
     ASSERT_TRUE(WaitForJob({ChangeModified, root / "a/b/deep.txt"}));
     EXPECT_EQ(jobs.size(), 1u);
@@ -101,7 +106,8 @@ TEST_F(SnapshotScannerTest, OnlyTheRootAndItsDirectSubFoldersGetWatchersDeeperOn
     fs::create_directories(root / "a/b/c");
     fs::create_directory(root / "x");
     StartSettled();
-    EXPECT_THAT(scanner.Notifier().WatchedFolders(), UnorderedElementsAre(root.Path(), root / "a", root / "x"));
+    EXPECT_THAT(scanner.Notifier().WatchedFolders(),
+                UnorderedElementsAre(root.Path(), Native(root / "a"), Native(root / "x")));
     WriteFile(root / "a/b/c/new.txt", "n");
     ASSERT_TRUE(WaitForJob({ChangeCreated, root / "a/b/c/new.txt"}));
     // A folder made later two levels down belongs to the watcher above it: its files are new.
@@ -119,7 +125,7 @@ TEST_F(SnapshotScannerTest, PastTheWatcherCapTheRootScansTheRestInline) {
     ASSERT_EQ(watched.size(), 3u);  // the cap is passed by one, as the list is checked before adding
     std::string inlineFolder;
     for (const char* name : {"s1", "s2", "s3", "s4"})
-        if (std::find(watched.begin(), watched.end(), root / name) == watched.end()) inlineFolder = root / name;
+        if (std::find(watched.begin(), watched.end(), Native(root / name)) == watched.end()) inlineFolder = root / name;
     WriteFile(inlineFolder + "/f.txt", "x");
     ASSERT_TRUE(WaitForJob({ChangeCreated, inlineFolder + "/f.txt"}));
 }
@@ -130,7 +136,7 @@ TEST_F(SnapshotScannerTest, ADeletionIsNotReportedWhileVersionsAreKept) {
     StartSettled();
     fs::remove(root / "kept.txt");
     // The deletion checker posts before it forgets the file, so what it posted is queued by now.
-    ASSERT_TRUE(dispatcher.RunUntil([&] { return !scanner.Notifier().Remembers(root / "kept.txt"); }, 30s));
+    ASSERT_TRUE(dispatcher.RunUntil([&] { return !scanner.Notifier().Remembers(Native(root / "kept.txt")); }, 30s));
     dispatcher.RunPending();
     EXPECT_THAT(jobs, IsEmpty());
 }
@@ -138,7 +144,7 @@ TEST_F(SnapshotScannerTest, ADeletionIsNotReportedWhileVersionsAreKept) {
 TEST_F(SnapshotScannerTest, MessagesQueuedWhenStopReturnsAreDiscarded) {
     StartSettled();
     WriteFile(root / "late.txt", "x");
-    ASSERT_TRUE(test::WaitUntil([&] { return scanner.Notifier().Remembers(root / "late.txt"); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return scanner.Notifier().Remembers(Native(root / "late.txt")); }));
     scanner.Stop();
     EXPECT_GE(dispatcher.PendingCount(), 1u);
     dispatcher.RunPending();
@@ -158,10 +164,8 @@ TEST_F(SnapshotScannerTest, AMissingFolderFailsStartWithTheNotifiersMessage) {
 
 class SettingsFactoryTest : public ::testing::Test {
 protected:
-    void Configure(const std::string& lines) {
-        environment.Set("XDG_CONFIG_HOME", config.Path());
-        fs::create_directories(config / "Quenmarsh");
-        WriteFile(config / "Quenmarsh/Pellmar.conf", lines);
+    void Configure(const std::string& engine, const std::string& rescanSeconds = "") {
+        settings.Write(engine, rescanSeconds);
         RegisterNTFolderScanner(dispatcher);
         RegisterWin9XFolderScanner(dispatcher);
     }
@@ -169,8 +173,7 @@ protected:
         RegisterScannerVariant(ScannerVariant::DetailedRecords, nullptr);
         RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);
     }
-    test::ScopedEnvironment environment;
-    TempFolder config;
+    test::ScopedEngineSettings settings;
     TempFolder root;
     FixedScannerContext context;
     platform::PlainDispatcher dispatcher;
@@ -178,11 +181,11 @@ protected:
 
 // What a blind file system gets: the timer is the only signal, no change notification at all.
 TEST_F(SettingsFactoryTest, TheRescanSettingFindsChangesByTheTimerAlone) {
-    Configure("ChangeEngine=rescan\nRescanSeconds=0.05\n");
+    Configure("rescan", "0.05");
+    std::vector<Job> jobs;  // outlives the scanner, which may still report while it stops
     std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
     auto* snapshot = dynamic_cast<Win9XFolderScanner*>(scanner.get());
     ASSERT_NE(snapshot, nullptr);
-    std::vector<Job> jobs;
     scanner->SetOnChange([&](FolderScanner&, std::unique_ptr<ChangeEvent> event) { jobs.emplace_back(event->jobtype, event->src); });
     scanner->SetRoot(root.Path());
     scanner->GetFilters() = {"*"};
@@ -192,18 +195,18 @@ TEST_F(SettingsFactoryTest, TheRescanSettingFindsChangesByTheTimerAlone) {
     ASSERT_TRUE(dispatcher.RunUntil([&] { return jobs.size() == 1; }, 30s));
     fs::remove(root / "a.txt");
     ASSERT_TRUE(dispatcher.RunUntil([&] { return jobs.size() == 2; }, 30s));
-    EXPECT_EQ(jobs[0], (Job{ChangeCreated, root / "a.txt"}));
-    EXPECT_EQ(jobs[1], (Job{ChangeDeleted, root / "a.txt"}));
+    EXPECT_EQ(jobs[0], (Job{ChangeCreated, Native(root / "a.txt")}));
+    EXPECT_EQ(jobs[1], (Job{ChangeDeleted, Native(root / "a.txt")}));
 }
 
 TEST_F(SettingsFactoryTest, AutomaticPicksByTheFoldersFileSystemAtStart) {
-    Configure("ChangeEngine=auto\n");
+    Configure("auto");
+    std::vector<Job> jobs;  // outlives the scanner, which may still report while it stops
     std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
     auto* perRoot = dynamic_cast<PerRootFolderScanner*>(scanner.get());
     ASSERT_NE(perRoot, nullptr);
     EXPECT_TRUE(scanner->GetDeletions());
     EXPECT_TRUE(scanner->GetSubfolders());
-    std::vector<Job> jobs;
     scanner->SetOnChange([&](FolderScanner& from, std::unique_ptr<ChangeEvent> event) {
         EXPECT_EQ(&from, scanner.get());
         jobs.emplace_back(event->jobtype, event->src);
@@ -218,9 +221,9 @@ TEST_F(SettingsFactoryTest, AutomaticPicksByTheFoldersFileSystemAtStart) {
     if (perRoot->EngineVariant() == ScannerVariant::ChangeSignals) GTEST_SKIP() << "temporary folder on a blind file system";
     WriteFile(root / "skip.txt", "x");
     WriteFile(root / "a.txt", "x");
-    ASSERT_TRUE(dispatcher.RunUntil([&] { return !jobs.empty() && jobs.back().second == root / "a.txt"; }, 30s));
-    EXPECT_EQ(jobs.front(), (Job{ChangeCreated, root / "a.txt"}));
-    Configure("ChangeEngine=Notification\n");
+    ASSERT_TRUE(dispatcher.RunUntil([&] { return !jobs.empty() && jobs.back().second == Native(root / "a.txt"); }, 30s));
+    EXPECT_EQ(jobs.front(), (Job{ChangeCreated, Native(root / "a.txt")}));
+    Configure("Notification");
     EXPECT_NE(dynamic_cast<NTFolderScanner*>(CreateScanner(context).get()), nullptr);
 }
 
