@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -123,8 +124,7 @@ std::unique_ptr<FolderSignalSet> FolderSignalSet::Open() {
 
 bool IsChangeBlindFileSystem(const std::string& path) {
     const std::wstring wide = win32::Widen(path);
-    // Room beyond what the result can need: Wine writes past a buffer sized to the path alone.
-    std::vector<wchar_t> volume(wide.size() + MAX_PATH + 2);
+    std::vector<wchar_t> volume(std::max<std::size_t>(wide.size() + 2, MAX_PATH + 1));
     if (wide.empty() || !GetVolumePathNameW(wide.c_str(), volume.data(), static_cast<DWORD>(volume.size()))) return false;
     // A share hears of another machine's changes only as far as its server and protocol pass them on.
     return GetDriveTypeW(volume.data()) == DRIVE_REMOTE;

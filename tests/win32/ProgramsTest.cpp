@@ -86,6 +86,16 @@ protected:
         run.err = test::ReadFile(errPath);
         return run;
     }
+    // qmRemove.exe ends with 0 after asking the "Pellmar" window to close; pellmard with 0 once it has.
+    void EndPellmardWithQmRemove() {
+        HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
+        ASSERT_NE(remover, nullptr);
+        EXPECT_EQ(WaitForExit(remover), 0);
+        CloseHandle(remover);
+        EXPECT_EQ(WaitForExit(pellmard), 0);
+        CloseHandle(pellmard);
+        pellmard = nullptr;
+    }
     HANDLE pellmard = nullptr;
 };
 
@@ -156,13 +166,7 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     ASSERT_TRUE(test::WaitUntil([&] { return CountVersions(versionsBackup) >= 2; }, std::chrono::seconds(60)));
     EXPECT_EQ(test::ReadFile(backup + "/report.txt"), "plain");
 
-    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
-    ASSERT_NE(remover, nullptr);
-    EXPECT_EQ(WaitForExit(remover), 0);
-    CloseHandle(remover);
-    EXPECT_EQ(WaitForExit(pellmard), 0);
-    CloseHandle(pellmard);
-    pellmard = nullptr;
+    EndPellmardWithQmRemove();
     EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
 }
 
@@ -189,13 +193,7 @@ TEST_F(ProgramsTest, PellmarctlReachesPellmardThroughItsPipeAndTheHostActsAtOnce
     const CtlRun synced = Ctl("sync 1");  // only a running host can do this one
     EXPECT_EQ(synced.code, 0) << synced.err;
 
-    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
-    ASSERT_NE(remover, nullptr);
-    EXPECT_EQ(WaitForExit(remover), 0);
-    CloseHandle(remover);
-    EXPECT_EQ(WaitForExit(pellmard), 0);
-    CloseHandle(pellmard);
-    pellmard = nullptr;
+    EndPellmardWithQmRemove();
 }
 
 TEST(QmUpdate, ChecksTheLoopbackLocationAndEndsWithTheCheckResult) {
