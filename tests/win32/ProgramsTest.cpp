@@ -1,6 +1,7 @@
 // The shipped programs as processes under Windows: pellmard.exe replicates a plain and a versioned
 // file into their backup folders, qmRemove.exe ends it through its "Pellmar" window with exit code
-// 0 (and pellmard ends with 0 after an orderly shutdown), qmUpdate.exe checks a loopback location.
+// 0 (and pellmard ends with 0 after an orderly shutdown) and finds a window whose title lies outside
+// the ANSI code page, qmUpdate.exe checks a loopback location.
 #include "platform/AppWindow.h"
 #include "platform/Environment.h"
 #include "platform/win32/WideText.h"
@@ -10,6 +11,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 
 namespace pellmar {
@@ -138,6 +140,20 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     CloseHandle(pellmard);
     pellmard = nullptr;
     EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+}
+
+TEST(QmRemove, ATitleOutsideTheAnsiCodePageReachesItsWindow) {
+    const std::string title = "\xD0\x9F\xD0\xB5\xD0\xBB\xD0\xBB\xD0\xBC\xD0\xB0\xD1\x80 \xE9\xB3\xA5 " +
+                              std::to_string(GetCurrentProcessId());  // Cyrillic and CJK
+    std::atomic<int> closes{0};
+    auto window = platform::AppWindow::Register(title, [&] { ++closes; });
+    ASSERT_TRUE(window);
+    HANDLE remover = StartProgram("qmRemove.exe", "/T: \"" + title + "\"");
+    ASSERT_NE(remover, nullptr);
+    // The window stays (closing is its owner's decision), so qmRemove waits out its pauses.
+    EXPECT_EQ(WaitForExit(remover), 0);
+    CloseHandle(remover);
+    EXPECT_EQ(closes.load(), 1);
 }
 
 TEST(QmUpdate, ChecksTheLoopbackLocationAndEndsWithTheCheckResult) {
