@@ -43,17 +43,22 @@ TEST(CopyLeftovers, RemovesOnlyTemporariesOfEndedProcesses) {
 
     const std::string endedLeftover = backup + "/" + Leftover(ended.dwProcessId, ".12.tmp");
     const std::string readOnlyLeftover = backup + "/" + Leftover(ended.dwProcessId);
+    // Process ids are multiples of four far below this one: a crash from long ago.
+    const std::string goneLeftover = backup + "/" + Leftover(0x7FFFFFFC, ".5.tmp");
     const std::string liveLeftover = backup + "/" + Leftover(live.dwProcessId, ".3.tmp");
     const std::string ownLeftover = backup + "/" + Leftover(GetCurrentProcessId(), ".7.tmp");
     const std::string otherName = backup + "/" + Leftover(ended.dwProcessId, ".1.tmp.keep");
-    for (const std::string& path : {endedLeftover, readOnlyLeftover, liveLeftover, ownLeftover, otherName})
+    for (const std::string& path :
+         {endedLeftover, readOnlyLeftover, goneLeftover, liveLeftover, ownLeftover, otherName}) {
         test::WriteFile(path, "partial");
+    }
     SetFileAttributesW(win32::Widen(readOnlyLeftover).c_str(), FILE_ATTRIBUTE_READONLY);
 
     EXPECT_EQ(CopyFileReplacing(folder / "src.txt", backup + "/new.doc"), CopyResult::Copied);
 
     EXPECT_FALSE(test::WideFileExists(endedLeftover));
     EXPECT_FALSE(test::WideFileExists(readOnlyLeftover));
+    EXPECT_FALSE(test::WideFileExists(goneLeftover));
     EXPECT_TRUE(test::WideFileExists(liveLeftover));
     EXPECT_TRUE(test::WideFileExists(ownLeftover));
     EXPECT_TRUE(test::WideFileExists(otherName));
