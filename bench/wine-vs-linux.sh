@@ -90,10 +90,11 @@ print(figures("latency", *top) + f" burst_{b}_s={burst_s:.2f}"
 PY
 }
 
-# Waits until the host's first start has made the database with its tables.
+# Waits until the host's first start has made the database with its tables. Read-only and only once
+# the file has content: a file that exists when the host looks for it gets no tables.
 wait_for_database() { # $1 = database file, $2 = the host's output
   for _ in $(seq 1800); do
-    sqlite3 "$1" "SELECT count(*) FROM scanners;" >/dev/null 2>&1 && return 0
+    [ -s "$1" ] && sqlite3 -readonly "$1" "SELECT count(*) FROM scanners;" >/dev/null 2>&1 && return 0
     sleep 0.1
   done
   echo "no database at $1 after 180 s; the host said:" >&2
