@@ -8,13 +8,13 @@
 namespace pellmar {
 namespace {
 
-void ShowBox(const std::string& caption, const std::string& text) {
+void ShowErrorBox(const std::string& caption, const std::string& text) {
     QMessageBox box(QMessageBox::Critical, ToQt(caption), ToQt(text), QMessageBox::Ok);
     box.exec();
 }
 
 }  // namespace
 
-QtErrorReporter::QtErrorReporter(platform::Dispatcher& dispatcher) : MainThreadErrorReporter(dispatcher, ShowBox) {}
+QtErrorReporter::QtErrorReporter(platform::Dispatcher& dispatcher) : MainThreadErrorReporter(dispatcher, ShowErrorBox) {}
 
 }  // namespace pellmar

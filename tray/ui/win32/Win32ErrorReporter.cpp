@@ -9,13 +9,13 @@
 namespace pellmar {
 namespace {
 
-void ShowBox(const std::string& caption, const std::string& text) {
+void ShowErrorBox(const std::string& caption, const std::string& text) {
     using platform::win32::Widen;
     MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace
 
-Win32ErrorReporter::Win32ErrorReporter(platform::Dispatcher& dispatcher) : MainThreadErrorReporter(dispatcher, ShowBox) {}
+Win32ErrorReporter::Win32ErrorReporter(platform::Dispatcher& dispatcher) : MainThreadErrorReporter(dispatcher, ShowErrorBox) {}
 
 }  // namespace pellmar
