@@ -6,12 +6,12 @@
 namespace pellmar {
 
 std::optional<ScannerValues> Win32MainFormServices::RunSetupDialog(const ScannerValues* existing) {
-    return win32ui::RunScannerDialog(owner_, existing);
+    return RunScannerDialog(owner_, existing);
 }
 
 void Win32MainFormServices::RunLogWindow(MonitorSession& session) {
     std::unique_ptr<LogStore> store = session.OpenLogStore();
-    win32ui::RunLogDialog(owner_, *store);
+    RunLogDialog(owner_, *store);
 }
 
 }  // namespace pellmar
