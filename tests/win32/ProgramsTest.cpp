@@ -73,6 +73,27 @@ protected:
         RegSetValueExW(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
                        static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     }
+    // A file of the watched folder with its job still queued, as the last run left it.
+    void LeaveJobFromLastRun(const std::string& name, const std::string& content) {
+        WriteFile(watched + "/" + name, content);
+        ChangeEvent leftOver;
+        leftOver.jobtype = ChangeCreated;
+        leftOver.src = watched + "/" + name;
+        leftOver.dest = backup + "/" + name;
+        InsertJob(leftOver);
+    }
+    // qmRemove ends the host through its "Pellmar" window; both end with exit code 0.
+    void EndHostWithQmRemove() {
+        HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
+        ASSERT_NE(remover, nullptr);
+        EXPECT_EQ(WaitForExit(remover), 0);
+        CloseHandle(remover);
+        EXPECT_EQ(WaitForExit(host), 0);
+        CloseHandle(host);
+        host = nullptr;
+        EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+    }
+
     HKEY settings = nullptr;
     HANDLE host = nullptr;  // the replication host started by the test
 };
@@ -109,12 +130,7 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     versioned.maxversions = 5;
     test::ExecStatements(DatabasePath(), InsertScannerStatement(plain) + InsertScannerStatement(versioned));
 
-    WriteFile(watched + "/before.txt", "before");
-    ChangeEvent leftOver;
-    leftOver.jobtype = ChangeCreated;
-    leftOver.src = watched + "/before.txt";
-    leftOver.dest = backup + "/before.txt";
-    InsertJob(leftOver);
+    LeaveJobFromLastRun("before.txt", "before");
 
     host = StartProgram("pellmard.exe", "");
     ASSERT_NE(host, nullptr);
@@ -139,14 +155,7 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     ASSERT_TRUE(test::WaitUntil([&] { return CountVersions(versionsBackup) >= 2; }, std::chrono::seconds(60)));
     EXPECT_EQ(test::ReadFile(backup + "/report.txt"), "plain");
 
-    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
-    ASSERT_NE(remover, nullptr);
-    EXPECT_EQ(WaitForExit(remover), 0);
-    CloseHandle(remover);
-    EXPECT_EQ(WaitForExit(host), 0);
-    CloseHandle(host);
-    host = nullptr;
-    EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+    EndHostWithQmRemove();
 }
 
 HWND ConfigurationWindow() { return FindWindowW(nullptr, L"Pellmar Configuration"); }
@@ -154,12 +163,7 @@ HWND ConfigurationWindow() { return FindWindowW(nullptr, L"Pellmar Configuration
 TEST_F(ProgramsTest, PellmarReplicatesShowsItselfToASecondCopyAndQmRemoveEndsItInOrder) {
     test::CreateDatabase(DatabasePath());
     test::ExecStatements(DatabasePath(), InsertScannerStatement(Monitor(watched, backup)));
-    WriteFile(watched + "/before.txt", "before");
-    ChangeEvent leftOver;
-    leftOver.jobtype = ChangeCreated;
-    leftOver.src = watched + "/before.txt";
-    leftOver.dest = backup + "/before.txt";
-    InsertJob(leftOver);
+    LeaveJobFromLastRun("before.txt", "before");
 
     host = StartProgram("Pellmar.exe", "");
     ASSERT_NE(host, nullptr);
@@ -181,16 +185,9 @@ TEST_F(ProgramsTest, PellmarReplicatesShowsItselfToASecondCopyAndQmRemoveEndsItI
     EXPECT_TRUE(test::WaitUntil([] { return IsWindowVisible(ConfigurationWindow()) != FALSE; }));
     EXPECT_EQ(WaitForSingleObject(host, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
-    HANDLE remover = StartProgram("qmRemove.exe", "/T:Pellmar");
-    ASSERT_NE(remover, nullptr);
-    EXPECT_EQ(WaitForExit(remover), 0);
-    CloseHandle(remover);
-    EXPECT_EQ(WaitForExit(host), 0);
-    CloseHandle(host);
-    host = nullptr;
+    EndHostWithQmRemove();
     // Stopped in order: the worker finished its pass before the end, so nothing stays queued.
     EXPECT_TRUE(Jobs().empty()) << Diagnosis(Log(), Jobs());
-    EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
     EXPECT_EQ(ConfigurationWindow(), nullptr);
 }
 

@@ -183,10 +183,10 @@ TEST_F(MainFormWin32Test, EnterAndTheCloseBoxHideOnlyTheExitClosesAndStopsTheSes
     presenter->Configure();
     ASSERT_TRUE(IsWindowVisible(form));
     PostMessageW(window->List(), WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_TRUE(PumpUntil([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         PumpWithDialogKeys(form);
         return !IsWindowVisible(form);
-    }));
+    }, std::chrono::seconds(60)));
     presenter->Configure();
     PostMessageW(form, WM_CLOSE, 0, 0);  // the close box
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form); }));
