@@ -25,7 +25,7 @@ public:
     ~RecordingForm() { DestroyForm(window); }
 
     LRESULT HandleMessage(HWND form, UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
+        if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) commands.push_back(LOWORD(wParam));
         return DefWindowProcW(form, message, wParam, lParam);
     }
 

@@ -13,8 +13,6 @@
 namespace pellmar::win32ui {
 namespace {
 
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
 std::optional<XpmImage> LoadResourceImage(std::string_view name) {
     HMODULE module = GetModuleHandleW(nullptr);
     const std::wstring wideName = platform::win32::Widen(std::string(name));
@@ -26,9 +24,14 @@ std::optional<XpmImage> LoadResourceImage(std::string_view name) {
     return DecodeXpmSource(std::string_view(static_cast<const char*>(data), SizeofResource(module, resource)));
 }
 
-// A top-down 32-bit DIB section holding the image; transparent pixels become `transparentAs`
-// (with alpha 0) so a colour mask can leave them out.
-HBITMAP MakeBitmap(const XpmImage& image, COLORREF transparentAs) {
+constexpr std::uint32_t kMagenta = 0xFFFF00FFu;
+
+bool IsKeyedOut(std::uint32_t pixel, std::uint32_t key) { return pixel == kXpmTransparent || pixel == key; }
+
+// A top-down 32-bit DIB section holding the image, black where it is keyed out (as masked
+// drawing wants). Without `withAlpha` every alpha byte is 0, so image lists take the pixels as
+// plain colour instead of blending them.
+HBITMAP MakeBitmap(const XpmImage& image, std::uint32_t key, bool withAlpha) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = image.width;
@@ -40,23 +43,21 @@ HBITMAP MakeBitmap(const XpmImage& image, COLORREF transparentAs) {
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) return nullptr;
     auto* target = static_cast<std::uint32_t*>(bits);
-    const std::uint32_t replacement =
-        (GetRValue(transparentAs) << 16) | (GetGValue(transparentAs) << 8) | GetBValue(transparentAs);
     for (std::size_t index = 0; index < image.pixels.size(); ++index) {
-        const std::uint32_t pixel = image.pixels[index];
-        target[index] = pixel == kXpmTransparent ? replacement : pixel;  // DIB order is 0xAARRGGBB too
+        const std::uint32_t pixel = image.pixels[index];  // DIB order is 0xAARRGGBB too
+        target[index] = IsKeyedOut(pixel, key) ? 0 : (withAlpha ? pixel : pixel & 0x00FFFFFFu);
     }
     GdiFlush();
     return bitmap;
 }
 
-// One bit per pixel, set where the image is transparent.
-HBITMAP MakeMask(const XpmImage& image) {
+// One bit per pixel, set where the image is keyed out.
+HBITMAP MakeMask(const XpmImage& image, std::uint32_t key) {
     const int stride = ((image.width + 15) / 16) * 2;  // monochrome rows are WORD-aligned
     std::vector<BYTE> bits(static_cast<std::size_t>(stride * image.height), 0);
     for (int row = 0; row < image.height; ++row) {
         for (int column = 0; column < image.width; ++column) {
-            if (image.pixels[static_cast<std::size_t>(row * image.width + column)] != kXpmTransparent) continue;
+            if (!IsKeyedOut(image.pixels[static_cast<std::size_t>(row * image.width + column)], key)) continue;
             bits[static_cast<std::size_t>(row * stride + column / 8)] |= static_cast<BYTE>(0x80 >> (column % 8));
         }
     }
@@ -68,8 +69,8 @@ HBITMAP MakeMask(const XpmImage& image) {
 HICON LoadTrayIcon() {
     const std::optional<XpmImage> image = LoadResourceImage(kTrayIconResource);
     if (!image) return nullptr;
-    HBITMAP colour = MakeBitmap(*image, RGB(0, 0, 0));
-    HBITMAP mask = MakeMask(*image);
+    HBITMAP colour = MakeBitmap(*image, kXpmTransparent, true);
+    HBITMAP mask = MakeMask(*image, kXpmTransparent);
     HICON icon = nullptr;
     if (colour && mask) {
         ICONINFO parts{TRUE, 0, 0, mask, colour};
@@ -83,14 +84,16 @@ HICON LoadTrayIcon() {
 HIMAGELIST LoadLogImageList() {
     const std::optional<XpmImage> image = LoadResourceImage(kLogImagesResource);
     if (!image || image->height != kLogImageSize || image->width != 3 * kLogImageSize) return nullptr;
-    HBITMAP strip = MakeBitmap(*image, kMagenta);
-    if (!strip) return nullptr;
-    HIMAGELIST list = ImageList_Create(kLogImageSize, kLogImageSize, ILC_COLOR24 | ILC_MASK, 3, 0);
-    if (list && ImageList_AddMasked(list, strip, kMagenta) < 0) {
+    HBITMAP strip = MakeBitmap(*image, kMagenta, false);
+    HBITMAP mask = MakeMask(*image, kMagenta);
+    HIMAGELIST list = strip && mask ? ImageList_Create(kLogImageSize, kLogImageSize, ILC_COLOR24 | ILC_MASK, 3, 0)
+                                    : nullptr;
+    if (list && ImageList_Add(list, strip, mask) < 0) {
         ImageList_Destroy(list);
         list = nullptr;
     }
-    DeleteObject(strip);
+    if (strip) DeleteObject(strip);
+    if (mask) DeleteObject(mask);
     return list;
 }
 
