@@ -1,16 +1,19 @@
 // pellmar_win32_gallery <window> [<picture.bmp>]: opens one window of the tray program with sample
 // content. Without a picture path it stays open until closed; with one it saves the picture of
 // the window (and of its balloon tip, if it shows one) once painted, and closes it.
-// Windows: input-box, setup-dialog, setup-dialog-tips, event-log.
+// Windows: configuration-monitors, configuration-preferences, input-box, setup-dialog,
+// setup-dialog-tips, event-log.
 #include "tools/win32-gallery/WindowCapture.h"
 #include "tray/ui/win32/Win32Dialogs.h"
 #include "platform/win32/WideText.h"
 #include "tray/ui/win32/Win32Prompter.h"
+#include "tray/ui/win32/frmMainForm.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 #include <functional>
+#include <list>
 #include <map>
 #include <string>
 
@@ -55,10 +58,89 @@ ScannerValues SampleMonitor() {
     return values;
 }
 
+// The configuration window's monitors, kept in memory; nothing is watched.
+class SampleSession final : public MonitorSession {
+public:
+    void Start() override {}
+    int Count() const override { return static_cast<int>(monitors_.size()); }
+    MonitorHandle Item(int index) const override {
+        auto it = monitors_.begin();
+        std::advance(it, index);
+        return const_cast<ScannerValues*>(&*it);
+    }
+    ScannerValues Values(MonitorHandle monitor) const override { return *static_cast<ScannerValues*>(monitor); }
+    MonitorHandle Save(MonitorHandle monitor, const ScannerValues& values) override {
+        if (!monitor) return &monitors_.emplace_back(values);
+        *static_cast<ScannerValues*>(monitor) = values;
+        return monitor;
+    }
+    void Delete(MonitorHandle monitor) override {
+        monitors_.remove_if([monitor](const ScannerValues& item) { return &item == monitor; });
+    }
+    void SetStatus(MonitorHandle monitor, std::int32_t status) override {
+        static_cast<ScannerValues*>(monitor)->status = status;
+    }
+    void StopMonitoring() override {}
+    std::unique_ptr<LogStore> OpenLogStore() override { return std::make_unique<SampleLog>(); }
+
+    void Add(const ScannerValues& values) { monitors_.push_back(values); }
+
+private:
+    std::list<ScannerValues> monitors_;  // stable addresses, like the session's scanners
+};
+
+class SampleServices final : public MainFormServices {
+public:
+    void InstallStagedUpdater() override {}
+    void LaunchUpdater() override {}
+    std::unique_ptr<MonitorSession> CreateSession() override {
+        auto session = std::make_unique<SampleSession>();
+        session->Add(SampleMonitor());
+        ScannerValues second = SampleMonitor();
+        second.root = "C:\\Users\\Ann\\Projects\\reports";
+        second.backuppath = "\\\\nas\\ann\\reports";
+        second.hasversions = false;
+        second.status = 0;
+        session->Add(second);
+        return session;
+    }
+    bool ReadAutostart(bool current) override { return current; }
+    void WriteAutostart(bool) override {}
+    std::optional<ScannerValues> RunSetupDialog(const ScannerValues*) override { return std::nullopt; }
+    void RunLogWindow(MonitorSession&) override {}
+    void ExitStarted() override {}
+};
+
+// The configuration window as the program fills it; the close box hides it, which ends the scene.
+void RunConfiguration() {
+    SampleServices services;
+    std::unique_ptr<win32ui::MainForm> window = win32ui::MainForm::Create();
+    if (!window) return;
+    MainFormPresenter presenter(*window, services);
+    window->SetPresenter(&presenter);
+    presenter.Construct(true);
+    win32ui::RunModal(window->Window(), nullptr, [&] { return !IsWindowVisible(window->Window()); });
+}
+
+void ShowPreferences(HWND window) {
+    HWND tabs = GetDlgItem(window, win32ui::MainForm::kTabs);
+    SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+    NMHDR changed{tabs, static_cast<UINT_PTR>(win32ui::MainForm::kTabs), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(window, WM_NOTIFY, changed.idFrom, reinterpret_cast<LPARAM>(&changed));
+    // The checkbox sits in a group box on the page: searched among all descendants.
+    EnumChildWindows(window, [](HWND control, LPARAM) -> BOOL {
+        if (GetDlgCtrlID(control) != win32ui::MainForm::kAutostart) return TRUE;
+        SendMessageW(control, BM_CLICK, 0, 0);
+        return FALSE;
+    }, 0);
+}
+
 std::map<std::string, Scene> Scenes() {
     static SampleLog log;
     static const ScannerValues monitor = SampleMonitor();
     std::map<std::string, Scene> scenes;
+    scenes["configuration-monitors"] = {"Pellmar Configuration", nullptr, false, RunConfiguration};
+    scenes["configuration-preferences"] = {"Pellmar Configuration", ShowPreferences, false, RunConfiguration};
     scenes["input-box"] = {"Add New Filter", nullptr, false, [] {
                                Win32Prompter(nullptr).InputBox("Add New Filter", "Enter file filter (e.g. *.doc)",
                                                                "*.doc");
