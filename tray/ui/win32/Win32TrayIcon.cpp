@@ -47,12 +47,14 @@ Win32TrayIcon::~Win32TrayIcon() {
     if (icon_) DestroyIcon(icon_);
 }
 
+// The shell also broadcasts "TaskbarCreated" to a taskbar that still shows the icon (after a
+// display change, for one); adding it again fails there, and updating it says it is still shown.
 bool Win32TrayIcon::Add() {
     NOTIFYICONDATAW data = IconData(window_);
     data.uFlags = NIF_MESSAGE | NIF_ICON;
     data.uCallbackMessage = kIconMessage;
     data.hIcon = icon_;
-    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
 bool Win32TrayIcon::Show() {
@@ -72,7 +74,6 @@ void Win32TrayIcon::Remove() {
 void Win32TrayIcon::TaskbarCreated() {
     if (!wanted_) return;
     const bool before = added_;
-    // The new taskbar knows no icons: the old one is gone with it.
     added_ = Add();
     if (added_ != before) presenter_.TrayAvailabilityChanged(added_);
 }
