@@ -3,6 +3,7 @@
 // the window (and of its balloon tip, if it shows one) once painted, and closes it.
 // Windows: configuration-monitors, configuration-preferences, input-box, setup-dialog,
 // setup-dialog-tips, event-log.
+#include "tests/ui/FakeMainForm.h"
 #include "tools/win32-gallery/WindowCapture.h"
 #include "tray/ui/win32/Win32Dialogs.h"
 #include "platform/win32/WideText.h"
@@ -13,7 +14,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <list>
 #include <map>
 #include <string>
 
@@ -58,62 +58,17 @@ ScannerValues SampleMonitor() {
     return values;
 }
 
-// The configuration window's monitors, kept in memory; nothing is watched.
-class SampleSession final : public MonitorSession {
-public:
-    void Start() override {}
-    int Count() const override { return static_cast<int>(monitors_.size()); }
-    MonitorHandle Item(int index) const override {
-        auto it = monitors_.begin();
-        std::advance(it, index);
-        return const_cast<ScannerValues*>(&*it);
-    }
-    ScannerValues Values(MonitorHandle monitor) const override { return *static_cast<ScannerValues*>(monitor); }
-    MonitorHandle Save(MonitorHandle monitor, const ScannerValues& values) override {
-        if (!monitor) return &monitors_.emplace_back(values);
-        *static_cast<ScannerValues*>(monitor) = values;
-        return monitor;
-    }
-    void Delete(MonitorHandle monitor) override {
-        monitors_.remove_if([monitor](const ScannerValues& item) { return &item == monitor; });
-    }
-    void SetStatus(MonitorHandle monitor, std::int32_t status) override {
-        static_cast<ScannerValues*>(monitor)->status = status;
-    }
-    void StopMonitoring() override {}
-    std::unique_ptr<LogStore> OpenLogStore() override { return std::make_unique<SampleLog>(); }
-
-    void Add(const ScannerValues& values) { monitors_.push_back(values); }
-
-private:
-    std::list<ScannerValues> monitors_;  // stable addresses, like the session's scanners
-};
-
-class SampleServices final : public MainFormServices {
-public:
-    void InstallStagedUpdater() override {}
-    void LaunchUpdater() override {}
-    std::unique_ptr<MonitorSession> CreateSession() override {
-        auto session = std::make_unique<SampleSession>();
-        session->Add(SampleMonitor());
-        ScannerValues second = SampleMonitor();
-        second.root = "C:\\Users\\Ann\\Projects\\reports";
-        second.backuppath = "\\\\nas\\ann\\reports";
-        second.hasversions = false;
-        second.status = 0;
-        session->Add(second);
-        return session;
-    }
-    bool ReadAutostart(bool current) override { return current; }
-    void WriteAutostart(bool) override {}
-    std::optional<ScannerValues> RunSetupDialog(const ScannerValues*) override { return std::nullopt; }
-    void RunLogWindow(MonitorSession&) override {}
-    void ExitStarted() override {}
-};
-
 // The configuration window as the program fills it; the close box hides it, which ends the scene.
 void RunConfiguration() {
-    SampleServices services;
+    // The presenter tests' stand-ins: the monitors stay in memory, nothing is watched or stored.
+    std::vector<std::string> log;
+    test::FakeServices services(log);
+    ScannerValues second = SampleMonitor();
+    second.root = "C:\\Users\\Ann\\Projects\\reports";
+    second.backuppath = "\\\\nas\\ann\\reports";
+    second.hasversions = false;
+    second.status = 0;
+    services.initialMonitors = {SampleMonitor(), second};
     std::unique_ptr<win32ui::MainForm> window = win32ui::MainForm::Create();
     if (!window) return;
     MainFormPresenter presenter(*window, services);

@@ -4,6 +4,7 @@
 #include "tray/ui/win32/Win32Dispatcher.h"
 
 #include "platform/SendTicket.h"
+#include "tray/ui/win32/Win32Controls.h"
 
 #include <windows.h>
 
@@ -61,21 +62,10 @@ LRESULT CALLBACK DispatcherProcedure(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool RegisterDispatcherClass() {
-    static const bool registered = [] {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = DispatcherProcedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = kWindowClass;
-        return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }();
-    return registered;
-}
-
 }  // namespace
 
 std::unique_ptr<Win32Dispatcher> Win32Dispatcher::Create() {
-    if (!RegisterDispatcherClass()) return nullptr;
+    if (!win32ui::RegisterWindowClass(kWindowClass, &DispatcherProcedure)) return nullptr;
     auto shared = std::make_shared<Shared>();
     shared->window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                      GetModuleHandleW(nullptr), nullptr);
