@@ -60,8 +60,6 @@ public:
     HWND Window() const { return window_; }
     HWND Tabs() const { return tabs_; }
     HWND List() const { return list_; }
-    HWND Page(int index) const { return pages_[static_cast<std::size_t>(index)]; }
-    HMENU ListMenu() const { return listMenu_; }
     // The control with this id on the window or one of its pages.
     HWND Control(int id) const;
     // The details pane's value labels, in MonitorDetails order.
