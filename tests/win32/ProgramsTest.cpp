@@ -1,18 +1,27 @@
 // The shipped programs as processes under Windows: pellmard.exe replicates a plain and a versioned
 // file into their backup folders, qmRemove.exe ends it through its "Pellmar" window with exit code
 // 0 (and pellmard ends with 0 after an orderly shutdown) and finds a window whose title lies outside
-// the ANSI code page, qmUpdate.exe checks a loopback location.
+// the ANSI code page, qmUpdate.exe checks a loopback location. The tray program Pellmar.exe
+// likewise, with a second copy that only shows the first; and in this process, a monitor added
+// through its configuration window replicates.
 #include "platform/AppWindow.h"
 #include "platform/Environment.h"
 #include "platform/win32/WideText.h"
 #include "tests/e2e/E2eFixture.h"
+#include "tests/ui/win32/Win32MessagePump.h"
 #include "tests/win32/LoopbackHttpServer.h"
+#include "tray/app/Win32TrayToolkit.h"
 #include "tray/db/Statements.h"
+#include "tray/ui/win32/Win32TrayIcon.h"
+#include "tray/ui/win32/frmMainForm.h"
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <filesystem>
+#include <thread>
 
 namespace pellmar {
 namespace {
@@ -52,10 +61,10 @@ protected:
         SetText(L"TempFilePath", TempFilePath().substr(0, TempFilePath().size() - 1));
     }
     ~ProgramsTest() override {
-        if (pellmard) {
-            TerminateProcess(pellmard, 99);  // only after a failed assertion: never leave it behind
-            WaitForSingleObject(pellmard, 10000);
-            CloseHandle(pellmard);
+        if (host) {
+            TerminateProcess(host, 99);  // only after a failed assertion: never leave it behind
+            WaitForSingleObject(host, 10000);
+            CloseHandle(host);
         }
         RegDeleteValueW(settings, L"DataPath");
         RegDeleteValueW(settings, L"TempFilePath");
@@ -66,8 +75,29 @@ protected:
         RegSetValueExW(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
                        static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
     }
+    // A file of the watched folder with its job still queued, as the last run left it.
+    void LeaveJobFromLastRun(const std::string& name, const std::string& content) {
+        WriteFile(watched + "/" + name, content);
+        ChangeEvent leftOver;
+        leftOver.jobtype = ChangeCreated;
+        leftOver.src = watched + "/" + name;
+        leftOver.dest = backup + "/" + name;
+        InsertJob(leftOver);
+    }
+    // qmRemove ends the host through its "Pellmar" window; both end with exit code 0.
+    void EndHostWithQmRemove() {
+        HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
+        ASSERT_NE(remover, nullptr);
+        EXPECT_EQ(WaitForExit(remover), 0);
+        CloseHandle(remover);
+        EXPECT_EQ(WaitForExit(host), 0);
+        CloseHandle(host);
+        host = nullptr;
+        EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+    }
+
     HKEY settings = nullptr;
-    HANDLE pellmard = nullptr;
+    HANDLE host = nullptr;  // the replication host started by the test
 };
 
 // What the session logged and left queued, for the message of a failed wait.
@@ -102,15 +132,10 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     versioned.maxversions = 5;
     test::ExecStatements(DatabasePath(), InsertScannerStatement(plain) + InsertScannerStatement(versioned));
 
-    WriteFile(watched + "/before.txt", "before");
-    ChangeEvent leftOver;
-    leftOver.jobtype = ChangeCreated;
-    leftOver.src = watched + "/before.txt";
-    leftOver.dest = backup + "/before.txt";
-    InsertJob(leftOver);
+    LeaveJobFromLastRun("before.txt", "before");
 
-    pellmard = StartProgram("pellmard.exe", "");
-    ASSERT_NE(pellmard, nullptr);
+    host = StartProgram("pellmard.exe", "");
+    ASSERT_NE(host, nullptr);
     // The window exists before the monitors watch; the left-over job runs only once they do.
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/before.txt"); }, std::chrono::seconds(60)))
         << Diagnosis(Log(), Jobs());
@@ -132,14 +157,71 @@ TEST_F(ProgramsTest, PellmardReplicatesAndQmRemoveEndsItThroughItsWindow) {
     ASSERT_TRUE(test::WaitUntil([&] { return CountVersions(versionsBackup) >= 2; }, std::chrono::seconds(60)));
     EXPECT_EQ(test::ReadFile(backup + "/report.txt"), "plain");
 
-    HANDLE remover = StartProgram("qmRemove.exe", "/T: Pellmar");
-    ASSERT_NE(remover, nullptr);
-    EXPECT_EQ(WaitForExit(remover), 0);
-    CloseHandle(remover);
-    EXPECT_EQ(WaitForExit(pellmard), 0);
-    CloseHandle(pellmard);
-    pellmard = nullptr;
-    EXPECT_EQ(platform::FindAppWindow("Pellmar"), 0);
+    EndHostWithQmRemove();
+}
+
+HWND ConfigurationWindow() { return FindWindowW(nullptr, L"Pellmar Configuration"); }
+
+TEST_F(ProgramsTest, PellmarReplicatesShowsItselfToASecondCopyAndQmRemoveEndsItInOrder) {
+    test::CreateDatabase(DatabasePath());
+    test::ExecStatements(DatabasePath(), InsertScannerStatement(Monitor(watched, backup)));
+    LeaveJobFromLastRun("before.txt", "before");
+
+    host = StartProgram("Pellmar.exe", "");
+    ASSERT_NE(host, nullptr);
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/before.txt"); }, std::chrono::seconds(60)))
+        << Diagnosis(Log(), Jobs());
+    ASSERT_NE(platform::FindAppWindow("Pellmar"), 0);
+    ASSERT_NE(ConfigurationWindow(), nullptr);
+    WriteFile(watched + "/report.txt", "plain");
+    ASSERT_TRUE(test::WaitUntil([&] { return test::ReadFile(backup + "/report.txt") == "plain"; },
+                                std::chrono::seconds(60)))
+        << Diagnosis(Log(), Jobs());
+
+    // With a tray the window starts hidden; a second copy shows it and ends at once.
+    ShowWindow(ConfigurationWindow(), SW_HIDE);
+    HANDLE second = StartProgram("Pellmar.exe", "");
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(WaitForExit(second), 0);
+    CloseHandle(second);
+    EXPECT_TRUE(test::WaitUntil([] { return IsWindowVisible(ConfigurationWindow()) != FALSE; }));
+    EXPECT_EQ(WaitForSingleObject(host, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    EndHostWithQmRemove();
+    // Stopped in order: the worker finished its pass before the end, so nothing stays queued.
+    EXPECT_TRUE(Jobs().empty()) << Diagnosis(Log(), Jobs());
+    EXPECT_EQ(ConfigurationWindow(), nullptr);
+}
+
+// The window's own "Add" button with the setup dialog answered, then a close request to the
+// application window from another thread, as qmUpdate and qmRemove send it.
+TEST_F(ProgramsTest, TrayProgramAddsAMonitorThroughItsWindowAndACloseRequestEndsIt) {
+    TrayOptions options;
+    options.timings = timings;
+    options.setupDialog = [this](const ScannerValues* existing) -> std::optional<ScannerValues> {
+        if (existing) return std::nullopt;
+        return Monitor(watched, backup);
+    };
+    std::unique_ptr<Win32TrayToolkit> made = Win32TrayToolkit::Create();
+    ASSERT_NE(made, nullptr);
+    Win32TrayToolkit& toolkit = *made;
+    TrayProgram program(std::move(made), options);
+    ASSERT_TRUE(program.Start());
+    ASSERT_NE(program.AppWindowHandle(), 0);
+    win32ui::MainForm& window = toolkit.Window();
+    SendMessageW(window.Control(win32ui::MainForm::kAdd), BM_CLICK, 0, 0);
+    ASSERT_EQ(SendMessageW(window.List(), LVM_GETITEMCOUNT, 0, 0), 1);
+    WriteFile(watched + "/note.txt", "replicated");
+    EXPECT_TRUE(test::PumpUntil([&] { return test::ReadFile(backup + "/note.txt") == "replicated"; }))
+        << Diagnosis(Log(), Jobs());
+
+    std::thread closer([handle = program.AppWindowHandle()] { platform::SendCloseRequest(handle); });
+    const bool closed = test::PumpUntil([&] { return program.Closed(); });
+    closer.join();
+    ASSERT_TRUE(closed);
+    EXPECT_EQ(program.Presenter().Session(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(window.Window()));
+    EXPECT_FALSE(toolkit.Tray() && toolkit.Tray()->Shown());
 }
 
 TEST(QmRemove, ATitleOutsideTheAnsiCodePageReachesItsWindow) {
