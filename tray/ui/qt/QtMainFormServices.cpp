@@ -14,14 +14,9 @@ std::optional<ScannerValues> QtMainFormServices::RunSetupDialog(const ScannerVal
     QtPrompter prompter(&dialog);
     ScannerFormPresenter presenter(dialog, prompter);
     dialog.SetPresenter(&presenter);
-    if (existing) {
-        presenter.LoadExisting(*existing);
-    } else {
-        presenter.LoadNew();
-    }
+    presenter.Load(existing);
     dialog.exec();
-    if (!presenter.Accepted()) return std::nullopt;
-    return presenter.Values();
+    return presenter.Result();
 }
 
 void QtMainFormServices::RunLogWindow(MonitorSession& session) {

@@ -12,14 +12,9 @@ std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* e
     Win32Prompter prompter(dialog.Window());
     ScannerFormPresenter presenter(dialog, prompter);
     dialog.SetPresenter(&presenter);
-    if (existing) {
-        presenter.LoadExisting(*existing);
-    } else {
-        presenter.LoadNew();
-    }
+    presenter.Load(existing);
     dialog.RunModal();
-    if (!presenter.Accepted()) return std::nullopt;
-    return presenter.Values();
+    return presenter.Result();
 }
 
 void RunLogDialog(HWND owner, LogStore& store) {

@@ -2,6 +2,8 @@
 // cell (LVN_GETDISPINFO) and the presenter's LogListModel answers.
 #include "tray/ui/win32/frmLogForm.h"
 
+#include "tray/ui/LogFormLayout.h"
+
 #include "platform/win32/WideText.h"
 #include "tray/ui/win32/Win32Images.h"
 
@@ -17,39 +19,6 @@ constexpr int kListId = 2001;
 constexpr int kCancelId = 2002;
 constexpr int kFont = 10;
 constexpr int kPaneFont = 11;  // the window's default font, for the pane's controls without a stated one
-
-struct Column {
-    const char* caption;
-    int width;
-};
-constexpr std::array<Column, 5> kColumns{{{"Type", 100}, {"Date", 80}, {"Time", 80}, {"Operation", 70},
-                                          {"Description", 220}}};
-
-struct DetailLine {
-    const char* name;
-    int left, top, valueLeft;
-};
-
-// In the order of LogForm::values_.
-constexpr std::array<DetailLine, 6> kDetailLines{{
-    {"Date:", 8, 16, 108},
-    {"Time:", 8, 36, 108},
-    {"Type:", 208, 16, 280},
-    {"Operation:", 208, 36, 280},
-    {"Source File:", 8, 64, 108},
-    {"Destination File:", 8, 84, 108},
-}};
-
-const std::string& ColumnText(const LogListRow& row, int column) {
-    switch (column) {
-    case 0: return row.type;
-    case 1: return row.date;
-    case 2: return row.time;
-    case 3: return row.operation;
-    default: break;
-    }
-    return row.description;
-}
 
 }  // namespace
 
@@ -78,12 +47,12 @@ void LogForm::BuildList() {
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     // Without LVS_SHAREIMAGELISTS the list destroys the image list with itself.
     SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(win32ui::LoadLogImageList()));
-    for (std::size_t index = 0; index < kColumns.size(); ++index) {
-        std::wstring caption = platform::win32::Widen(kColumns[index].caption);
+    for (std::size_t index = 0; index < kLogColumns.size(); ++index) {
+        std::wstring caption = platform::win32::Widen(kLogColumns[index].caption);
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.fmt = LVCFMT_LEFT;
-        column.cx = kColumns[index].width;
+        column.cx = kLogColumns[index].width;
         column.pszText = caption.data();
         SendMessageW(list_, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
     }
@@ -94,8 +63,8 @@ void LogForm::BuildDetailPane() {
     cancel_ = AddControl(group, L"BUTTON", "Cancel Operation", BS_PUSHBUTTON | WS_TABSTOP, 472, 16, 101, kDefaultSize,
                          kCancelId, kPaneFont);
     ShowWindow(cancel_, SW_HIDE);
-    for (std::size_t line = 0; line < kDetailLines.size(); ++line) {
-        const DetailLine& detail = kDetailLines[line];
+    for (std::size_t line = 0; line < kLogDetailLines.size(); ++line) {
+        const LogDetailLine& detail = kLogDetailLines[line];
         AddControl(group, L"STATIC", detail.name, SS_NOPREFIX, detail.left, detail.top, kDefaultSize, kDefaultSize, 0,
                    kPaneFont, true);
         values_[line] = AddControl(group, L"STATIC", "", SS_NOPREFIX, detail.valueLeft, detail.top, kDefaultSize,
@@ -156,7 +125,7 @@ void LogForm::FillCell(NMLVDISPINFOW& cell) {
     if (!presenter_ || item.iItem < 0 || item.iItem >= presenter_->Rows().Count()) return;
     const LogListRow& row = presenter_->Rows().Row(item.iItem);
     if (item.mask & LVIF_TEXT) {
-        cellText_ = platform::win32::Widen(ColumnText(row, item.iSubItem));
+        cellText_ = platform::win32::Widen(LogColumnText(row, item.iSubItem));
         item.pszText = cellText_.data();
     }
     if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) item.iImage = row.image >= 0 ? row.image : I_IMAGENONE;
