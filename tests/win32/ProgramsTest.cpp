@@ -2,8 +2,9 @@
 // file into their backup folders, qmRemove.exe ends it through its "Pellmar" window with exit code
 // 0 (and pellmard ends with 0 after an orderly shutdown) and finds a window whose title lies outside
 // the ANSI code page, qmUpdate.exe checks a loopback location. The tray program Pellmar.exe
-// likewise, with a second copy that only shows the first; and in this process, a monitor added
-// through its configuration window replicates.
+// likewise, with a second copy that only shows the first, and it starts the updater beside it; and
+// in this process, a monitor added through its configuration window replicates.
+#include "common/CommandLine.h"
 #include "platform/AppWindow.h"
 #include "platform/Environment.h"
 #include "platform/win32/WideText.h"
@@ -12,6 +13,7 @@
 #include "tests/win32/LoopbackHttpServer.h"
 #include "tray/app/Win32TrayToolkit.h"
 #include "tray/db/Statements.h"
+#include "tray/shell/UpdaterLaunch.h"
 #include "tray/ui/win32/Win32TrayIcon.h"
 #include "tray/ui/win32/frmMainForm.h"
 
@@ -29,9 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::WriteFile;
 
-// Starts one of the programs beside this test program; the handle is closed by the owner.
-HANDLE StartProgram(const std::string& name, const std::string& arguments) {
-    const std::wstring program = platform::win32::Widen(platform::GetProgramFolder() + name);
+// Starts a program by its full path; the handle is closed by the owner.
+HANDLE StartProgramAt(const std::wstring& program, const std::string& arguments) {
     std::wstring commandLine = L"\"" + program + L"\" " + platform::win32::Widen(arguments);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -42,6 +43,11 @@ HANDLE StartProgram(const std::string& name, const std::string& arguments) {
     }
     CloseHandle(process.hThread);
     return process.hProcess;
+}
+
+// Starts one of the programs beside this test program.
+HANDLE StartProgram(const std::string& name, const std::string& arguments) {
+    return StartProgramAt(platform::win32::Widen(platform::GetProgramFolder() + name), arguments);
 }
 
 // The exit code, or -1 when the process has not ended within two minutes.
@@ -195,6 +201,29 @@ TEST_F(ProgramsTest, PellmarReplicatesShowsItselfToASecondCopyAndQmRemoveEndsItI
     for (const auto& job : Jobs()) {
         EXPECT_EQ(fs::path(job.at("src")).filename(), "report.txt") << Diagnosis(Log(), Jobs());
     }
+}
+
+// Starting the tray program runs the updater beside it with the update location, the program's
+// own path, its version and the handle of its application window, which the updater closes.
+TEST_F(ProgramsTest, PellmarStartsTheUpdaterBesideItWithItsApplicationWindow) {
+    const fs::path here = platform::win32::Widen(platform::GetProgramFolder());
+    const fs::path programs = platform::win32::Widen(root / "programs");
+    fs::create_directories(programs);
+    for (const char* name : {"Pellmar.exe", "sqlite3.dll"}) fs::copy_file(here / name, programs / name);
+    fs::copy_file(here / "record_command_line.exe", programs / "qmUpdate.exe");
+
+    host = StartProgramAt(programs / "Pellmar.exe", "");
+    ASSERT_NE(host, nullptr);
+    const fs::path recorded = programs / "command-line.txt";
+    ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(recorded) && fs::file_size(recorded) > 0; },
+                                std::chrono::seconds(60)));
+    const std::vector<std::string> arguments = ParseCommandLine(test::ReadFile(recorded.string()));
+    ASSERT_EQ(arguments.size(), 5u) << test::ReadFile(recorded.string());
+    EXPECT_EQ(arguments[1], UpdateLocation);
+    EXPECT_TRUE(fs::equivalent(platform::win32::Widen(arguments[2]), programs / "Pellmar.exe")) << arguments[2];
+    EXPECT_EQ(arguments[3], ProgramVersion);
+    EXPECT_EQ(arguments[4], std::to_string(platform::FindAppWindow("Pellmar")));
+    EndHostWithQmRemove();
 }
 
 // The window's own "Add" button with the setup dialog answered, then a close request to the
