@@ -65,11 +65,10 @@ std::vector<std::string> ParseCommandLine(std::string_view commandLine) {
     return parameters;
 }
 
-std::vector<std::string> ParseArgumentVector(int argc, const char* const* argv) {
+std::vector<std::string> ParseArgumentVector(const std::vector<std::string>& argv) {
     std::vector<std::string> parameters;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view item = argv[i] ? argv[i] : "";
-        if (!OnlyQuotePairs(item)) parameters.push_back(WithoutOuterQuotes(std::string(item)));
+    for (std::size_t i = 1; i < argv.size(); ++i) {
+        if (!OnlyQuotePairs(argv[i])) parameters.push_back(WithoutOuterQuotes(argv[i]));
     }
     return parameters;
 }

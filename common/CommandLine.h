@@ -14,11 +14,11 @@ namespace pellmar {
 // including the first one that comes out empty.
 std::vector<std::string> ParseCommandLine(std::string_view commandLine);
 
-// Parameters 1, 2, 3, ... of an argv: each item after the program is one parameter, whatever
+// Parameters 1, 2, 3, ... of an argv (item 0 the program): each later item is one parameter, whatever
 // blanks or quotes it holds (the rules cannot carry every such item through one joined text). As a
 // command line would: an item that is empty or only pairs of double quotes disappears, and an item
 // longer than one character that begins and ends with a double quote loses those two.
-std::vector<std::string> ParseArgumentVector(int argc, const char* const* argv);
+std::vector<std::string> ParseArgumentVector(const std::vector<std::string>& argv);
 
 // Optional sign as the very first character, then decimal digits up to the first non-digit;
 // wraps as a 32-bit integer; no leading digits gives 0.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Windows programs (pellmard.exe, pellmarctl.exe, qmUpdate.exe, qmRemove.exe) and
-# sqlite3.dll with the mingw-w64 cross compiler and packs them into one zip that runs on a clean
+# Builds the Windows programs (Pellmar.exe, pellmard.exe, pellmarctl.exe, qmUpdate.exe, qmRemove.exe)
+# and sqlite3.dll with the mingw-w64 cross compiler and packs them into one zip that runs on a clean
 # Windows.
 # Options through the environment: WIN_BUILD_DIR (default build-windows), JOBS (default 2).
 # Prints the zip's path on its last line.
@@ -18,7 +18,7 @@ nice -n 10 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPELL
 nice -n 10 cmake --build "$build_dir" -j "$jobs"
 
 bin="$build_dir/bin"
-shipped=(pellmard.exe pellmarctl.exe qmUpdate.exe qmRemove.exe sqlite3.dll)
+shipped=(Pellmar.exe pellmard.exe pellmarctl.exe qmUpdate.exe qmRemove.exe sqlite3.dll)
 # Nothing may need a DLL that a clean Windows lacks (libstdc++, libgcc, winpthread, zlib).
 for file in "${shipped[@]}"; do
   foreign=$(x86_64-w64-mingw32-objdump -p "$bin/$file" | sed -n 's/^\tDLL Name: //p' \

@@ -1,6 +1,7 @@
 // qmUpdate: brings an application up to the version published on its update location.
-// Only wiring: the command line from argv, the system services, the window entry.
+// Only wiring: the command line as UTF-8 items, the system services, the window entry.
 #include "common/CommandLine.h"
+#include "platform/ProgramArguments.h"
 #include "updater/AppMain.h"
 #include "updater/UpdateServices.h"
 #include "updater/UpdateWindow.h"
@@ -10,8 +11,8 @@
 
 int main(int argc, char** argv) {
     using namespace pellmar;
-    // argv arrives split already: each item is one parameter, under the rules' other effects.
-    std::vector<std::string> parameters = ParseArgumentVector(argc, argv);
+    // The items arrive split already: each is one parameter, under the rules' other effects.
+    std::vector<std::string> parameters = ParseArgumentVector(platform::ProgramArguments(argc, argv));
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     // Without a known working directory, stay relative to it rather than fall back to the root.

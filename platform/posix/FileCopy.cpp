@@ -3,18 +3,17 @@
 // result codes.
 #include "platform/FileCopy.h"
 
-#include <atomic>
+#include "platform/CopyTemporaries.h"
+
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <mutex>
 #include <optional>
-#include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <unordered_set>
 #include <vector>
 
 namespace pellmar::platform {
@@ -47,57 +46,25 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
-constexpr std::string_view kTemporaryPrefix = ".pellmar-copy.";
-constexpr std::string_view kTemporarySuffix = ".tmp";
-
 std::string TemporaryNameBeside(const std::string& destination) {
-    static std::atomic<unsigned> counter{0};
-    return FolderOf(destination) + std::string(kTemporaryPrefix) + std::to_string(getpid()) + "." +
-           std::to_string(counter.fetch_add(1)) + std::string(kTemporarySuffix);
-}
-
-// Cuts a run of decimal digits off the front of `text`; nullopt when there is none.
-std::optional<long long> TakeNumber(std::string_view& text) {
-    std::size_t digits = 0;
-    long long value = 0;
-    while (digits < text.size() && digits < 18 && text[digits] >= '0' && text[digits] <= '9')
-        value = value * 10 + (text[digits++] - '0');
-    if (digits == 0) return std::nullopt;
-    text.remove_prefix(digits);
-    return value;
-}
-
-// The process id in a temporary's name ".pellmar-copy.<pid>.<n>.tmp"; nullopt for other names.
-std::optional<pid_t> TemporaryOwner(std::string_view name) {
-    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return std::nullopt;
-    name.remove_prefix(kTemporaryPrefix.size());
-    name.remove_suffix(kTemporarySuffix.size());
-    std::optional<long long> pid = TakeNumber(name);
-    if (!pid || *pid <= 0 || name.empty() || name.front() != '.') return std::nullopt;
-    name.remove_prefix(1);
-    if (!TakeNumber(name) || !name.empty()) return std::nullopt;
-    return static_cast<pid_t>(*pid);
+    return FolderOf(destination) + NewCopyTemporaryName(static_cast<std::uint64_t>(getpid()));
 }
 
 // A pid that is running, or that this process cannot probe (EPERM), still owns its temporaries.
-bool ProcessHasEnded(pid_t pid) { return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH; }
-
-// True the first time a folder is named in this process; later copies find nothing left over
-// that a crash before this process started could have made.
-bool FirstVisit(const std::string& folder) {
-    static std::mutex mutex;
-    static std::unordered_set<std::string> visited;
-    std::lock_guard lock(mutex);
-    return visited.insert(folder).second;
+bool ProcessHasEnded(std::uint64_t owner) {
+    const auto pid = static_cast<pid_t>(owner);
+    // An id no pid_t can hold was not written by a copy; leave that file alone.
+    if (static_cast<std::uint64_t>(pid) != owner) return false;
+    return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 void RemoveLeftoversOfEndedCopies(const std::string& folder) {
     DIR* listing = opendir(folder.c_str());
     // A folder that cannot be listed now (an unmounted drive) is looked at again next time.
     if (listing == nullptr) return;
-    if (FirstVisit(folder)) {
+    if (FirstCopyIntoFolder(folder)) {
         while (const dirent* entry = readdir(listing)) {
-            std::optional<pid_t> owner = TemporaryOwner(entry->d_name);
+            std::optional<std::uint64_t> owner = CopyTemporaryOwner(entry->d_name);
             if (owner && ProcessHasEnded(*owner)) unlinkat(dirfd(listing), entry->d_name, 0);
         }
     }

@@ -1,5 +1,6 @@
 // AM/PM designators from nl_langinfo, which follows the LC_TIME the process has set
-// (the C locale until the host calls setlocale).
+// (the C locale until the host calls setlocale). The C library has no formatter for pictures of
+// that notation, so the callers write them.
 #include "platform/Locale.h"
 
 #include <langinfo.h>
@@ -17,5 +18,8 @@ std::string LangInfo(nl_item item, const char* fallback) {
 
 std::string AmDesignator() { return LangInfo(AM_STR, "AM"); }
 std::string PmDesignator() { return LangInfo(PM_STR, "PM"); }
+
+std::optional<std::string> UserDateText(const LocalTimeFields&, const std::string&) { return std::nullopt; }
+std::optional<std::string> UserTimeText(const LocalTimeFields&, const std::string&) { return std::nullopt; }
 
 }  // namespace pellmar::platform

@@ -1,14 +1,13 @@
 // Windows copy-then-replace (CopyFileExW into a temporary beside the destination, flushed, then
-// MoveFileExW with replace and write-through) and the exclusive hold by share mode. Knows nothing
-// of jobs or result codes.
+// MoveFileExW with replace and write-through), the leftovers of crashed copies and the exclusive
+// hold by share mode. Knows nothing of jobs or result codes.
 #include "platform/FileCopy.h"
 
+#include "platform/CopyTemporaries.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WideText.h"
 
 #include <windows.h>
-
-#include <atomic>
 
 namespace pellmar::platform {
 namespace {
@@ -16,12 +15,40 @@ namespace {
 using win32::UniqueHandle;
 using win32::Widen;
 
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
 std::wstring TemporaryNameBeside(const std::wstring& destination) {
-    static std::atomic<unsigned> counter{0};
-    const auto slash = destination.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : destination.substr(0, slash + 1);
-    return folder + L".pellmar-copy." + std::to_wstring(GetCurrentProcessId()) + L"." +
-           std::to_wstring(counter.fetch_add(1)) + L".tmp";
+    return FolderOf(destination) + Widen(NewCopyTemporaryName(GetCurrentProcessId()));
+}
+
+// A process that runs, or that this process may not open (another user's), still owns its
+// temporaries; so does this process, whose own copies may be in flight.
+bool ProcessHasEnded(std::uint64_t owner) {
+    if (owner == GetCurrentProcessId() || owner > MAXDWORD) return false;
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(owner)));
+    if (!process.Valid()) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
+    return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
+}
+
+void RemoveLeftoversOfEndedCopies(const std::wstring& folder) {
+    WIN32_FIND_DATAW entry{};
+    const HANDLE listing = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                            nullptr, 0);
+    // A folder that cannot be listed now (an unplugged drive) is looked at again next time.
+    if (listing == INVALID_HANDLE_VALUE) return;
+    if (FirstCopyIntoFolder(win32::Narrow(folder))) {
+        do {
+            const std::optional<std::uint64_t> owner = CopyTemporaryOwner(win32::Narrow(entry.cFileName));
+            if (!owner || !ProcessHasEnded(*owner)) continue;
+            const std::wstring leftover = folder + entry.cFileName;
+            SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only source's copy
+            DeleteFileW(leftover.c_str());
+        } while (FindNextFileW(listing, &entry));
+    }
+    FindClose(listing);
 }
 
 DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
@@ -70,6 +97,7 @@ CopyResult CopyFileReplacing(const std::string& source, const std::string& desti
     const std::wstring from = Widen(source);
     const std::wstring to = Widen(destination);
     if (!IsRegularFile(from)) return CopyResult::Failed;
+    RemoveLeftoversOfEndedCopies(FolderOf(to));
     const std::wstring temporary = TemporaryNameBeside(to);
     BOOL cancel = FALSE;
     const BOOL copied = CopyFileExW(from.c_str(), temporary.c_str(), progress ? OnCopyProgress : nullptr,

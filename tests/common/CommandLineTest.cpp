@@ -39,10 +39,10 @@ TEST(CommandLineTest, EmptyQuotePairsDisappearAndTheCountEndsAtTheFirstEmptyPara
 }
 
 TEST(CommandLineTest, EachArgvItemIsOneParameterWhateverBlanksAndQuotesItHolds) {
-    const char* argv[] = {"/opt/Pel mar/qmUpdate", "/opt/a \"b c", "x\" y", "\"\"", "", "\"/opt/P/Pellmar\"", "tab\there", "\""};
-    EXPECT_THAT(ParseArgumentVector(8, argv),
+    const std::vector<std::string> argv = {"/opt/Pel mar/qmUpdate", "/opt/a \"b c", "x\" y", "\"\"", "", "\"/opt/P/Pellmar\"", "tab\there", "\""};
+    EXPECT_THAT(ParseArgumentVector(argv),
                 ElementsAre("/opt/a \"b c", "x\" y", "/opt/P/Pellmar", "tab\there", "\""));
-    EXPECT_THAT(ParseArgumentVector(1, argv), IsEmpty());
+    EXPECT_THAT(ParseArgumentVector({argv[0]}), IsEmpty());
 }
 
 TEST(CommandLineTest, DecimalHandleParse) {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 
 namespace pellmar {
 namespace {
@@ -35,6 +36,17 @@ protected:
         return count;
     }
 };
+
+// The first start ended between making the file and committing its tables (a kill, a power cut).
+TEST_F(RecoveryTest, ADatabaseFileLeftWithoutTablesGetsThemAndReplicates) {
+    fs::create_directories(fs::path(DatabasePath()).parent_path());
+    { std::ofstream emptyFile(DatabasePath()); }
+    StartSession();
+    AddMonitor(Monitor(watched, backup));
+    WriteFile(watched + "/f.txt", "f");
+    EXPECT_TRUE(RunUntilFile(backup + "/f.txt", "f"));
+    EXPECT_TRUE(errors.Reports().empty());
+}
 
 TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStillRun) {
     StartSession();

@@ -6,7 +6,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/ui/QtTestApplication.h"
 #include "tests/uninstall/WindowOwnerProcess.h"
-#include "tray/app/TrayProgram.h"
+#include "tray/app/QtTrayToolkit.h"
 #include "tray/ui/qt/frmMainForm.h"
 
 #include <QApplication>
@@ -68,12 +68,14 @@ TEST_F(TrayProgramTest, AMonitorAddedThroughTheWindowReplicatesAndACloseRequestE
         if (existing) return std::nullopt;
         return monitor;
     };
-    TrayProgram program(options);
+    auto toolkit = std::make_unique<QtTrayToolkit>();
+    QtTrayToolkit& qt = *toolkit;
+    TrayProgram program(std::move(toolkit), options);
     program.Start();
     ASSERT_NE(program.AppWindowHandle(), 0);
-    EXPECT_TRUE(program.Window().isVisible());  // no tray offscreen: the window stays reachable
+    EXPECT_TRUE(qt.Window().isVisible());  // no tray offscreen: the window stays reachable
     program.Presenter().Add();
-    ASSERT_EQ(program.Window().List()->topLevelItemCount(), 1);
+    ASSERT_EQ(qt.Window().List()->topLevelItemCount(), 1);
     { std::ofstream(root.Path() + "/watched/note.txt") << "replicated"; }
     EXPECT_TRUE(ProcessEventsUntil([&] { return ReadFile(root.Path() + "/backup/note.txt") == "replicated"; }));
 
@@ -82,7 +84,7 @@ TEST_F(TrayProgramTest, AMonitorAddedThroughTheWindowReplicatesAndACloseRequestE
     closer.join();
     ASSERT_TRUE(closed);
     EXPECT_EQ(program.Presenter().Session(), nullptr);
-    EXPECT_FALSE(program.Window().isVisible());
+    EXPECT_FALSE(qt.Window().isVisible());
 }
 
 pid_t Spawn(const std::string& program) {

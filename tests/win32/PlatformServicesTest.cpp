@@ -1,10 +1,12 @@
 // The Windows services against the real system (under Wine in CI): the settings key and the Run
 // value in the registry, the whole-or-nothing copy and the share-mode hold, the hidden
-// application window found and closed by its title. Names outside ASCII must survive each of them.
+// application window found and closed by its title, the user's date and time formats. Names outside
+// ASCII must survive each of them.
 #include "platform/AppWindow.h"
 #include "platform/AutostartEntry.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "platform/UserSettings.h"
 #include "platform/win32/WideText.h"
 #include "tests/support/TempFolder.h"
@@ -140,6 +142,22 @@ TEST(ExclusiveHold, RefusedWhileAWriterHasItAndKeepsWritersOutButNotTheCopy) {
     writer = OpenForWriting(source);
     EXPECT_NE(writer, INVALID_HANDLE_VALUE);
     CloseHandle(writer);
+}
+
+TEST(UserLocale, WritesThePicturesWithItsDesignatorsAndLeavesYearsBefore1601ToTheCaller) {
+    LocalTimeFields afternoon;
+    afternoon.year = 2025;
+    afternoon.month = 7;
+    afternoon.day = 4;
+    afternoon.hour = 13;
+    afternoon.minute = 5;
+    afternoon.second = 9;
+    EXPECT_EQ(UserDateText(afternoon, "M/d/yyyy"), std::optional<std::string>("7/4/2025"));
+    EXPECT_EQ(UserTimeText(afternoon, "h:mm:ss tt"), std::optional<std::string>("1:05:09 " + PmDesignator()));
+    LocalTimeFields early = afternoon;
+    early.year = 987;
+    EXPECT_EQ(UserDateText(early, "M/d/yyyy"), std::nullopt);
+    EXPECT_EQ(UserTimeText(early, "h:mm:ss tt"), std::nullopt);
 }
 
 TEST(AppWindow, FoundByTitleClosedSynchronouslyAndGoneWhenReleased) {

@@ -7,6 +7,7 @@
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/Schema.h"
+#include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
 #include "tray/log/LogData.h"
 #include "tray/util/Lists.h"
@@ -48,7 +49,7 @@ DatabaseStore::DatabaseStore(std::string databasePath, bool createIfMissing) : p
     database_->SetOnBusy(GiveUpAfterTenRetries());
     SQLiteSession& session = database_->CreateSession(std::string(kFolderMonitorSessionName));
     query_ = &session.CreateQuery();
-    if (!exists && createIfMissing && database_->Ready()) ExecInTransaction(session, *query_, std::string(kCreationScript));
+    if (!missing_ && database_->Ready()) CreateTablesWhenMissing(*query_);
     query_->Clear();
     database_->Close();
 }

@@ -1,5 +1,6 @@
-// Formatting by hand: the pictures are fixed, only the designators come from the locale.
-// The decoding of a DateTime into fields is tray/util's.
+// The pictures are fixed. Where the platform formats pictures by the user's locale (Windows) that
+// formatter writes them; otherwise, and for moments it cannot write, they are written by hand
+// with only the designators from the locale. The decoding of a DateTime is tray/util's.
 #include "tray/log/LogFormat.h"
 
 #include <cstdio>
@@ -7,9 +8,16 @@
 #include "platform/Locale.h"
 
 namespace pellmar {
+namespace {
+
+constexpr char kDatePicture[] = "M/d/yyyy";
+constexpr char kTimePicture[] = "h:mm:ss tt";
+
+}  // namespace
 
 std::string LogDateText(DateTime t) {
     DateTimeFields f = DecodeDateTime(t);
+    if (std::optional<std::string> text = platform::UserDateText(f, kDatePicture)) return *text;
     char text[32];
     std::snprintf(text, sizeof text, "%d/%d/%04d", f.month, f.day, f.year);
     return text;
@@ -28,7 +36,13 @@ std::string LogTimeText(DateTime t, const std::string& amDesignator, const std::
 }
 
 std::string LogTimeText(DateTime t) {
-    return LogTimeText(t, platform::AmDesignator(), platform::PmDesignator());
+    const std::string am = platform::AmDesignator();
+    const std::string pm = platform::PmDesignator();
+    // The locale's own text would leave a locale without designators ambiguous; see above.
+    if (!am.empty() && !pm.empty()) {
+        if (std::optional<std::string> text = platform::UserTimeText(DecodeDateTime(t), kTimePicture)) return *text;
+    }
+    return LogTimeText(t, am, pm);
 }
 
 }  // namespace pellmar

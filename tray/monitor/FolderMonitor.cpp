@@ -13,6 +13,7 @@
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/Schema.h"
 #include "tray/db/Statements.h"
+#include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
 #include "tray/jobs/JobQueueThread.h"
 #include "tray/jobs/JobWorkerThread.h"
@@ -115,8 +116,8 @@ void FolderMonitor::OpenOrCreateDatabase() {
     database_->SetOnBusy(GiveUpAfterTenRetries());
     session_ = &database_->CreateSession(std::string(kFolderMonitorSessionName));
     query_ = &session_->CreateQuery();
-    // The creation script runs on the connection the constructor opened, under the busy handler.
-    if (!exists && database_->Ready()) ExecInTransaction(*session_, *query_, std::string(kCreationScript));
+    // The creation runs on the connection the constructor opened, under the busy handler.
+    if (database_->Ready()) CreateTablesWhenMissing(*query_);
     query_->Clear();
     database_->Close();
 }

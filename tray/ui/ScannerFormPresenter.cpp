@@ -41,6 +41,19 @@ void ScannerFormPresenter::LoadNew() {
     view_.SetEnabledChecked(true);
 }
 
+void ScannerFormPresenter::Load(const ScannerValues* existing) {
+    if (existing) {
+        LoadExisting(*existing);
+    } else {
+        LoadNew();
+    }
+}
+
+std::optional<ScannerValues> ScannerFormPresenter::Result() const {
+    if (!accepted_) return std::nullopt;
+    return Values();
+}
+
 void ScannerFormPresenter::LoadExisting(const ScannerValues& values) {
     view_.SetCaption("Edit Folder Monitor");
     view_.SetFolderText(FolderBox::Monitor, values.root);

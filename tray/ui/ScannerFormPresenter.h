@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "tray/db/Statements.h"
@@ -26,6 +27,8 @@ public:
 
     void LoadNew();
     void LoadExisting(const ScannerValues& values);
+    // Either of the two: a new monitor for null.
+    void Load(const ScannerValues* existing);
 
     void VersionsClicked();
     void AddFilter(FilterList list);
@@ -39,6 +42,8 @@ public:
 
     bool Accepted() const { return accepted_; }
     ScannerValues Values() const;
+    // The values when the dialog closed through OK; nothing otherwise.
+    std::optional<ScannerValues> Result() const;
 
 private:
     void UpdateListButtons(FilterList list);

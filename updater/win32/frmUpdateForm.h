@@ -4,13 +4,14 @@
 #pragma once
 
 #include "updater/AppMain.h"
+#include "tray/ui/win32/Win32Controls.h"
 #include "updater/UpdateSequence.h"
 
 #include <windows.h>
 
 namespace pellmar {
 
-class UpdateForm final : public UpdateView {
+class UpdateForm final : public UpdateView, private win32ui::FormHandler {
 public:
     // nullptr-window forms are never handed out: Create fails when the window cannot be made.
     static std::unique_ptr<UpdateForm> Create(const UpdatePrompt& prompt, UpdateServices& services,
@@ -39,9 +40,7 @@ private:
     UpdateForm(const UpdatePrompt& prompt, UpdateServices& services, UpdateTimings timings);
     bool Build(const UpdatePrompt& prompt);
     HWND AddLabel(const std::string& text, int left, int top, bool bold);
-    void FitToText(HWND label);
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     UpdateJob job_;
     UpdateServices& services_;
@@ -53,8 +52,6 @@ private:
     HWND promptLabel_ = nullptr;
     HWND statusLabel_ = nullptr;
     HWND progressBar_ = nullptr;
-    HFONT font_ = nullptr;
-    HFONT boldFont_ = nullptr;
 };
 
 }  // namespace pellmar

@@ -1,50 +1,22 @@
-// The configuration window's services in the Qt program.
+// The configuration window's dialogs in the Qt program.
 #include "tray/ui/qt/QtMainFormServices.h"
 
-#include "tray/shell/Autostart.h"
-#include "tray/shell/StagedUpdater.h"
-#include "tray/shell/UpdaterLaunch.h"
-#include "tray/ui/FolderMonitorSession.h"
 #include "tray/ui/LogFormPresenter.h"
 #include "tray/ui/ScannerFormPresenter.h"
-#include "tray/ui/qt/QtErrorReporter.h"
 #include "tray/ui/qt/QtPrompter.h"
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
 
 namespace pellmar {
 
-QtMainFormServices::QtMainFormServices(QWidget* owner, QtErrorReporter& reporter, FolderMonitorTimings timings)
-    : owner_(owner), reporter_(reporter), timings_(timings) {}
-
-void QtMainFormServices::InstallStagedUpdater() { pellmar::InstallStagedUpdater(); }
-
-void QtMainFormServices::LaunchUpdater() { pellmar::LaunchUpdater(appWindow_); }
-
-std::unique_ptr<MonitorSession> QtMainFormServices::CreateSession() {
-    return std::make_unique<FolderMonitorSession>(timings_);
-}
-
-bool QtMainFormServices::ReadAutostart(bool current) {
-    pellmar::ReadAutostart(current);
-    return current;
-}
-
-void QtMainFormServices::WriteAutostart(bool autostart) { pellmar::WriteAutostart(autostart); }
-
 std::optional<ScannerValues> QtMainFormServices::RunSetupDialog(const ScannerValues* existing) {
     ScannerForm dialog(owner_);
     QtPrompter prompter(&dialog);
     ScannerFormPresenter presenter(dialog, prompter);
     dialog.SetPresenter(&presenter);
-    if (existing) {
-        presenter.LoadExisting(*existing);
-    } else {
-        presenter.LoadNew();
-    }
+    presenter.Load(existing);
     dialog.exec();
-    if (!presenter.Accepted()) return std::nullopt;
-    return presenter.Values();
+    return presenter.Result();
 }
 
 void QtMainFormServices::RunLogWindow(MonitorSession& session) {
@@ -54,7 +26,5 @@ void QtMainFormServices::RunLogWindow(MonitorSession& session) {
     window.SetPresenter(&presenter);
     window.exec();
 }
-
-void QtMainFormServices::ExitStarted() { reporter_.Release(); }
 
 }  // namespace pellmar

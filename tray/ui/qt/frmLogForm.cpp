@@ -1,6 +1,8 @@
 // The event log window's widgets and its table model.
 #include "tray/ui/qt/frmLogForm.h"
 
+#include "tray/ui/LogFormLayout.h"
+
 #include "tray/ui/Images.h"
 #include "tray/ui/qt/QtControls.h"
 
@@ -13,38 +15,6 @@
 #include <QTableView>
 
 namespace pellmar {
-namespace {
-
-constexpr std::array<const char*, 5> kColumns{"Type", "Date", "Time", "Operation", "Description"};
-constexpr std::array<int, 5> kColumnWidths{100, 80, 80, 70, 220};
-
-struct DetailLine {
-    const char* name;
-    int left, top, valueLeft;
-};
-
-// In the order of LogForm::values_.
-constexpr std::array<DetailLine, 6> kDetailLines{{
-    {"Date:", 8, 16, 108},
-    {"Time:", 8, 36, 108},
-    {"Type:", 208, 16, 280},
-    {"Operation:", 208, 36, 280},
-    {"Source File:", 8, 64, 108},
-    {"Destination File:", 8, 84, 108},
-}};
-
-const std::string& ColumnText(const LogListRow& row, int column) {
-    switch (column) {
-        case 0: return row.type;
-        case 1: return row.date;
-        case 2: return row.time;
-        case 3: return row.operation;
-        default: break;
-    }
-    return row.description;
-}
-
-}  // namespace
 
 void LogTableModel::SetRows(const LogListModel* rows) {
     beginResetModel();
@@ -56,12 +26,12 @@ int LogTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() || !rows_ ? 0 : rows_->Count();
 }
 
-int LogTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 5; }
+int LogTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(kLogColumns.size()); }
 
 QVariant LogTableModel::data(const QModelIndex& index, int role) const {
     if (!rows_ || !index.isValid() || index.row() >= rows_->Count()) return {};
     const LogListRow& row = rows_->Row(index.row());
-    if (role == Qt::DisplayRole) return ToQt(ColumnText(row, index.column()));
+    if (role == Qt::DisplayRole) return ToQt(LogColumnText(row, index.column()));
     if (role == Qt::DecorationRole && index.column() == 0) {
         const QPixmap image = LogImage(row.image);
         if (!image.isNull()) return image;
@@ -70,8 +40,8 @@ QVariant LogTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant LogTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= 5) return {};
-    if (role == Qt::DisplayRole) return QString(kColumns[static_cast<std::size_t>(section)]);
+    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(kLogColumns.size())) return {};
+    if (role == Qt::DisplayRole) return QString(kLogColumns[static_cast<std::size_t>(section)].caption);
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
     return {};
 }
@@ -95,7 +65,9 @@ LogForm::LogForm(QWidget* parent) : QDialog(parent) {
     list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list_->verticalHeader()->setDefaultSectionSize(18);
     list_->horizontalHeader()->setHighlightSections(false);
-    for (int column = 0; column < 5; ++column) list_->setColumnWidth(column, kColumnWidths[static_cast<std::size_t>(column)]);
+    for (std::size_t column = 0; column < kLogColumns.size(); ++column) {
+        list_->setColumnWidth(static_cast<int>(column), kLogColumns[column].width);
+    }
     list_->viewport()->installEventFilter(this);
     auto* close = AddButton(this, "Close", 520, 496, kButtonWidth, kButtonHeight, 10);
     close->setDefault(true);
@@ -113,8 +85,8 @@ void LogForm::BuildDetailPane() {
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (presenter_) presenter_->CancelOperation();
     });
-    for (std::size_t line = 0; line < kDetailLines.size(); ++line) {
-        const DetailLine& detail = kDetailLines[line];
+    for (std::size_t line = 0; line < kLogDetailLines.size(); ++line) {
+        const LogDetailLine& detail = kLogDetailLines[line];
         QLabel* name = AddLabel(group, detail.name, detail.left, detail.top, fontHeight, true);
         FitLabelWidth(name, detail.valueLeft - detail.left - 4);
         values_[line] = AddLabel(group, QString(), detail.valueLeft, detail.top, fontHeight);

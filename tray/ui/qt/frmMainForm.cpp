@@ -1,6 +1,7 @@
 // The configuration window's widgets. Geometry is in logical pixels, so HiDPI scales it.
 #include "tray/ui/qt/frmMainForm.h"
 
+#include "tray/ui/MainFormLayout.h"
 #include "tray/ui/qt/QtControls.h"
 
 #include <QApplication>
@@ -18,27 +19,6 @@
 
 namespace pellmar {
 namespace {
-
-struct DetailLine {
-    const char* name;
-    int nameLeft, top, valueLeft;
-    bool wraps;
-};
-
-// In MonitorDetails order.
-constexpr std::array<DetailLine, 9> kDetailLines{{
-    {"Replicate File Deletions:", 4, 16, 152, false},
-    {"Multiple File Versions:", 16, 36, 152, false},
-    {"Monitored File Types:", 20, 56, 152, false},
-    {"Exception File Types:", 20, 76, 152, false},
-    {"Folder Path to Monitor:", 12, 96, 152, true},
-    {"Backup to Folder Path:", 12, 128, 152, true},
-    {"Wait for Exclusive Access to File:", 344, 16, 544, false},
-    {"Monitor SubFolders:", 420, 36, 544, false},
-    {"Status:", 492, 56, 544, false},
-}};
-
-constexpr int kPathValueWidth = 593 - 152 - 8;
 
 // A path has no blanks to break at: offer a break after every delimiter.
 QString Breakable(const std::string& path) {
@@ -194,9 +174,7 @@ void MainForm::SelectRow(int index) {
 }
 
 void MainForm::ShowDetails(const MonitorDetails& details) {
-    const std::array<const std::string*, 9> texts{&details.deletions, &details.versions, &details.filters,
-                                                  &details.exceptions, &details.root, &details.backuppath,
-                                                  &details.exclusive, &details.subfolders, &details.status};
+    const std::array<const std::string*, 9> texts = DetailTexts(details);
     for (std::size_t line = 0; line < texts.size(); ++line) {
         const bool wraps = kDetailLines[line].wraps;
         values_[line]->setText(wraps ? Breakable(*texts[line]) : ToQt(*texts[line]));

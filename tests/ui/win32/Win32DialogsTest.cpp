@@ -1,0 +1,388 @@
+// The setup dialog, the input box and the event log window as real windows under their modal
+// loops, answered by a ModalScript: captions, geometry, the focus order, the three requirement
+// tips and their removal, the values read back, and the log's caption and "Cancel Operation".
+#include "tests/ui/win32/ModalScript.h"
+#include "platform/win32/WideText.h"
+#include "tray/ui/win32/Win32Controls.h"
+#include "tray/ui/win32/Win32Dialogs.h"
+#include "tray/ui/win32/Win32Prompter.h"
+#include "tray/ui/win32/frmLogForm.h"
+#include "tray/ui/win32/frmScannerForm.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <optional>
+
+namespace pellmar::test {
+namespace {
+
+using win32ui::ControlText;
+using win32ui::SetControlText;
+
+bool SameRect(const RECT& place, int left, int top, int width, int height) {
+    return place.left == left && place.top == top && place.right - place.left == width &&
+           place.bottom - place.top == height;
+}
+
+HWND Button(HWND window, const wchar_t* caption) { return FindWindowExW(window, nullptr, L"BUTTON", caption); }
+
+// Answers the next input box with `caption` by typing `text` and pressing Enter or "Cancel".
+ModalScript::Step AnswerInputBox(const std::string& caption, const std::string& text, bool confirm,
+                                 std::string* shownText = nullptr) {
+    return [=] {
+        HWND box = FindShownWindow(caption);
+        if (!box) return false;
+        HWND edit = FindWindowExW(box, nullptr, L"EDIT", nullptr);
+        if (shownText) *shownText = ControlText(edit);
+        SetControlText(edit, text);
+        if (confirm) {
+            PostEnter(edit);
+        } else {
+            PostClick(Button(box, L"Cancel"));
+        }
+        return true;
+    };
+}
+
+struct Measured {
+    RECT client{};
+    RECT frame{};
+    RECT prompt{};
+    RECT edit{};
+    std::string promptText;
+    std::string shownText;
+};
+
+TEST(Win32DialogsTest, InputBoxHasItsGeometryAndReturnsTheTextOnlyWhenConfirmed) {
+    Win32Prompter prompter(nullptr);
+    Measured box;
+    const ModalScript::Step measure = [&] {
+        HWND window = FindShownWindow("Add New Filter");
+        if (!window) return false;
+        box.client = ClientRect(window);
+        GetWindowRect(window, &box.frame);
+        HWND label = FindWindowExW(window, nullptr, L"STATIC", nullptr);
+        box.promptText = ControlText(label);
+        box.prompt = PlaceInParent(label);
+        box.edit = PlaceInParent(FindWindowExW(window, nullptr, L"EDIT", nullptr));
+        return true;
+    };
+    {
+        ModalScript script({measure, AnswerInputBox("Add New Filter", "*.doc", true, &box.shownText)});
+        EXPECT_EQ(prompter.InputBox("Add New Filter", "Enter file filter (e.g. *.doc)", ""), "*.doc");
+        EXPECT_TRUE(script.Finished());
+    }
+    EXPECT_EQ(box.client.right, 319);
+    EXPECT_EQ(box.client.bottom, 106);
+    EXPECT_EQ(box.frame.left, 583);
+    EXPECT_EQ(box.frame.top, 299);
+    EXPECT_EQ(box.promptText, "Enter file filter (e.g. *.doc)");
+    EXPECT_TRUE(SameRect(box.prompt, 4, 16, 145, 17));
+    EXPECT_EQ(box.edit.left, 4);
+    EXPECT_EQ(box.edit.right - box.edit.left, 309);
+    EXPECT_EQ(box.shownText, "");
+
+    {
+        ModalScript script({AnswerInputBox("Edit Filter", "*.xls", false)});
+        EXPECT_EQ(prompter.InputBox("Edit Filter", "Enter file filter", "*.doc"), "");
+    }
+    std::string shown;
+    {
+        ModalScript script({[&] {
+            HWND window = FindShownWindow("Edit Filter");
+            if (!window) return false;
+            HWND edit = FindWindowExW(window, nullptr, L"EDIT", nullptr);
+            shown = ControlText(edit);
+            PostEnter(edit);
+            return true;
+        }});
+        EXPECT_EQ(prompter.InputBox("Edit Filter", "Enter file filter", "*.doc"), "*.doc");
+    }
+    EXPECT_EQ(shown, "*.doc");
+}
+
+// The dialog made as RunScannerDialog makes it, so the test can reach its controls.
+struct SetupDialog {
+    SetupDialog() : prompter(form.Window()), presenter(form, prompter) { form.SetPresenter(&presenter); }
+    ScannerForm form{nullptr};
+    Win32Prompter prompter;
+    ScannerFormPresenter presenter;
+};
+
+TEST(Win32DialogsTest, SetupDialogHasItsControlsGeometryAndFocusOrder) {
+    SetupDialog dialog;
+    dialog.presenter.LoadNew();
+    HWND window = dialog.form.Window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ControlText(window), "Add New Folder Monitor");
+    EXPECT_EQ(ClientRect(window).right, 483);
+    EXPECT_EQ(ClientRect(window).bottom, 360);
+    const RECT monitor = PlaceInParent(dialog.form.Folder(FolderBox::Monitor));
+    EXPECT_EQ(monitor.left, 12);
+    EXPECT_EQ(monitor.top, 32);
+    EXPECT_EQ(monitor.right - monitor.left, 385);
+    EXPECT_TRUE(SameRect(PlaceInParent(dialog.form.List(FilterList::Replicate)), 12, 128, 141, 97));
+    EXPECT_TRUE(SameRect(PlaceInParent(dialog.form.List(FilterList::Exclude)), 252, 128, 141, 93));
+    EXPECT_TRUE(SameRect(PlaceInParent(Button(window, L"OK")), 304, 332, 75, 25));
+    EXPECT_TRUE(SameRect(PlaceInParent(Button(window, L"Cancel")), 396, 332, 75, 25));
+    EXPECT_TRUE(SameRect(PlaceInParent(Button(window, L"Browse")), 408, 32, 64, 22));
+    EXPECT_TRUE(SameRect(PlaceInParent(Button(window, L"Enabled")), 396, 272, 77, 17));
+    EXPECT_EQ(SendMessageW(Button(window, L"Enabled"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(SendMessageW(Button(window, L"Monitor SubFolders"), BM_GETCHECK, 0, 0), BST_CHECKED);
+    HWND versionsLabel = FindWindowExW(window, nullptr, L"STATIC", L"Versions to Keep");
+    EXPECT_TRUE(SameRect(PlaceInParent(versionsLabel), 236, 240, 105, 17));
+    EXPECT_FALSE(IsWindowEnabled(versionsLabel));
+    EXPECT_EQ(dialog.form.VersionsText(), "10");
+    EXPECT_NE(FindWindowExW(window, nullptr, L"STATIC", L"File types to Exclude  (Exceptions)"), nullptr);
+
+    // Tab order: the boxes first, the Browse buttons never, wrapping from the versions box.
+    HWND first = GetNextDlgTabItem(window, nullptr, FALSE);
+    EXPECT_EQ(first, dialog.form.Folder(FolderBox::Monitor));
+    EXPECT_EQ(GetNextDlgTabItem(window, first, FALSE), dialog.form.Folder(FolderBox::Backup));
+    HWND at = first;
+    for (int step = 0; step < 40; ++step) {
+        at = GetNextDlgTabItem(window, at, FALSE);
+        EXPECT_NE(ControlText(at), "Browse");
+        if (at == first) break;
+    }
+    EXPECT_EQ(at, first);
+}
+
+TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptingOk) {
+    SetupDialog dialog;
+    dialog.presenter.LoadNew();
+    HWND window = dialog.form.Window();
+    const auto& tips = dialog.form.Tips();
+    HWND replicate = dialog.form.List(FilterList::Replicate);
+    HWND backup = dialog.form.Folder(FolderBox::Backup);
+    HWND monitor = dialog.form.Folder(FolderBox::Monitor);
+    std::optional<std::string> replicateTip, backupTip, monitorTip, backupTipAfterKey, replicateTipAfterAdd;
+    bool pointerOnMonitorBox = false;
+    LONG_PTR tipStyle = 0;
+    ModalScript script({
+        [&] {
+            if (!IsWindowVisible(window)) return false;
+            PostClick(Button(window, L"OK"));
+            return true;
+        },
+        [&] {
+            replicateTip = tips.TextOf(replicate);
+            if (!replicateTip) return false;
+            backupTip = tips.TextOf(backup);
+            monitorTip = tips.TextOf(monitor);
+            tipStyle = GetWindowLongPtrW(tips.Window(), GWL_STYLE);
+            POINT pointer{};
+            RECT place{};
+            GetCursorPos(&pointer);
+            GetWindowRect(monitor, &place);
+            pointerOnMonitorBox = PtInRect(&place, pointer) != FALSE;
+            SetControlText(backup, "C:\\backup");
+            PostMessageW(backup, WM_KEYUP, 'P', 0);
+            PostClick(Button(window, L"Add"));  // the replicate list's, created first
+            return true;
+        },
+        AnswerInputBox("Add New Filter", "*.doc", true),
+        [&] {
+            if (dialog.form.ListItems(FilterList::Replicate).empty()) return false;
+            backupTipAfterKey = tips.TextOf(backup);
+            replicateTipAfterAdd = tips.TextOf(replicate);
+            SetControlText(monitor, "C:\\data\\");
+            PostClick(Button(window, L"OK"));
+            return true;
+        },
+    });
+    dialog.form.RunModal();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(replicateTip, "At least on file type filter must be specified.");
+    EXPECT_EQ(backupTip, "A valid path for the folder used as the backup location must be specified.");
+    EXPECT_EQ(monitorTip, "A valid path for the folder to monitor must be specified.");
+    EXPECT_TRUE(tipStyle & TTS_BALLOON);
+    EXPECT_TRUE(pointerOnMonitorBox);
+    EXPECT_FALSE(backupTipAfterKey);
+    EXPECT_FALSE(replicateTipAfterAdd);
+    ASSERT_TRUE(dialog.presenter.Accepted());
+    const ScannerValues values = dialog.presenter.Values();
+    EXPECT_EQ(values.root, "C:\\data\\");
+    EXPECT_EQ(values.backuppath, "C:\\backup");
+    EXPECT_EQ(values.filters, std::vector<std::string>{"*.doc"});
+    EXPECT_FALSE(values.hasversions);
+    EXPECT_EQ(values.maxversions, 0);
+    EXPECT_EQ(values.status, 1);
+}
+
+TEST(Win32DialogsTest, RunScannerDialogEditsAnExistingMonitorAndCancelSavesNothing) {
+    ScannerValues existing;
+    existing.root = "C:\\work";
+    existing.backuppath = "D:\\copy";
+    existing.filters = {"*.doc", "*.xls"};
+    existing.exceptions = {"~$*.doc"};
+    existing.subfolders = false;
+    existing.exclusive = true;
+    existing.hasversions = true;
+    existing.maxversions = 12;
+    existing.status = 0;
+    const auto pressOn = [](const std::string& caption, const wchar_t* button) -> ModalScript::Step {
+        return [=] {
+            HWND window = FindShownWindow(caption);
+            if (!window) return false;
+            PostClick(Button(window, button));
+            return true;
+        };
+    };
+    {
+        ModalScript script({pressOn("Edit Folder Monitor", L"OK")});
+        const std::optional<ScannerValues> saved = RunScannerDialog(nullptr, &existing);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->root, existing.root);
+        EXPECT_EQ(saved->backuppath, existing.backuppath);
+        EXPECT_EQ(saved->filters, existing.filters);
+        EXPECT_EQ(saved->exceptions, existing.exceptions);
+        EXPECT_EQ(saved->subfolders, false);
+        EXPECT_EQ(saved->exclusive, true);
+        EXPECT_EQ(saved->hasversions, true);
+        EXPECT_EQ(saved->maxversions, 12);
+        EXPECT_EQ(saved->status, 0);
+    }
+    {
+        ModalScript script({pressOn("Add New Folder Monitor", L"Cancel")});
+        EXPECT_FALSE(RunScannerDialog(nullptr, nullptr));
+        EXPECT_TRUE(script.Finished());
+    }
+}
+
+TEST(Win32DialogsTest, FolderBrowserStartsAtTheGivenFolderAndCancelChoosesNothing) {
+    Win32Prompter prompter(nullptr);
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::string start = platform::win32::Narrow(system, wcslen(system));
+    const auto answer = [](int command) -> ModalScript::Step {
+        return [=] {
+            HWND browser = FindShownWindowOfClass(L"#32770");
+            if (!browser) return false;
+            PostMessageW(browser, WM_COMMAND, command, 0);
+            return true;
+        };
+    };
+    {
+        ModalScript script({answer(IDOK)});
+        const std::optional<std::string> chosen = prompter.BrowseForFolder(start);
+        ASSERT_TRUE(chosen);
+        std::wstring chosenWide = platform::win32::Widen(*chosen);
+        CharUpperW(chosenWide.data());
+        CharUpperW(system);
+        EXPECT_EQ(chosenWide, std::wstring(system));
+    }
+    {
+        ModalScript script({answer(IDCANCEL)});
+        EXPECT_FALSE(prompter.BrowseForFolder(start));
+    }
+}
+
+class FakeStore final : public LogStore {
+public:
+    int LoadLogEntries(LogListModel& list) override {
+        list.Clear();
+        for (const LogListRow& row : entries) list.Append(row);
+        return list.Count();
+    }
+    void CancelJob(std::int32_t jobid) override {
+        cancelled.push_back(jobid);
+        std::erase_if(entries, [jobid](const LogListRow& row) { return row.item.jobid == jobid; });
+    }
+    std::vector<LogListRow> entries;
+    std::vector<std::int32_t> cancelled;
+};
+
+LogListRow Entry(const std::string& type, int image, std::int32_t jobid) {
+    return {type, image, "05/03/2024", "10:15:00", "Copy", type + " entry", {jobid, "C:\\a.txt", "D:\\a.txt"}};
+}
+
+void ClickRow(const LogForm& form, int row) {
+    LVITEMW state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(form.List(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    NMITEMACTIVATE click{};
+    click.hdr = {form.List(), static_cast<UINT_PTR>(GetDlgCtrlID(form.List())), NM_CLICK};
+    click.iItem = row;
+    SendMessageW(form.Window(), WM_NOTIFY, click.hdr.idFrom, reinterpret_cast<LPARAM>(&click));
+}
+
+TEST(Win32DialogsTest, LogWindowCountsItsEventsAndOffersCancelForWarningsOnly) {
+    FakeStore store;
+    store.entries = {Entry("Warning", 1, 7), Entry("Information", 0, 8)};
+    LogForm form(nullptr);
+    LogFormPresenter presenter(form, store);
+    form.SetPresenter(&presenter);
+    std::string caption, dateValue, sourceValue, description;
+    RECT client{}, frame{}, list{};
+    LRESULT rows = 0;
+    bool cancelAtStart = false, cancelOnInformation = true;
+    int selectedAfterCancel = 0;
+    ModalScript script({
+        [&] {
+            if (!IsWindowVisible(form.Window())) return false;
+            caption = ControlText(form.Window());
+            client = ClientRect(form.Window());
+            GetWindowRect(form.Window(), &frame);
+            list = PlaceInParent(form.List());
+            rows = SendMessageW(form.List(), LVM_GETITEMCOUNT, 0, 0);
+            cancelAtStart = IsWindowVisible(form.CancelOperationButton()) != FALSE;
+            dateValue = ControlText(form.Value(0));
+            sourceValue = ControlText(form.Value(4));
+            description = ControlText(form.DescriptionBox());
+            ClickRow(form, 1);
+            cancelOnInformation = IsWindowVisible(form.CancelOperationButton()) != FALSE;
+            ClickRow(form, 0);
+            PostClick(form.CancelOperationButton());
+            return true;
+        },
+        [&] {
+            if (store.cancelled.empty()) return false;
+            selectedAfterCancel = form.SelectedRow();
+            PostMessageW(form.Window(), WM_CLOSE, 0, 0);
+            return true;
+        },
+    });
+    form.ShowModal();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(caption, "Pellmar Event Log  2 Events");
+    EXPECT_EQ(client.right, 593);
+    EXPECT_EQ(client.bottom, 527);
+    EXPECT_EQ(frame.left, 436);
+    EXPECT_EQ(frame.top, 209);
+    EXPECT_TRUE(SameRect(list, 0, 0, 593, 279));
+    EXPECT_EQ(rows, 2);
+    EXPECT_TRUE(cancelAtStart);
+    EXPECT_FALSE(cancelOnInformation);
+    EXPECT_EQ(dateValue, "05/03/2024");
+    EXPECT_EQ(sourceValue, "C:\\a.txt");
+    EXPECT_EQ(description, "Warning entry");
+    EXPECT_EQ(store.cancelled, std::vector<std::int32_t>{7});
+    EXPECT_EQ(selectedAfterCancel, -1);
+    EXPECT_EQ(SendMessageW(form.List(), LVM_GETITEMCOUNT, 0, 0), 1);
+}
+
+TEST(Win32DialogsTest, EmptyLogShowsZeroEventsAndNoCancel) {
+    FakeStore store;
+    std::string caption;
+    bool cancelShown = true;
+    ModalScript script({[&] {
+        HWND window = FindShownWindow("Pellmar Event Log  0 Events");
+        if (!window) return false;
+        caption = ControlText(window);
+        cancelShown = IsWindowVisible(Button(FindWindowExW(window, nullptr, L"BUTTON", L"Event Detail "),
+                                             L"Cancel Operation")) != FALSE;
+        PostClick(Button(window, L"Close"));
+        return true;
+    }});
+    RunLogDialog(nullptr, store);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(caption, "Pellmar Event Log  0 Events");
+    EXPECT_FALSE(cancelShown);
+}
+
+}  // namespace
+}  // namespace pellmar::test

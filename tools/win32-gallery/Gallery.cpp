@@ -1,0 +1,197 @@
+// pellmar_win32_gallery <window> [<picture.bmp>]: opens one window of the tray program with sample
+// content. Without a picture path it stays open until closed; with one it saves the picture of
+// the window (and of its balloon tip, if it shows one) once painted, and closes it.
+// Windows: configuration-monitors, configuration-preferences, input-box, setup-dialog,
+// setup-dialog-tips, event-log.
+#include "tests/ui/FakeMainForm.h"
+#include "tools/win32-gallery/WindowCapture.h"
+#include "tray/ui/win32/Win32Dialogs.h"
+#include "platform/win32/WideText.h"
+#include "tray/ui/win32/Win32Prompter.h"
+#include "tray/ui/win32/frmMainForm.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <string>
+
+namespace pellmar::gallery {
+namespace {
+
+constexpr UINT kTickMilliseconds = 100;
+constexpr int kPaintTicks = 5;    // ticks between showing and saving, for the paints to land
+constexpr int kMaxTipTicks = 30;  // how long a picture waits for its balloon tip
+
+struct Scene {
+    std::string caption;                       // of the window to picture
+    std::function<void(HWND)> prepare;         // run once the window is shown
+    bool withTip = false;                      // the picture waits for a balloon tip
+    std::function<void()> run;                 // opens the window modally
+};
+
+class SampleLog final : public LogStore {
+public:
+    int LoadLogEntries(LogListModel& list) override {
+        list.Clear();
+        list.Append({"Information", 0, "05/03/2024", "10:15:02", "Copy", "File replicated.",
+                     {11, "C:\\Projects\\report.doc", "D:\\Backup\\Projects\\report.doc"}});
+        list.Append({"Warning", 1, "05/03/2024", "10:14:40", "Copy", "File is locked; the copy waits for access.",
+                     {12, "C:\\Projects\\budget.xls", "D:\\Backup\\Projects\\budget.xls"}});
+        list.Append({"Error", 2, "05/03/2024", "10:12:09", "Delete", "The backup folder cannot be reached.",
+                     {13, "C:\\Projects\\old.txt", "D:\\Backup\\Projects\\old.txt"}});
+        return list.Count();
+    }
+    void CancelJob(std::int32_t) override {}
+};
+
+ScannerValues SampleMonitor() {
+    ScannerValues values;
+    values.root = "C:\\Projects";
+    values.backuppath = "D:\\Backup\\Projects";
+    values.filters = {"*.doc", "*.xls"};
+    values.exceptions = {"~$*.doc"};
+    values.hasversions = true;
+    values.maxversions = 10;
+    values.status = 1;
+    return values;
+}
+
+// The configuration window as the program fills it; the close box hides it, which ends the scene.
+void RunConfiguration() {
+    // The presenter tests' stand-ins: the monitors stay in memory, nothing is watched or stored.
+    std::vector<std::string> log;
+    test::FakeServices services(log);
+    ScannerValues second = SampleMonitor();
+    second.root = "C:\\Users\\Ann\\Projects\\reports";
+    second.backuppath = "\\\\nas\\ann\\reports";
+    second.hasversions = false;
+    second.status = 0;
+    services.initialMonitors = {SampleMonitor(), second};
+    std::unique_ptr<win32ui::MainForm> window = win32ui::MainForm::Create();
+    if (!window) return;
+    MainFormPresenter presenter(*window, services);
+    window->SetPresenter(&presenter);
+    presenter.Construct(true);
+    win32ui::RunModal(window->Window(), nullptr, [&] { return !IsWindowVisible(window->Window()); });
+}
+
+void ShowPreferences(HWND window) {
+    HWND tabs = GetDlgItem(window, win32ui::MainForm::kTabs);
+    SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
+    NMHDR changed{tabs, static_cast<UINT_PTR>(win32ui::MainForm::kTabs), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(window, WM_NOTIFY, changed.idFrom, reinterpret_cast<LPARAM>(&changed));
+    // The checkbox sits in a group box on the page: searched among all descendants.
+    EnumChildWindows(window, [](HWND control, LPARAM) -> BOOL {
+        if (GetDlgCtrlID(control) != win32ui::MainForm::kAutostart) return TRUE;
+        SendMessageW(control, BM_CLICK, 0, 0);
+        return FALSE;
+    }, 0);
+}
+
+std::map<std::string, Scene> Scenes() {
+    static SampleLog log;
+    static const ScannerValues monitor = SampleMonitor();
+    std::map<std::string, Scene> scenes;
+    scenes["configuration-monitors"] = {"Pellmar Configuration", nullptr, false, RunConfiguration};
+    scenes["configuration-preferences"] = {"Pellmar Configuration", ShowPreferences, false, RunConfiguration};
+    scenes["input-box"] = {"Add New Filter", nullptr, false, [] {
+                               Win32Prompter(nullptr).InputBox("Add New Filter", "Enter file filter (e.g. *.doc)",
+                                                               "*.doc");
+                           }};
+    scenes["setup-dialog"] = {"Edit Folder Monitor", nullptr, false, [] { RunScannerDialog(nullptr, &monitor); }};
+    scenes["setup-dialog-tips"] = {"Add New Folder Monitor",
+                                   [](HWND window) {
+                                       SendMessageW(FindWindowExW(window, nullptr, L"BUTTON", L"OK"), BM_CLICK, 0, 0);
+                                   },
+                                   true, [] { RunScannerDialog(nullptr, nullptr); }};
+    scenes["event-log"] = {"Pellmar Event Log  3 Events", nullptr, false, [] { RunLogDialog(nullptr, log); }};
+    return scenes;
+}
+
+struct Visible {
+    DWORD thread;
+    RECT area{};
+    HWND tip = nullptr;
+};
+
+BOOL CALLBACK AddVisible(HWND window, LPARAM context) {
+    auto* visible = reinterpret_cast<Visible*>(context);
+    if (!IsWindowVisible(window)) return TRUE;
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (lstrcmpiW(name, TOOLTIPS_CLASSW) == 0) visible->tip = window;
+    RECT place{};
+    GetWindowRect(window, &place);
+    UnionRect(&visible->area, &visible->area, &place);
+    return TRUE;
+}
+
+// Drives the scene from a thread timer inside the window's modal loop.
+class Camera {
+public:
+    Camera(const Scene& scene, std::string picture) : scene_(scene), picture_(std::move(picture)) {
+        active_ = this;
+        timer_ = SetTimer(nullptr, 0, kTickMilliseconds, &Camera::Tick);
+    }
+    ~Camera() {
+        KillTimer(nullptr, timer_);
+        active_ = nullptr;
+    }
+    bool Saved() const { return saved_; }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (active_) active_->Step();
+    }
+
+    void Step() {
+        if (!window_) {
+            window_ = FindWindowW(nullptr, platform::win32::Widen(scene_.caption).c_str());
+            if (!window_ || !IsWindowVisible(window_)) {
+                window_ = nullptr;
+                return;
+            }
+            if (scene_.prepare) scene_.prepare(window_);
+        }
+        if (picture_.empty() || done_ || ++ticks_ < kPaintTicks) return;
+        Visible visible{GetCurrentThreadId()};
+        EnumThreadWindows(visible.thread, &AddVisible, reinterpret_cast<LPARAM>(&visible));
+        if (scene_.withTip && !visible.tip && ticks_ < kMaxTipTicks) return;
+        done_ = true;
+        saved_ = SaveScreenArea(visible.area, picture_);
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+    }
+
+    static inline Camera* active_ = nullptr;
+    const Scene& scene_;
+    std::string picture_;
+    UINT_PTR timer_ = 0;
+    HWND window_ = nullptr;
+    int ticks_ = 0;
+    bool done_ = false;
+    bool saved_ = false;
+};
+
+}  // namespace
+}  // namespace pellmar::gallery
+
+int main(int argc, char** argv) {
+    using namespace pellmar::gallery;
+    const std::map<std::string, Scene> scenes = Scenes();
+    const auto scene = argc > 1 ? scenes.find(argv[1]) : scenes.end();
+    if (scene == scenes.end()) {
+        std::fprintf(stderr, "usage: pellmar_win32_gallery <window> [<picture.bmp>]; windows:");
+        for (const auto& entry : scenes) std::fprintf(stderr, " %s", entry.first.c_str());
+        std::fprintf(stderr, "\n");
+        return 2;
+    }
+    Camera camera(scene->second, argc > 2 ? argv[2] : "");
+    scene->second.run();
+    if (argc > 2 && !camera.Saved()) {
+        std::fprintf(stderr, "the picture of %s could not be saved\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+// The toolkit-free services of the configuration window.
+#include "tray/ui/ShellMainFormServices.h"
+
+#include "tray/shell/Autostart.h"
+#include "tray/shell/StagedUpdater.h"
+#include "tray/shell/UpdaterLaunch.h"
+#include "tray/ui/FolderMonitorSession.h"
+
+namespace pellmar {
+
+void ShellMainFormServices::InstallStagedUpdater() { pellmar::InstallStagedUpdater(); }
+
+void ShellMainFormServices::LaunchUpdater() { pellmar::LaunchUpdater(appWindow_); }
+
+std::unique_ptr<MonitorSession> ShellMainFormServices::CreateSession() {
+    return std::make_unique<FolderMonitorSession>(timings_);
+}
+
+bool ShellMainFormServices::ReadAutostart(bool current) {
+    pellmar::ReadAutostart(current);
+    return current;
+}
+
+void ShellMainFormServices::WriteAutostart(bool autostart) { pellmar::WriteAutostart(autostart); }
+
+void ShellMainFormServices::ExitStarted() { reporter_.Release(); }
+
+}  // namespace pellmar

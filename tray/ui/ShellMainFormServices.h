@@ -1,0 +1,34 @@
+// The configuration window's services that are the same in every toolkit: the updater start, the
+// real session, the autostart entry and the end of waiting error reports. The setup dialog and the
+// event log window are left to the toolkit's views. Owns nothing beyond one call. Main thread.
+#pragma once
+
+#include "platform/AppWindow.h"
+#include "tray/monitor/FolderMonitor.h"
+#include "tray/ui/MainFormView.h"
+#include "tray/ui/MainThreadErrorReporter.h"
+
+namespace pellmar {
+
+class ShellMainFormServices : public MainFormServices {
+public:
+    ShellMainFormServices(MainThreadErrorReporter& reporter, FolderMonitorTimings timings)
+        : reporter_(reporter), timings_(timings) {}
+
+    // The application window's handle for the updater's command line (0: none).
+    void SetAppWindow(platform::WindowHandle handle) { appWindow_ = handle; }
+
+    void InstallStagedUpdater() override;
+    void LaunchUpdater() override;
+    std::unique_ptr<MonitorSession> CreateSession() override;
+    bool ReadAutostart(bool current) override;
+    void WriteAutostart(bool autostart) override;
+    void ExitStarted() override;
+
+private:
+    MainThreadErrorReporter& reporter_;
+    FolderMonitorTimings timings_;
+    platform::WindowHandle appWindow_ = 0;
+};
+
+}  // namespace pellmar

@@ -1,0 +1,76 @@
+// Tools are identified by the control's window (TTF_IDISHWND) and subclassed (TTF_SUBCLASS), so
+// the tooltip sees the pointer moving over them without relaying messages.
+#include "tray/ui/win32/BalloonTips.h"
+
+#include "platform/win32/WideText.h"
+
+#include <commctrl.h>
+
+namespace pellmar::win32ui {
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Widen;
+
+constexpr int kInitialDelay = 5;
+constexpr int kShowTime = 2000;
+constexpr int kReshowDelay = 500;
+constexpr int kMaxTipWidth = 300;
+constexpr int kTextCapacity = 512;
+
+TTTOOLINFOW ToolOf(HWND owner, HWND control, wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = owner;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    return tool;
+}
+
+}  // namespace
+
+BalloonTips::BalloonTips(HWND owner, const std::string& title) : owner_(owner) {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_BALLOON | TTS_NOPREFIX |
+                               TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_) return;
+    SendMessageW(tooltip_, TTM_SETTITLEW, TTI_ERROR, reinterpret_cast<LPARAM>(Widen(title).c_str()));
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_INITIAL, MAKELPARAM(kInitialDelay, 0));
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(kShowTime, 0));
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_RESHOW, MAKELPARAM(kReshowDelay, 0));
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
+}
+
+BalloonTips::~BalloonTips() {
+    if (tooltip_) DestroyWindow(tooltip_);
+}
+
+void BalloonTips::Attach(HWND control, const std::string& text) {
+    if (!tooltip_) return;
+    std::wstring wide = Widen(text);
+    TTTOOLINFOW tool = ToolOf(owner_, control, wide.data());
+    if (TextOf(control)) {
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void BalloonTips::Remove(HWND control) {
+    if (!tooltip_) return;
+    TTTOOLINFOW tool = ToolOf(owner_, control, nullptr);
+    SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::optional<std::string> BalloonTips::TextOf(HWND control) const {
+    if (!tooltip_) return std::nullopt;
+    wchar_t text[kTextCapacity] = {};
+    TTTOOLINFOW tool = ToolOf(owner_, control, text);
+    if (!SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) return std::nullopt;
+    tool.lpszText = text;
+    SendMessageW(tooltip_, TTM_GETTEXTW, kTextCapacity, reinterpret_cast<LPARAM>(&tool));
+    return Narrow(text, wcslen(text));
+}
+
+}  // namespace pellmar::win32ui

@@ -1,0 +1,27 @@
+// One use of a dialog: view, presenter and prompter live for the call only.
+#include "tray/ui/win32/Win32Dialogs.h"
+
+#include "tray/ui/win32/Win32Prompter.h"
+#include "tray/ui/win32/frmLogForm.h"
+#include "tray/ui/win32/frmScannerForm.h"
+
+namespace pellmar {
+
+std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* existing) {
+    ScannerForm dialog(owner);
+    Win32Prompter prompter(dialog.Window());
+    ScannerFormPresenter presenter(dialog, prompter);
+    dialog.SetPresenter(&presenter);
+    presenter.Load(existing);
+    dialog.RunModal();
+    return presenter.Result();
+}
+
+void RunLogDialog(HWND owner, LogStore& store) {
+    LogForm window(owner);
+    LogFormPresenter presenter(window, store);
+    window.SetPresenter(&presenter);
+    window.ShowModal();
+}
+
+}  // namespace pellmar
