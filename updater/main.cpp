@@ -5,6 +5,7 @@
 #include "updater/AppMain.h"
 #include "updater/UpdateServices.h"
 #include "updater/UpdateWindow.h"
+#include "tray/util/Utf8Path.h"
 
 #include <filesystem>
 #include <iostream>
@@ -16,7 +17,7 @@ int main(int argc, char** argv) {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     // Without a known working directory, stay relative to it rather than fall back to the root.
-    const std::string workingDirectory = (error || current.empty()) ? std::string(".") : current.string();
+    const std::string workingDirectory = (error || current.empty()) ? std::string(".") : Utf8FromPath(current);
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
     return UpdaterMain(parameters, workingDirectory, std::cout, *services,
                        [&services](const UpdatePrompt& prompt) { return ShowUpdateWindow(prompt, *services); });

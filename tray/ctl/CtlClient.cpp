@@ -9,6 +9,7 @@
 #include "tray/ctl/Backends.h"
 #include "tray/ctl/CtlProtocol.h"
 #include "tray/shell/DataLocations.h"
+#include "tray/util/Utf8Path.h"
 
 #include <chrono>
 #include <cstdio>
@@ -61,7 +62,7 @@ std::optional<CtlReply> Attempt(const std::string& request, const DataLocations&
 
 int RunControl(const std::vector<std::string>& args) {
     std::error_code error;
-    const std::string workingFolder = std::filesystem::current_path(error).string();
+    const std::string workingFolder = Utf8FromPath(std::filesystem::current_path(error));
     ParseResult parsed = ParseCommand(args, workingFolder);
     if (!parsed.command) return Print(Failure(kExitUsage, parsed.error));
     if (parsed.command->help) return Print({kExitDone, HelpText(parsed.command->verb), {}});

@@ -3,6 +3,7 @@
 #include "tray/ctl/CtlCommand.h"
 
 #include "tray/util/Lists.h"
+#include "tray/util/Utf8Path.h"
 
 #include <algorithm>
 #include <charconv>
@@ -51,9 +52,9 @@ std::optional<std::int32_t> ReadPositive(const std::string& text) {
 
 std::string Absolute(const std::string& path, const std::string& workingFolder) {
     if (path.empty()) return path;
-    std::filesystem::path given(path);
+    const std::filesystem::path given = PathFromUtf8(path);
     if (given.is_absolute()) return path;
-    return (std::filesystem::path(workingFolder) / given).lexically_normal().string();
+    return Utf8FromPath((PathFromUtf8(workingFolder) / given).lexically_normal());
 }
 
 std::optional<std::vector<std::string>> ReadMaskList(const std::string& text, std::string* error) {

@@ -8,6 +8,7 @@
 #include "platform/FileSystem.h"
 #include "tray/util/Paths.h"
 #include "tray/util/TextCase.h"
+#include "tray/util/Utf8Path.h"
 
 namespace pellmar {
 
@@ -36,8 +37,8 @@ bool SystemFileOperations::SameFile(const std::string& first, const std::string&
     // The same folder and name, whether or not the file exists. Not the same inode: a backup that
     // is a hard link of its source is rightly replaced by a copy of its own.
     std::error_code error;
-    const fs::path a(first), b(second);
-    const std::string nameA = a.filename().string(), nameB = b.filename().string();
+    const fs::path a = PathFromUtf8(first), b = PathFromUtf8(second);
+    const std::string nameA = Utf8FromPath(a.filename()), nameB = Utf8FromPath(b.filename());
     const bool sameName = PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(nameA, nameB) : nameA == nameB;
     return sameName && fs::equivalent(a.parent_path(), b.parent_path(), error);
 }

@@ -26,6 +26,7 @@
 #include "tray/util/DateTime.h"
 #include "tray/util/Paths.h"
 #include "tray/util/TextCase.h"
+#include "tray/util/Utf8Path.h"
 
 namespace pellmar {
 namespace {
@@ -43,15 +44,15 @@ std::vector<std::string> OtherNamesOf(const std::string& backup, const std::vect
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code error;
-    const fs::path real = fs::weakly_canonical(backup, error);
+    const fs::path real = fs::weakly_canonical(PathFromUtf8(backup), error);
     if (error || real.empty()) return names;
-    names.push_back(real.string());
+    names.push_back(Utf8FromPath(real));
     for (const std::string& root : roots) {
-        const fs::path realRoot = fs::weakly_canonical(root, error);
+        const fs::path realRoot = fs::weakly_canonical(PathFromUtf8(root), error);
         if (error || realRoot.empty()) continue;
         const fs::path inside = real.lexically_relative(realRoot);
         if (inside.empty() || *inside.begin() == "..") continue;
-        names.push_back(inside == "." ? root : IncludeTrailingPathDelimiter(root) + inside.string());
+        names.push_back(inside == "." ? root : IncludeTrailingPathDelimiter(root) + Utf8FromPath(inside));
     }
     return names;
 }
