@@ -228,8 +228,8 @@ bool RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {
 
 HWND CreateForm(const FormFrame& frame, FormHandler& handler) {
     if (!RegisterWindowClass(kFormClass, &FormProcedure)) return nullptr;
-    HWND window = CreateWindowExW(frame.exStyle, kFormClass, Widen(frame.caption).c_str(), frame.style, 0, 0,
-                                  frame.clientWidth, frame.clientHeight, frame.owner, nullptr,
+    HWND window = CreateWindowExW(frame.exStyle, kFormClass, Widen(frame.caption).c_str(), frame.style, frame.left,
+                                  frame.top, frame.clientWidth, frame.clientHeight, frame.owner, nullptr,
                                   GetModuleHandleW(nullptr), &handler);
     if (window) SetClientSize(window, frame.clientWidth, frame.clientHeight);
     return window;

@@ -56,10 +56,12 @@ struct FormFrame {
     DWORD exStyle = WS_EX_DLGMODALFRAME;
     int clientWidth = 0;
     int clientHeight = 0;
+    int left = 0;  // the outer frame's screen position
+    int top = 0;
     HWND owner = nullptr;
 };
 
-// Creates the form hidden at the screen's top-left corner with the client size of `frame`;
+// Creates the form hidden at the frame's screen position with the client size of `frame`;
 // nullptr when the window cannot be made (no desktop).
 HWND CreateForm(const FormFrame& frame, FormHandler& handler);
 // Detaches the handler first, so a handler can destroy its form from its destructor.

@@ -16,10 +16,11 @@ InputBoxForm::InputBoxForm(HWND owner) : owner_(owner) {
     frame.caption = "InputBox";
     frame.clientWidth = 319;
     frame.clientHeight = 106;
+    frame.left = 583;
+    frame.top = 299;
     frame.owner = owner;
     window_ = win32ui::CreateForm(frame, *this);
     if (!window_) return;
-    SetWindowPos(window_, nullptr, 583, 299, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     prompt_ = AddControl(window_, L"STATIC", "Input Text Below:", SS_NOPREFIX, 4, 16, 145, 17, 0, kFont);
     edit_ = AddControl(window_, L"EDIT", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 4, 36, 309, kDefaultSize, 0,
                        kFont);

@@ -2,6 +2,8 @@
 // cell (LVN_GETDISPINFO) and the presenter's LogListModel answers.
 #include "tray/ui/win32/frmLogForm.h"
 
+#include "tray/ui/win32/ReportList.h"
+
 #include "tray/ui/LogFormLayout.h"
 
 #include "platform/win32/WideText.h"
@@ -27,10 +29,11 @@ LogForm::LogForm(HWND owner) : owner_(owner) {
     frame.caption = "Pellmar Event Log";
     frame.clientWidth = 593;
     frame.clientHeight = 527;
+    frame.left = 436;
+    frame.top = 209;
     frame.owner = owner;
     window_ = win32ui::CreateForm(frame, *this);
     if (!window_) return;
-    SetWindowPos(window_, nullptr, 436, 209, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     BuildList();
     AddControl(window_, L"BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 520, 496, kDefaultSize, kDefaultSize, IDOK,
                kFont);
@@ -96,17 +99,9 @@ void LogForm::EndRowsUpdate() {
     InvalidateRect(list_, nullptr, TRUE);
 }
 
-int LogForm::SelectedRow() const {
-    return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
+int LogForm::SelectedRow() const { return win32ui::SelectedListRow(list_); }
 
-void LogForm::SelectRow(int row) {
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-    SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
-}
+void LogForm::SelectRow(int row) { win32ui::SelectListRow(list_, row); }
 
 void LogForm::ShowDetail(const LogDetail& detail) {
     const std::array<const std::string*, 6> texts{&detail.date, &detail.time, &detail.type, &detail.operation,

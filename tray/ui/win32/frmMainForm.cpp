@@ -3,6 +3,8 @@
 // boxes hand theirs on to their page.
 #include "tray/ui/win32/frmMainForm.h"
 
+#include "tray/ui/win32/ReportList.h"
+
 #include "platform/win32/WideText.h"
 #include "tray/ui/MainFormLayout.h"
 
@@ -205,17 +207,9 @@ void MainForm::SetRow(int index, const MonitorRowTexts& row) {
 
 void MainForm::RemoveRow(int index) { SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0); }
 
-int MainForm::SelectedRow() const {
-    return static_cast<int>(SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
+int MainForm::SelectedRow() const { return win32ui::SelectedListRow(list_); }
 
-void MainForm::SelectRow(int index) {
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
-    SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
-}
+void MainForm::SelectRow(int index) { win32ui::SelectListRow(list_, index); }
 
 void MainForm::ShowDetails(const MonitorDetails& details) {
     const std::array<const std::string*, 9> texts = DetailTexts(details);

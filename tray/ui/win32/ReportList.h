@@ -1,0 +1,14 @@
+// The single selection of a report-view list view, as the configuration window and the event log
+// window both keep it. Main thread.
+#pragma once
+
+#include <windows.h>
+
+namespace pellmar::win32ui {
+
+// The selected row, or -1.
+int SelectedListRow(HWND list);
+// Selects and focuses the row and scrolls it into view.
+void SelectListRow(HWND list, int row);
+
+}  // namespace pellmar::win32ui
