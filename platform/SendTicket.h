@@ -3,6 +3,7 @@
 // take away. Shared by every dispatcher flavour; knows nothing of queues or event loops.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -34,7 +35,12 @@ struct SendTicket {
     // first, and then it never begins.
     bool AwaitRun(std::stop_token stop) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, stop, [&] { return state_ == State::Done || state_ == State::Dropped; });
+        // The stop token is looked at between short waits rather than through a stop callback:
+        // the Windows runtime's wait for a callback that runs on another thread can miss its
+        // wake-up and never return, which would hang the program's exit.
+        while (state_ != State::Done && state_ != State::Dropped && !stop.stop_requested()) {
+            changed_.wait_for(lock, kStopPollInterval);
+        }
         if (state_ == State::Done) return true;
         if (state_ == State::Queued) state_ = State::Dropped;
         return false;
@@ -59,8 +65,10 @@ private:
         changed_.notify_all();
     }
 
+    static constexpr std::chrono::milliseconds kStopPollInterval{20};
+
     std::mutex mutex_;
-    std::condition_variable_any changed_;
+    std::condition_variable changed_;
     State state_ = State::Queued;
 };
 
