@@ -2,13 +2,15 @@
 // content. Without a picture path it stays open until closed; with one it saves the picture of
 // the window (and of its balloon tip, if it shows one) once painted, and closes it.
 // Windows: configuration-monitors, configuration-preferences, input-box, setup-dialog,
-// setup-dialog-tips, event-log.
+// setup-dialog-tips, event-log, update-window.
 #include "tests/ui/FakeMainForm.h"
 #include "tools/win32-gallery/WindowCapture.h"
 #include "tray/ui/win32/Win32Dialogs.h"
 #include "platform/win32/WideText.h"
 #include "tray/ui/win32/Win32Prompter.h"
 #include "tray/ui/win32/frmMainForm.h"
+#include "updater/UpdateServices.h"
+#include "updater/UpdateWindow.h"
 
 #include <commctrl.h>
 
@@ -77,6 +79,17 @@ void RunConfiguration() {
     win32ui::RunModal(window->Window(), nullptr, [&] { return !IsWindowVisible(window->Window()); });
 }
 
+// The updater's question as qmUpdate asks it; nothing is downloaded unless "OK" is pressed.
+void RunUpdateQuestion() {
+    UpdatePrompt prompt;
+    prompt.yourVersion = "1.2.0.0";
+    prompt.latestVersion = "1.3.0.0";
+    prompt.promptText = BuildPromptText("Pellmar");
+    prompt.caption = BuildPromptCaption("Pellmar");
+    std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
+    ShowUpdateWindow(prompt, *services);
+}
+
 void ShowPreferences(HWND window) {
     HWND tabs = GetDlgItem(window, win32ui::MainForm::kTabs);
     SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
@@ -107,6 +120,7 @@ std::map<std::string, Scene> Scenes() {
                                    },
                                    true, [] { RunScannerDialog(nullptr, nullptr); }};
     scenes["event-log"] = {"Pellmar Event Log  3 Events", nullptr, false, [] { RunLogDialog(nullptr, log); }};
+    scenes["update-window"] = {BuildPromptCaption("Pellmar"), nullptr, false, RunUpdateQuestion};
     return scenes;
 }
 
