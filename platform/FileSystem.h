@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,20 @@ struct FolderEntry {
 
 // The entries of `path` without "." and ".."; empty when it cannot be read.
 std::vector<FolderEntry> ListFolder(const std::string& path);
+
+// What tells a folder apart from another one that later stands at the same path: the mount point
+// of the file system holding it, and its own identity on that file system. A drive that is
+// unmounted leaves an empty folder of another file system at its mount point; a drive mounted
+// again comes back at the same mount point, often with another device number.
+struct FolderIdentity {
+    std::string mountPoint;  // the folder its file system is mounted on, as a real path
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const FolderIdentity&) const = default;
+};
+
+// The identity of the folder at `path` (links followed); nothing when it is not a folder now.
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path);
 
 // Appends `text` to the file (created when missing) and returns once it is on stable storage.
 bool AppendTextDurably(const std::string& path, const std::string& text);

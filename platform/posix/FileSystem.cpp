@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -63,6 +64,26 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
     }
     closedir(folder);
     return entries;
+}
+
+// The mount point is the highest ancestor still on the folder's device: one stat per level.
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (!resolved) return std::nullopt;
+    std::string real(resolved);
+    std::free(resolved);
+    struct stat info {};
+    if (stat(real.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+    FolderIdentity identity{real, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    while (identity.mountPoint != "/") {
+        const std::size_t slash = identity.mountPoint.rfind('/');
+        const std::string parent = slash == 0 ? std::string("/") : identity.mountPoint.substr(0, slash);
+        struct stat above {};
+        if (stat(parent.c_str(), &above) != 0 || above.st_dev != info.st_dev) break;
+        identity.mountPoint = parent;
+    }
+    return identity;
 }
 
 bool AppendTextDurably(const std::string& path, const std::string& text) {

@@ -97,6 +97,21 @@ std::vector<FolderEntry> ListFolder(const std::string& path) {
     return entries;
 }
 
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
+    if (path.empty()) return std::nullopt;
+    const std::wstring wide = win32::Widen(path);
+    UniqueHandle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!folder.Valid() || !GetFileInformationByHandle(folder.Get(), &info)) return std::nullopt;
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+    wchar_t volume[MAX_PATH + 1] = {};
+    if (!GetVolumePathNameW(wide.c_str(), volume, MAX_PATH + 1)) return std::nullopt;
+    return FolderIdentity{win32::Narrow(volume), info.dwVolumeSerialNumber,
+                          (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool AppendTextDurably(const std::string& path, const std::string& text) {
     if (path.empty()) return false;
     UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
