@@ -35,6 +35,11 @@ void FolderScanner::ReportLost() {
     if (handler) handler(*this);
 }
 
+void FolderScanner::ReportTrouble(const std::string& message, bool stopped) {
+    const TroubleHandler handler = onTrouble_;
+    if (handler) handler(*this, message, stopped);
+}
+
 bool FolderScanner::PassesFilters(std::string_view fileName) {
     try {
         return pellmar::PassesFilters(fileName, GetFilters());

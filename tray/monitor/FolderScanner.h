@@ -35,6 +35,11 @@ public:
     // Told that the engine lost changes (the OS queue overflowed): the folder must be compared
     // with its backup. Main thread.
     using LostHandler = std::function<void(FolderScanner&)>;
+    // Told that the engine no longer hears every change: `message` names the cause and what the
+    // user can do. `stopped`: it hears nothing any more (the session restarts it later);
+    // otherwise only parts of the tree are unwatched (the session walks them now and then).
+    // Main thread.
+    using TroubleHandler = std::function<void(FolderScanner&, const std::string& message, bool stopped)>;
 
     explicit FolderScanner(ScannerContext& context);
     // A variant's destructor stops its engine before the base part goes.
@@ -61,6 +66,7 @@ public:
     void SetStatus(std::int32_t status) { status_ = status; }
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
     void SetOnLost(LostHandler handler) { onLost_ = std::move(handler); }
+    void SetOnTrouble(TroubleHandler handler) { onTrouble_ = std::move(handler); }
 
     std::int32_t GetId() const { return id_; }
     const std::string& GetBackupPath() const { return backuppath_; }
@@ -81,6 +87,8 @@ public:
     bool ReportOutOfDate(const std::string& path);
     // Called by the variants when their engine lost changes; passes it on to OnLost.
     void ReportLost();
+    // Called by the variants when their engine stops hearing changes; passes it on to OnTrouble.
+    void ReportTrouble(const std::string& message, bool stopped);
 
     // Where the backup copy of the file at `path` belongs (before any version number).
     std::string DestinationOf(const std::string& path) const;
@@ -108,6 +116,7 @@ private:
     std::int32_t status_ = 0;
     ChangeHandler onChange_;
     LostHandler onLost_;
+    TroubleHandler onTrouble_;
     std::vector<std::string> exceptions_;
     std::set<std::string> reportedMaskErrors_;  // messages already shown for this scanner
 };

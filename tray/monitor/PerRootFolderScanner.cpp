@@ -24,6 +24,8 @@ void PerRootFolderScanner::UseEngine(ScannerVariant variant) {
     if (!engine) throw std::logic_error("The folder scanner variant made no scanner");
     engine->SetOnChange([this](FolderScanner&, std::unique_ptr<ChangeEvent> event) { Forward(*event); });
     engine->SetOnLost([this](FolderScanner&) { ReportLost(); });
+    engine->SetOnTrouble(
+        [this](FolderScanner&, const std::string& message, bool stopped) { ReportTrouble(message, stopped); });
     engine_ = std::move(engine);
     variant_ = variant;
 }
