@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     bench::BenchHome home("exit");
     platform::PlainDispatcher dispatcher;
     RegisterNTFolderScanner(dispatcher);
-    auto session = std::make_unique<FolderMonitor>();
+    auto session = std::make_unique<FolderMonitor>(dispatcher);
     session->Start();
     session->SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));
     // The main loop keeps up while the files are written, so the changes are in every stage at once:
@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
     std::printf("exit with %d of %d changes not backed up yet: %.0f ms\n", files - before, files, exitMs);
 
     const auto restart = std::chrono::steady_clock::now();
-    session = std::make_unique<FolderMonitor>();
+    session = std::make_unique<FolderMonitor>(dispatcher);
     session->Start();
     int present = 0;
     dispatcher.RunUntil([&] { return (present = CountBackups(home, files)) == files; }, std::chrono::minutes(10));

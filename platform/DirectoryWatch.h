@@ -20,6 +20,9 @@ enum FileAction : std::uint32_t {
     FileActionModified = 3,
     FileActionRenamedOld = 4,
     FileActionRenamedNew = 5,
+    // With an empty name: a folder of the tree could not be watched (the system's watch limit);
+    // its changes go unheard until something walks it.
+    FileActionWatchesIncomplete = 6,
 };
 
 // One record: the action and the file's name relative to the watched folder (sub-folder parts
@@ -33,7 +36,8 @@ enum class WatchFailure {
     None,
     FolderMissing,      // the folder cannot be opened
     NoHandles,          // the OS handles of the watch cannot be made
-    WatchesIncomplete,  // not every folder of the tree could be watched (e.g. a watch limit)
+    WatchesIncomplete,  // not even the folder itself could be watched (e.g. a watch limit)
+    Partial,            // a watch that runs, but some folders below the root could not be watched
 };
 
 enum class WaitOutcome { Changes, Woken, Broken, TimedOut };
@@ -45,7 +49,8 @@ public:
     virtual ~DirectoryWatch() = default;
 
     // Starts watching `path` (with every folder below it when `subtree`). On failure returns
-    // nullptr, sets *failure and leaves no watch behind.
+    // nullptr, sets *failure and leaves no watch behind. A watch that could not take every folder
+    // below the root is still returned, with *failure set to Partial.
     static std::unique_ptr<DirectoryWatch> Open(const std::string& path, bool subtree, WatchFailure* failure);
 
     // Blocks until the OS reports changes (appended to *changes, possibly none when the OS only
@@ -61,6 +66,10 @@ public:
     // in order): what a stopping owner must still pass on. Only once no Wait runs any more.
     virtual void ReadPending(std::vector<DirectoryChange>* changes) = 0;
 };
+
+// What the user can do when not every folder can be watched: the system setting that limits
+// watches, its current value and how to raise it. Any thread.
+std::string WatchLimitAdvice();
 
 // Test seam: the next read of any watch reports its changes as lost, as when the OS queue
 // overflows (a record without action and name), instead of the changes themselves. Any thread.

@@ -19,6 +19,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 namespace pellmar::platform {
@@ -144,6 +145,21 @@ bool CanOpenFolder(const std::string& path) {
 
 void SimulateLostChangesForTesting() { loseNextRead = true; }
 
+std::string WatchLimitAdvice() {
+    constexpr const char* kSetting = "/proc/sys/fs/inotify/max_user_watches";
+    std::string value;
+    if (FILE* file = std::fopen(kSetting, "r")) {
+        char text[32] = {};
+        if (std::fgets(text, sizeof text, file)) value = text;
+        std::fclose(file);
+    }
+    while (!value.empty() && (value.back() == '\n' || value.back() == ' ')) value.pop_back();
+    return "the system's limit of watched folders is reached (fs.inotify.max_user_watches is " +
+           (value.empty() ? std::string("unknown") : value) +
+           "); raise it, for example with \"sysctl fs.inotify.max_user_watches=524288\" and the same line in a "
+           "file under /etc/sysctl.d to keep it";
+}
+
 std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bool subtree, WatchFailure* failure) {
     WatchFailure ignored;
     WatchFailure& result = failure ? *failure : ignored;
@@ -160,7 +176,7 @@ std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bo
     }
     auto watch = std::make_unique<InotifyDirectoryWatch>(std::move(inotify), std::move(wake), path, subtree);
     result = watch->WatchAll();
-    if (result != WatchFailure::None) return nullptr;
+    if (result != WatchFailure::None && result != WatchFailure::Partial) return nullptr;
     return watch;
 }
 

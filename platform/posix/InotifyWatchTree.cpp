@@ -54,10 +54,15 @@ std::string InotifyWatchTree::FullPath(const std::string& relative) const {
     return root_ == "/" ? root_ + relative : root_ + '/' + relative;
 }
 
+// Whatever can be watched is kept: a tree larger than the watch limit still hears most changes,
+// and the owner walks the rest now and then.
 WatchFailure InotifyWatchTree::WatchAll() {
-    WatchFailure failure = WatchTreeInto(&folders_, false);
-    if (failure != WatchFailure::None) RemoveAll();
-    return failure;
+    WatchFailure failure = WatchTreeInto(&folders_, true);
+    if (failure == WatchFailure::FolderMissing || folders_.empty()) {
+        RemoveAll();
+        return failure == WatchFailure::None ? WatchFailure::WatchesIncomplete : failure;
+    }
+    return failure == WatchFailure::WatchesIncomplete ? WatchFailure::Partial : failure;
 }
 
 void InotifyWatchTree::RemoveAll() {
@@ -78,7 +83,7 @@ WatchFailure InotifyWatchTree::WatchTreeInto(FolderMap* into, bool skipUnwatchab
         if (wd < 0) {
             if (root && IsMissingFolder(-wd)) return WatchFailure::FolderMissing;
             if (!IsMissingFolder(-wd)) {
-                if (!skipUnwatchable) return WatchFailure::WatchesIncomplete;
+                if (!skipUnwatchable || root) return WatchFailure::WatchesIncomplete;
                 result = WatchFailure::WatchesIncomplete;
             }
             continue;  // vanished while walking, unreadable, or refused: nothing in it can be watched
@@ -99,7 +104,7 @@ void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::v
         if (movedFrom_ && !IsArrivalOf(event, movedFrom_->cookie)) SettleMoveAway();
         if (event.mask & IN_Q_OVERFLOW) {
             changes->push_back(DirectoryChange{});  // the lost changes report nothing
-            Resync();
+            Resync(changes);
             continue;
         }
         auto it = folders_.find(event.wd);
@@ -150,7 +155,11 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
         std::string folder = std::move(pending.back());
         pending.pop_back();
         const int wd = calls_.AddWatch(FullPath(folder), false);
-        if (wd < 0) continue;  // gone again, or out of watches: its changes cannot be seen
+        if (wd < 0) {
+            // Gone again is nothing to tell; out of watches is: its changes cannot be heard.
+            if (!IsMissingFolder(-wd)) ReportIncomplete(changes);
+            continue;
+        }
         // Watched under this name already: its files were listed then, and later ones have
         // events of their own. Listing again would report them twice (a recursive copy).
         if (auto known = folders_.find(wd); known != folders_.end() && known->second == folder) continue;
@@ -193,6 +202,13 @@ void InotifyWatchTree::ForgetSubtree(const std::string& relative, bool removeWat
     }
 }
 
+// Once per read is enough: the owner's answer (a walk of the whole tree) covers every folder.
+void InotifyWatchTree::ReportIncomplete(std::vector<DirectoryChange>* changes) {
+    for (const DirectoryChange& change : *changes)
+        if (change.action == FileActionWatchesIncomplete && change.name.empty()) return;
+    changes->push_back(DirectoryChange{FileActionWatchesIncomplete, {}});
+}
+
 // A folder moved out whose arrival inside the tree did not come next has left it.
 void InotifyWatchTree::SettleMoveAway() {
     if (!movedFrom_) return;
@@ -201,12 +217,12 @@ void InotifyWatchTree::SettleMoveAway() {
 }
 
 // After lost events the set may miss new folders or hold departed ones: walk the tree afresh.
-void InotifyWatchTree::Resync() {
+void InotifyWatchTree::Resync(std::vector<DirectoryChange>* changes) {
     if (!subtree_) return;
     FolderMap fresh;
     // Watches the tree already holds come back with their own descriptors and cost nothing, so
     // a refused new folder must not end the walk: every folder after it would lose its watch.
-    WatchTreeInto(&fresh, true);
+    if (WatchTreeInto(&fresh, true) != WatchFailure::None) ReportIncomplete(changes);
     for (const auto& [wd, path] : folders_) {
         if (!fresh.contains(wd)) calls_.RemoveWatch(wd);
     }

@@ -38,8 +38,9 @@ class InotifyWatchTree {
 public:
     InotifyWatchTree(InotifyCalls& calls, std::string root, bool subtree);
 
-    // Watches the root and, with subtree, every folder below it. On failure every watch set
-    // so far is removed again.
+    // Watches the root and, with subtree, every folder below it. When the root cannot be
+    // watched every watch is removed again; folders below it that the OS refuses are passed
+    // over (Partial).
     WatchFailure WatchAll();
     void RemoveAll();
 
@@ -61,7 +62,8 @@ private:
     void MoveSubtree(const std::string& from, const std::string& to);
     void ForgetSubtree(const std::string& relative, bool removeWatches);
     void SettleMoveAway();
-    void Resync();
+    void Resync(std::vector<DirectoryChange>* changes);
+    void ReportIncomplete(std::vector<DirectoryChange>* changes);
 
     struct MovedFolder {
         std::uint32_t cookie = 0;

@@ -141,6 +141,11 @@ private:
 
 void SimulateLostChangesForTesting() { loseNextRead = true; }
 
+std::string WatchLimitAdvice() {
+    return "the system refused to watch every folder below it (too many folders are watched); watch fewer "
+           "folders, or split the monitor into smaller ones";
+}
+
 std::unique_ptr<DirectoryWatch> DirectoryWatch::Open(const std::string& path, bool subtree, WatchFailure* failure) {
     WatchFailure ignored;
     WatchFailure& result = failure ? *failure : ignored;

@@ -69,7 +69,7 @@ E2eTest::~E2eTest() {
 }
 
 void E2eTest::StartSession() {
-    session = std::make_unique<FolderMonitor>(timings);
+    session = std::make_unique<FolderMonitor>(*dispatcher, timings);
     session->Start();
 }
 

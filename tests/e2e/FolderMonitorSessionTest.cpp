@@ -86,7 +86,7 @@ TEST_F(FolderMonitorSessionTest, AMonitorThatCannotStartIsLoggedAndEverythingEls
 
     std::map<std::string, std::string> messages;
     for (const auto& entry : Log()) {
-        if (entry.at("operation") != "2") continue;
+        if (entry.at("operation") != "2" || entry.at("status") == "0") continue;  // not the catch-up's count
         EXPECT_EQ("2", entry.at("status"));
         messages[entry.at("src")] = entry.at("message");
     }
@@ -117,8 +117,13 @@ TEST_F(FolderMonitorSessionTest, SavingDisablingAndDeletingMonitorsKeepRowsAndRu
 
     monitor->SetStatus(0);
     session->UpdateStatus(monitor);
-    EXPECT_TRUE(Scanner(0).running);  // takes effect at the next start
+    EXPECT_FALSE(Scanner(0).running);  // at once: every view says "Disabled"
     EXPECT_EQ("0", Scanners()[0].at("status"));
+    monitor->SetStatus(1);
+    session->UpdateStatus(monitor);
+    EXPECT_TRUE(Scanner(0).running);
+    monitor->SetStatus(0);
+    session->UpdateStatus(monitor);
     StopSession();
     StartSession();
     ASSERT_EQ(1, session->Count());

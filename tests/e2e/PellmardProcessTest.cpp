@@ -100,5 +100,34 @@ TEST_F(PellmardProcessTest, ChangesPendingAtSigtermAreBackedUpAfterTheRestart) {
     EXPECT_EQ(test::ReadFile(backup + "/f299.txt"), "299");
 }
 
+// kill -9 in the middle of unpacking, and more files written while no host runs: the next start
+// backs up every one of them, whatever stage each change had reached.
+TEST_F(PellmardProcessTest, AfterKillNineEveryChangeMadeBeforeAndAfterIsBackedUpAtTheNextStart) {
+    AddMonitorRow();
+    SpawnAndWaitUntilWatching("sentinel.txt");
+    constexpr int kFiles = 3000;
+    auto name = [](int i) { return "/k" + std::to_string(i) + ".txt"; };
+    for (int i = 0; i < kFiles; ++i) {
+        WriteFile(watched + name(i), std::to_string(i));
+        if (i == kFiles / 2) {
+            ASSERT_EQ(0, kill(child, SIGKILL));
+        }
+    }
+    ASSERT_EQ(128 + SIGKILL, WaitForExit());
+
+    Spawn();
+    auto allBackedUp = [&] {
+        for (int i = 0; i < kFiles; ++i) {
+            std::error_code error;
+            if (!fs::exists(backup + name(i), error) || test::ReadFile(backup + name(i)) != std::to_string(i))
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(test::WaitUntil(allBackedUp, std::chrono::seconds(90)));
+    ASSERT_EQ(0, kill(child, SIGTERM));
+    EXPECT_EQ(0, WaitForExit());
+}
+
 }  // namespace
 }  // namespace pellmar

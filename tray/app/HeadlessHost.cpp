@@ -20,7 +20,7 @@ namespace {
 // The control channel comes up once the monitors are loaded and goes before they stop, so that
 // pellmarctl never reaches a session that is not running.
 void RunSession(platform::PlainDispatcher& dispatcher, const FolderMonitorTimings& timings, const std::string& dataPath) {
-    auto session = std::make_unique<FolderMonitor>(timings);
+    auto session = std::make_unique<FolderMonitor>(dispatcher, timings);
     session->Start();
     std::string problem;
     auto control = ctl::ControlServer::Start(dispatcher, [&session] { return session.get(); }, dataPath, {}, &problem);

@@ -44,13 +44,21 @@ bool SessionBackend::SetStatus(std::int32_t id, std::int32_t status) {
     return true;
 }
 
-std::optional<int> SessionBackend::Synchronise(std::int32_t id, std::string* why) {
+bool SessionBackend::Synchronise(std::int32_t id, std::string* why) {
     FolderScanner* monitor = Find(id);
     if (!monitor) {
         *why = "no monitor with the id " + std::to_string(id);
-        return std::nullopt;
+        return false;
     }
-    return session_.SynchroniseMonitor(monitor);
+    if (session_.SynchroniseMonitor(monitor)) return true;
+    *why = "the monitor is " + MonitorStateText(session_.StatusOf(monitor).state) +
+           ", so its folder cannot be compared now";
+    return false;
+}
+
+MonitorStateWords SessionBackend::StateOf(std::int32_t id) {
+    const MonitorStatus status = session_.StatusOf(Find(id));
+    return {MonitorStateText(status.state), status.reason};
 }
 
 std::int32_t DatabaseBackend::Save(std::int32_t id, const ScannerValues& values) {
@@ -60,10 +68,10 @@ std::int32_t DatabaseBackend::Save(std::int32_t id, const ScannerValues& values)
     return store_.Update(stored) ? id : 0;
 }
 
-std::optional<int> DatabaseBackend::Synchronise(std::int32_t, std::string* why) {
+bool DatabaseBackend::Synchronise(std::int32_t, std::string* why) {
     *why = "synchronising needs a running host to copy the files; start one (systemctl --user start pellmard, "
            "or Pellmar) and run this again";
-    return std::nullopt;
+    return false;
 }
 
 }  // namespace pellmar::ctl

@@ -27,7 +27,8 @@ public:
     bool LoadLog(LogListModel* rows) override { return store_.LoadLog(rows); }
     bool CancelJob(std::int32_t jobid) override { return store_.CancelJob(jobid); }
     bool Jobs(std::vector<JobRow>* jobs) override { return store_.Jobs(jobs); }
-    std::optional<int> Synchronise(std::int32_t id, std::string* why) override;
+    bool Synchronise(std::int32_t id, std::string* why) override;
+    MonitorStateWords StateOf(std::int32_t id) override;
 
 private:
     FolderScanner* Find(std::int32_t id) const;
@@ -48,7 +49,9 @@ public:
     bool LoadLog(LogListModel* rows) override { return store_.LoadLog(rows); }
     bool CancelJob(std::int32_t jobid) override { return store_.CancelJob(jobid); }
     bool Jobs(std::vector<JobRow>* jobs) override { return store_.Jobs(jobs); }
-    std::optional<int> Synchronise(std::int32_t id, std::string* why) override;
+    bool Synchronise(std::int32_t id, std::string* why) override;
+    // No host runs, so nothing is watched.
+    MonitorStateWords StateOf(std::int32_t) override { return {"not running", "no replication host runs"}; }
 
 private:
     DatabaseStore store_;

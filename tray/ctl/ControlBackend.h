@@ -21,6 +21,13 @@ struct JobRow {
     std::int32_t retries = 0;
 };
 
+// What a monitor is doing now, in the words pellmarctl prints ("watching", ...), and why when
+// the state alone does not say it.
+struct MonitorStateWords {
+    std::string state;
+    std::string reason;
+};
+
 // Thread contract: one thread, the one that made the backend (a host's main thread). A failed
 // statement has been reported through the process's error reporter when a call returns false.
 class ControlBackend {
@@ -38,9 +45,10 @@ public:
     virtual bool LoadLog(LogListModel* rows) = 0;
     virtual bool CancelJob(std::int32_t jobid) = 0;
     virtual bool Jobs(std::vector<JobRow>* jobs) = 0;
-    // "Synchronise now" for the monitor: the number of copies queued; empty when this backend
-    // cannot synchronise, with `why` saying so.
-    virtual std::optional<int> Synchronise(std::int32_t id, std::string* why) = 0;
+    // "Synchronise now" for the monitor: true once the comparison has begun (the log will say how
+    // many copies it queued); false when it cannot begin, with `why` saying so.
+    virtual bool Synchronise(std::int32_t id, std::string* why) = 0;
+    virtual MonitorStateWords StateOf(std::int32_t id) = 0;
 };
 
 }  // namespace pellmar::ctl

@@ -59,7 +59,8 @@ CtlReply Change(const CtlCommand& command, ControlBackend& backend) {
     if (command.verb == "add") return Save(backend, 0, ApplyOptions(NewMonitorValues(), command.monitor), command.json);
     auto monitor = FindMonitor(backend, command.id, &reply);
     if (!monitor) return reply;
-    if (command.verb == "show") return {kExitDone, FormatMonitor(*monitor, command.json), {}};
+    if (command.verb == "show")
+        return {kExitDone, FormatMonitor(*monitor, backend.StateOf(command.id), command.json), {}};
     if (command.verb == "edit") return Save(backend, command.id, ApplyOptions(*monitor, command.monitor), command.json);
     bool done = command.verb == "delete" ? backend.Delete(command.id)
                                          : backend.SetStatus(command.id, command.verb == "enable" ? 1 : 0);
@@ -88,7 +89,9 @@ CtlReply Listing(const CtlCommand& command, ControlBackend& backend) {
     if (command.verb == "list") {
         std::vector<ScannerValues> monitors;
         if (!backend.Monitors(&monitors)) return Failure(kExitFailure, kCannotRead);
-        return {kExitDone, FormatMonitors(monitors, command.json), {}};
+        std::vector<MonitorStateWords> states;
+        for (const ScannerValues& monitor : monitors) states.push_back(backend.StateOf(monitor.id));
+        return {kExitDone, FormatMonitors(monitors, states, command.json), {}};
     }
     if (command.verb == "jobs") {
         std::vector<JobRow> jobs;
@@ -106,10 +109,10 @@ CtlReply Synchronise(const CtlCommand& command, ControlBackend& backend) {
     CtlReply reply;
     if (!FindMonitor(backend, command.id, &reply)) return reply;
     std::string why;
-    std::optional<int> queued = backend.Synchronise(command.id, &why);
-    if (!queued) return Failure(kExitFailure, why);
-    if (command.json) return {kExitDone, "{\"queued\":" + std::to_string(*queued) + "}\n", {}};
-    return {kExitDone, std::to_string(*queued) + " file(s) queued for copying\n", {}};
+    if (!backend.Synchronise(command.id, &why)) return Failure(kExitFailure, why);
+    if (command.json) return {kExitDone, "{\"started\":true}\n", {}};
+    return {kExitDone, "comparing the monitored folder with its backup; the event log will say how many files were "
+                       "queued for copying\n", {}};
 }
 
 }  // namespace

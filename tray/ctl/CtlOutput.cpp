@@ -20,12 +20,13 @@ std::string JsonList(const std::vector<std::string>& items) {
 std::string JsonBool(bool value) { return value ? "true" : "false"; }
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
-std::string MonitorJson(const ScannerValues& m) {
+std::string MonitorJson(const ScannerValues& m, const MonitorStateWords& state) {
     return "{\"id\":" + std::to_string(m.id) + ",\"folder\":" + JsonString(m.root) + ",\"backup\":" +
            JsonString(m.backuppath) + ",\"masks\":" + JsonList(m.filters) + ",\"exceptions\":" +
            JsonList(m.exceptions) + ",\"subfolders\":" + JsonBool(m.subfolders) + ",\"deletions\":" +
            JsonBool(m.deletions) + ",\"exclusive\":" + JsonBool(m.exclusive) + ",\"versions\":" +
-           std::to_string(m.maxversions) + ",\"enabled\":" + JsonBool(m.status == 1) + "}";
+           std::to_string(m.maxversions) + ",\"enabled\":" + JsonBool(m.status == 1) + ",\"state\":" +
+           JsonString(state.state) + ",\"reason\":" + JsonString(state.reason) + "}";
 }
 
 // Joins records as a JSON array, one element a line.
@@ -60,12 +61,23 @@ std::string JsonString(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string FormatMonitors(const std::vector<ScannerValues>& monitors, bool json) {
+namespace {
+
+std::string StateLine(const MonitorStateWords& state) {
+    return state.reason.empty() ? state.state : state.state + " (" + state.reason + ")";
+}
+
+}  // namespace
+
+// The state comes last: the fields before it keep their places for scripts written before it.
+std::string FormatMonitors(const std::vector<ScannerValues>& monitors, const std::vector<MonitorStateWords>& states,
+                           bool json) {
     std::vector<std::string> records;
-    for (const ScannerValues& m : monitors) {
-        records.push_back(json ? MonitorJson(m)
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+        const ScannerValues& m = monitors[i];
+        records.push_back(json ? MonitorJson(m, states.at(i))
                                : Tabbed({std::to_string(m.id), ActiveText(m.status == 1), m.root, JoinList(m.filters),
-                                         m.backuppath}));
+                                         m.backuppath, StateLine(states.at(i))}));
     }
     if (json) return JsonArray(records);
     std::string text;
@@ -73,14 +85,14 @@ std::string FormatMonitors(const std::vector<ScannerValues>& monitors, bool json
     return text;
 }
 
-std::string FormatMonitor(const ScannerValues& m, bool json) {
-    if (json) return MonitorJson(m) + "\n";
+std::string FormatMonitor(const ScannerValues& m, const MonitorStateWords& state, bool json) {
+    if (json) return MonitorJson(m, state) + "\n";
     return "ID: " + std::to_string(m.id) + "\nFolder: " + m.root + "\nBackup: " + m.backuppath +
            "\nMasks: " + JoinList(m.filters) + "\nExceptions: " + JoinList(m.exceptions) +
            "\nSub-folders: " + YesNo(m.subfolders) + "\nDeletions: " + YesNo(m.deletions) +
            "\nExclusive: " + YesNo(m.exclusive) +
            "\nVersions: " + (m.maxversions > 0 ? std::to_string(m.maxversions) : std::string("off")) +
-           "\nStatus: " + (m.status == 1 ? "Enabled" : "Disabled") + "\n";
+           "\nStatus: " + (m.status == 1 ? "Enabled" : "Disabled") + "\nState: " + StateLine(state) + "\n";
 }
 
 std::string FormatLog(const std::vector<LogListRow>& rows, bool json) {

@@ -11,8 +11,10 @@ namespace pellmar::ctl {
 
 std::string JsonString(const std::string& text);  // quoted, with JSON escapes
 
-std::string FormatMonitors(const std::vector<ScannerValues>& monitors, bool json);
-std::string FormatMonitor(const ScannerValues& monitor, bool json);
+// `states` has one entry per monitor, in the same order.
+std::string FormatMonitors(const std::vector<ScannerValues>& monitors, const std::vector<MonitorStateWords>& states,
+                           bool json);
+std::string FormatMonitor(const ScannerValues& monitor, const MonitorStateWords& state, bool json);
 std::string FormatLog(const std::vector<LogListRow>& rows, bool json);
 std::string FormatJobs(const std::vector<JobRow>& jobs, bool json);
 

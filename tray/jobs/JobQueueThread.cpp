@@ -16,9 +16,6 @@ using Clock = SettlingChanges::Clock;
 
 // Bounds one transaction, so that the worker sees the first jobs of a large burst early.
 constexpr std::size_t kBatchLimit = 2000;
-// Beyond this many settling events the thread stops taking, and the queue's bound holds the
-// producers back, rather than memory growing while the database cannot be written.
-constexpr std::size_t kSettlingLimit = 100000;
 
 std::uint32_t MillisecondsUntil(Clock::time_point when) {
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
@@ -47,7 +44,7 @@ private:
     }
 
     void TakeQueued() {
-        while (settling_.Size() < kSettlingLimit || owner_.stop_) {
+        while (settling_.Size() < owner_.timings_.settlingLimit || owner_.stop_) {
             std::unique_ptr<ChangeEvent> event;
             std::int32_t size = 0;
             if (owner_.queue_.Get(event, size, 0) != kQueueDone) return;
@@ -80,7 +77,7 @@ private:
     void WaitForWork() {
         std::uint32_t timeout = platform::kInfinite;
         if (!settling_.Empty()) timeout = MillisecondsUntil(std::max(settling_.NextDue(), retryAt_));
-        if (settling_.Size() >= kSettlingLimit) {
+        if (settling_.Size() >= owner_.timings_.settlingLimit) {
             owner_.stopEvent_.Wait(timeout);  // only the retry time or Stop can help now
             return;
         }

@@ -27,6 +27,9 @@ struct JobQueueTimings {
     std::chrono::milliseconds settle{100};
     // After a failed write (the database locked beyond its busy timeout) the batch is tried again.
     std::chrono::milliseconds retryDelay{1000};
+    // Beyond this many settling events the thread stops taking, and the queue's bound holds the
+    // producers back, rather than memory growing while the database cannot be written.
+    std::size_t settlingLimit = 100000;
 };
 
 // Thread contract: construct, Start and Stop from one thread (the session's, the main thread).

@@ -69,8 +69,9 @@ bool ModifiedRepeatFilter::HeldDue(const platform::LocalTimeFields& now) const {
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context) {
     for (const platform::DirectoryChange& record : buffer) {
         if (!context.live()) return;
-        if (record.action == platform::FileActionNone && record.name.empty()) {
-            context.deliver(DirLost, std::string());
+        if (record.name.empty()) {
+            if (record.action == platform::FileActionNone) context.deliver(DirLost, std::string());
+            if (record.action == platform::FileActionWatchesIncomplete) context.deliver(DirIncomplete, std::string());
             continue;
         }
         const DirAction action = DirActionOf(record.action);

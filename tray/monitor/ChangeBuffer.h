@@ -24,6 +24,10 @@ enum DirAction : int {
     DirRenamedNew = 4,
     // Not a file's change: the OS lost changes (its queue overflowed); the name is empty.
     DirLost = 5,
+    // Not a file's change: some folder of the tree could not be watched; the name is empty.
+    DirIncomplete = 6,
+    // Not a file's change: the watch broke (reading its changes failed) and hears nothing more.
+    DirBroken = 7,
 };
 
 using ChangeBuffer = std::vector<platform::DirectoryChange>;
@@ -63,7 +67,8 @@ struct ChangeBufferContext {
 };
 
 // Walks the records in order and delivers each one that survives, name never empty, except a
-// record without action and name (the OS lost changes), delivered as DirLost. A repeat
+// record without action and name (the OS lost changes), delivered as DirLost, and a record of
+// folders left unwatched, delivered as DirIncomplete. A repeat
 // is held instead of dropped; the held one is delivered before any later record of its name and
 // before a modification of another path, and is replaced by a later-second one of its own path.
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context);

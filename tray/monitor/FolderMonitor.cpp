@@ -15,13 +15,13 @@
 #include "tray/db/Statements.h"
 #include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
+#include "tray/jobs/BackupFolderRecord.h"
 #include "tray/jobs/JobQueueThread.h"
 #include "tray/jobs/JobWorkerThread.h"
 #include "tray/jobs/KolGenQueue.h"
 #include "tray/log/LogCodes.h"
 #include "tray/log/LogData.h"
 #include "tray/monitor/MonitorRecord.h"
-#include "tray/monitor/Reconcile.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
 #include "tray/util/Paths.h"
@@ -31,10 +31,9 @@
 namespace pellmar {
 namespace {
 
-std::string SynchronisedMessage(int queued) {
-    return "Compared the monitored folder with its backup: " + std::to_string(queued) +
-           (queued == 1 ? " file was" : " files were") + " queued for copying.";
-}
+// How long a change may wait for room in the queue: enough to ride out a burst the queue thread
+// is still taking, short enough that a database that cannot be written never freezes the windows.
+constexpr std::uint32_t kQueueRoomWaitMilliseconds = 200;
 
 // The other spellings under which a scanner may report paths inside `backup`: its real location,
 // and that location spelled from each monitor's root as given, when it lies in the root's real
@@ -59,10 +58,11 @@ std::vector<std::string> OtherNamesOf(const std::string& backup, const std::vect
 
 }  // namespace
 
-FolderMonitor::FolderMonitor(FolderMonitorTimings timings)
+FolderMonitor::FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings)
     : timings_(timings),
       queue_(std::make_unique<ChangeEventQueue>(kChangeEventQueueCapacity)),
-      workerThread_(std::make_unique<JobWorkerThread>(*this, timings.worker)) {}
+      workerThread_(std::make_unique<JobWorkerThread>(*this, timings.worker)),
+      keeper_(std::make_unique<MonitorKeeper>(static_cast<KeeperSession&>(*this), dispatcher, timings.keeper)) {}
 
 FolderMonitor::~FolderMonitor() {
     // A host that skipped StopMonitoring must not leave the queue thread blocked on a dead queue.
@@ -75,6 +75,7 @@ FolderMonitor::~FolderMonitor() {
     terminated_.store(true);
     WakeWorker();
     workerThread_.reset();
+    keeper_.reset();
     FreeMonitors();
     queueThread_.reset();
     queue_.reset();
@@ -94,12 +95,14 @@ void FolderMonitor::Start() {
     // Made here rather than at creation because its database path is known only now; it does
     // not run before Start either way.
     if (!queueThread_) {
-        const JobQueueTimings queueTimings{timings_.changePause + timings_.queuePause, timings_.queueRetryDelay};
+        const JobQueueTimings queueTimings{timings_.changePause + timings_.queuePause, timings_.queueRetryDelay,
+                                           timings_.queueSettlingLimit};
         queueThread_ = std::make_unique<JobQueueThread>(*queue_, locations_.databasePath, [this] { WakeWorker(); },
                                                         queueTimings);
     }
     queueThread_->Start();
     StartItems();
+    keeper_->Begin();
     workerThread_->Resume(locations_.databasePath, locations_.tempFilePath, locations_.dataPath);
 }
 
@@ -136,7 +139,10 @@ std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {
     scanner->SetOnChange([this](FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
         OnChange(monitor, std::move(event));
     });
-    scanner->SetOnLost([this](FolderScanner& monitor) { SynchroniseMonitor(&monitor); });
+    scanner->SetOnLost([this](FolderScanner& monitor) { keeper_->Lost(monitor); });
+    scanner->SetOnTrouble([this](FolderScanner& monitor, const std::string& message, bool stopped) {
+        keeper_->Trouble(monitor, message, stopped);
+    });
     return scanner;
 }
 
@@ -167,26 +173,8 @@ FolderScanner* FolderMonitor::Items(int index) const {
 void FolderMonitor::StartItems() {
     RefreshBackupAliases();
     for (const auto& monitor : items_) {
-        if (monitor->GetStatus() == 1) StartOrLog(*monitor);
+        if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
     }
-}
-
-void FolderMonitor::StartOrLog(FolderScanner& monitor) {
-    const std::string root = monitor.GetRoot();
-    if (!platform::FolderExists(root)) {
-        LogMonitorFailure(root, kMonitorStartFailedMessage);
-        return;
-    }
-    try {
-        monitor.Start();
-    } catch (const std::exception& failure) {
-        // The monitor stays stopped; the others and the worker still start.
-        LogMonitorFailure(root, failure.what());
-    }
-}
-
-void FolderMonitor::LogMonitorFailure(const std::string& root, const std::string& message) {
-    LogMonitorEvent(kLogError, root, message);
 }
 
 void FolderMonitor::LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message) {
@@ -196,19 +184,38 @@ void FolderMonitor::LogMonitorEvent(std::int32_t status, const std::string& root
                      message, root, "");
 }
 
-int FolderMonitor::SynchroniseMonitor(FolderScanner* monitor) {
-    bool known = false;
-    for (const auto& item : items_) known |= item.get() == monitor;
-    if (!known) return 0;
-    const int queued = ReconcileWithBackup(*monitor);
-    LogMonitorEvent(kLogInformation, monitor->GetRoot(), SynchronisedMessage(queued));
-    return queued;
+bool FolderMonitor::SynchroniseMonitor(FolderScanner* monitor) {
+    for (const auto& item : items_) {
+        if (item.get() == monitor) return keeper_->CatchUp(*monitor, true);
+    }
+    return false;
+}
+
+MonitorStatus FolderMonitor::StatusOf(const FolderScanner* monitor) const {
+    return monitor ? keeper_->StatusOf(*monitor) : MonitorStatus{};
+}
+
+std::vector<FolderScanner*> FolderMonitor::Monitors() const {
+    std::vector<FolderScanner*> monitors;
+    for (const auto& item : items_) monitors.push_back(item.get());
+    return monitors;
+}
+
+bool FolderMonitor::QueueHasRoom() const {
+    if (queue_->Count() >= kChangeEventQueueCapacity / 2) return false;
+    backlogged_ = false;
+    return true;
+}
+
+bool FolderMonitor::DeliveredBefore(const std::string& backup) const {
+    const BackupFolderRecord record(IncludeTrailingPathDelimiter(locations_.dataPath) + kBackupFolderRecordName, nullptr);
+    return record.DeliveredBefore(IncludeTrailingPathDelimiter(backup));
 }
 
 FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const ScannerValues& values) {
     std::unique_ptr<FolderScanner> created;
     if (monitor) {
-        monitor->Stop();
+        keeper_->Stop(*monitor);
     } else {
         created = NewScanner();
         created->SetId(0);
@@ -226,13 +233,14 @@ FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const Scann
         UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorValues(*monitor))); });
     }
     RefreshBackupAliases();
-    if (monitor->GetStatus() == 1) StartOrLog(*monitor);
+    keeper_->FoldersChanged();
+    if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
     return monitor;
 }
 
 void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
     if (!monitor) return;
-    monitor->Stop();
+    keeper_->Forget(*monitor);
     UnitOfWork([&] { ExecInTransaction(*session_, *query_, DeleteScannerStatement(monitor->GetId())); });
     for (auto it = items_.begin(); it != items_.end(); ++it) {
         if (it->get() == monitor) {
@@ -241,6 +249,7 @@ void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
         }
     }
     RefreshBackupAliases();
+    keeper_->FoldersChanged();
 }
 
 void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
@@ -248,6 +257,8 @@ void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
     UnitOfWork([&] {
         ExecInTransaction(*session_, *query_, UpdateScannerStatusStatement(monitor->GetId(), monitor->GetStatus()));
     });
+    if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
+    else keeper_->Stop(*monitor);
 }
 
 void FolderMonitor::WakeWorker() { wake_->Set(); }
@@ -260,6 +271,7 @@ bool FolderMonitor::WaitForWork(std::chrono::milliseconds timeout) {
 }
 
 void FolderMonitor::StopMonitoring() {
+    keeper_->End();
     for (const auto& monitor : items_) monitor->Stop();
     if (queueThread_) queueThread_->Stop();
     monitoringStopped_ = true;
@@ -297,12 +309,17 @@ void FolderMonitor::RefreshBackupAliases() {
 
 // Never waits on its own: the settle time and the version number are the job queue thread's, so
 // a burst of changes costs the main thread next to nothing.
-void FolderMonitor::OnChange(FolderScanner&, std::unique_ptr<ChangeEvent> event) {
+void FolderMonitor::OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
     if (!event) return;
     // A deletion of a versioned file is not replicated: its versions stay in the backup folder,
     // and its counter stays too, so a file that comes back never overwrites them.
     if (event->jobtype == ChangeDeleted && event->maxversions != 0) return;
-    queue_->Put(event, static_cast<std::int32_t>(sizeof(ChangeEvent)), platform::kInfinite);
+    const std::uint32_t wait = backlogged_ ? 0 : kQueueRoomWaitMilliseconds;
+    if (queue_->Put(event, static_cast<std::int32_t>(sizeof(ChangeEvent)), wait) == kQueueDone) return;
+    // The queue thread cannot write (a full disk, a long lock): rather than hold the main thread,
+    // the change is let go and the monitor compared with its backup once the queue takes again.
+    backlogged_ = true;
+    keeper_->Backlogged(monitor);
 }
 
 }  // namespace pellmar

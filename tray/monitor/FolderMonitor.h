@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/Dispatcher.h"
 #include "platform/WakeEvent.h"
 #include "tray/jobs/JobWorker.h"
 #include "tray/jobs/JobWorkerStore.h"
 #include "tray/monitor/FolderScanner.h"
+#include "tray/monitor/MonitorKeeper.h"
 #include "tray/monitor/ScannerContext.h"
 #include "tray/db/Statements.h"
 #include "tray/shell/DataLocations.h"
@@ -36,15 +38,17 @@ struct FolderMonitorTimings {
     std::chrono::milliseconds changePause{50};
     std::chrono::milliseconds queuePause{50};
     std::chrono::milliseconds queueRetryDelay{1000};  // after a failed write of job rows
+    std::size_t queueSettlingLimit = 100000;          // changes held in memory while writes fail
     JobWorkerTimings worker;                          // retry minute, purge period and age
+    KeeperTimings keeper;                             // looks at the folders, restarts, walks
 };
 
-// Thread contract: every member runs on the main thread (the dispatcher's owner), the change
+// Thread contract: every member runs on the main thread (`dispatcher`'s owner), the change
 // handler included, except WakeWorker, WaitForWork and Terminated, which any thread may call.
-// Scanners handed out by Items stay owned by the session.
-class FolderMonitor final : public ScannerContext, public JobWorkerHost {
+// Scanners handed out by Items stay owned by the session. The dispatcher outlives the session.
+class FolderMonitor final : public ScannerContext, public JobWorkerHost, private KeeperSession {
 public:
-    explicit FolderMonitor(FolderMonitorTimings timings = {});
+    explicit FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings = {});
     ~FolderMonitor() override;
     FolderMonitor(const FolderMonitor&) = delete;
     FolderMonitor& operator=(const FolderMonitor&) = delete;
@@ -55,15 +59,20 @@ public:
 
     // The setup dialog's save (`values.id` is not used). With no monitor a new one is made,
     // stored, appended and returned; otherwise `monitor` is stopped, updated and returned. Either
-    // is started again when its status is 1.
+    // is started again (and caught up) when its status is 1.
     FolderScanner* SaveFolderItem(FolderScanner* monitor, const ScannerValues& values);
     void DeleteFolderItem(FolderScanner* monitor);
+    // Stores the monitor's status and acts on it at once: 0 stops it, 1 starts it and catches up
+    // with what changed while it was off.
     void UpdateStatus(FolderScanner* monitor);
 
-    // "Synchronise now": compares the monitor's folder with its backup and queues a copy of every
-    // file whose backup is missing or out of date; logs how many. Also run by itself when a
-    // monitor's engine lost changes. Returns the number queued (0 for an unknown monitor).
-    int SynchroniseMonitor(FolderScanner* monitor);
+    // "Synchronise now": starts comparing the monitor's folder with its backup in the background;
+    // every file whose backup is missing or out of date is queued, and the log says how many.
+    // False for an unknown monitor or one that is not watching now.
+    bool SynchroniseMonitor(FolderScanner* monitor);
+
+    // What the monitor is doing now (watching, waiting for its folder, ...).
+    MonitorStatus StatusOf(const FolderScanner* monitor) const;
 
     void WakeWorker();
     bool WaitForWork(std::chrono::milliseconds timeout) override;
@@ -88,10 +97,13 @@ private:
     void FreeMonitors();
     void StartItems();
     void RefreshBackupAliases();
-    void StartOrLog(FolderScanner& monitor);
-    void LogMonitorFailure(const std::string& root, const std::string& message);
     void OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event);
-    void LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message);
+
+    // KeeperSession
+    void LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message) override;
+    bool QueueHasRoom() const override;
+    std::vector<FolderScanner*> Monitors() const override;
+    bool DeliveredBefore(const std::string& backup) const override;
     std::unique_ptr<FolderScanner> NewScanner();
     template <typename Work> void UnitOfWork(Work&& work);
 
@@ -102,6 +114,7 @@ private:
     std::vector<std::string> backupFolders_;  // every monitor's backup folder, for the job worker
     bool initialized_ = false;
     bool monitoringStopped_ = false;
+    mutable bool backlogged_ = false;  // a change found the queue full; puts no longer wait
     DataLocations locations_;
     std::unique_ptr<SQLiteDatabase> database_;
     SQLiteSession* session_ = nullptr;
@@ -112,6 +125,7 @@ private:
     std::unique_ptr<KolGenQueue<ChangeEvent>> queue_;
     std::unique_ptr<JobQueueThread> queueThread_;
     std::unique_ptr<JobWorkerThread> workerThread_;
+    std::unique_ptr<MonitorKeeper> keeper_;
 };
 
 }  // namespace pellmar

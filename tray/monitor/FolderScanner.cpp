@@ -98,13 +98,17 @@ bool FolderScanner::IsDropped(const std::string& path) {
 }
 
 std::string FolderScanner::DestinationOf(const std::string& path) const {
-    const std::string folder = IncludeTrailingPathDelimiter(std::string(FolderPart(path)));
-    const std::string root = IncludeTrailingPathDelimiter(GetRoot());
-    std::string dest = IncludeTrailingPathDelimiter(backuppath_);
+    const std::string folder = BackupFolderOf(GetRoot(), backuppath_, GetSubfolders(), std::string(FolderPart(path)));
+    return IncludeTrailingPathDelimiter(folder) + std::string(FileNamePart(path));
+}
+
+std::string BackupFolderOf(const std::string& root, const std::string& backup, bool subfolders,
+                           const std::string& folder) {
+    const std::string within = IncludeTrailingPathDelimiter(folder);
+    const std::string top = IncludeTrailingPathDelimiter(root);
     // A folder outside the root has no relative part; cutting it anyway would invent a folder.
-    if (GetSubfolders() && folder != root && folder.starts_with(root)) dest += folder.substr(root.size());
-    dest += FileNamePart(path);
-    return dest;
+    if (!subfolders || within == top || !within.starts_with(top)) return backup;
+    return IncludeTrailingPathDelimiter(backup) + within.substr(top.size());
 }
 
 }  // namespace pellmar

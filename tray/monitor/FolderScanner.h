@@ -121,6 +121,12 @@ private:
     std::set<std::string> reportedMaskErrors_;  // messages already shown for this scanner
 };
 
+// The folder of the backup that mirrors `folder` (the root or a folder below it): the backup
+// folder itself, or with sub-folders the same relative path below it. No trailing delimiter
+// beyond what `backup` has. Any thread.
+std::string BackupFolderOf(const std::string& root, const std::string& backup, bool subfolders,
+                           const std::string& folder);
+
 // Makes a scanner of one variant; registered by the host, which knows the concrete classes.
 using ScannerCreator = std::function<std::unique_ptr<FolderScanner>(ScannerContext&)>;
 

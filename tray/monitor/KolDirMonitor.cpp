@@ -9,6 +9,7 @@
 #include <chrono>
 #include <exception>
 #include <optional>
+#include <system_error>
 #include <utility>
 
 namespace pellmar {
@@ -54,11 +55,18 @@ void KolDirMonitor::Start() {
     platform::WatchFailure failure = platform::WatchFailure::None;
     auto watch = platform::DirectoryWatch::Open(path_, watchSubtree_, &failure);
     if (!watch) throw DirMonitorError(MessageFor(failure));
-    run_ = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch), std::nullopt, nullptr, false});
-    runningPath_ = path_;
+    auto run = std::make_shared<Run>(Run{this, true, dispatcher_, std::move(watch), std::nullopt, nullptr, false});
     // Normal priority: raising a thread's priority needs privileges on Linux, and the worker
     // only waits anyway.
-    worker_ = std::jthread(&KolDirMonitor::Work, run_);
+    try {
+        worker_ = std::jthread(&KolDirMonitor::Work, run);
+    } catch (const std::system_error& error) {
+        // A process at its thread limit: the start is worth trying again later.
+        throw DirMonitorError(std::string(kNoWatcherThread) + " (" + error.what() + ")");
+    }
+    run_ = std::move(run);
+    runningPath_ = path_;
+    partial_ = failure == platform::WatchFailure::Partial;
     active_ = true;
 }
 
@@ -127,6 +135,10 @@ void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
             work = [run] {
                 if (run->live) run->monitor->FlushHeld(*run);
             };
+        } else if (outcome == platform::WaitOutcome::Broken) {
+            // Told on the main thread, so the owner can say so and start again later.
+            run->dispatcher.Send([run] { if (run->live) run->monitor->Broken(*run); }, stop);
+            return;
         } else if (outcome != platform::WaitOutcome::Changes) {
             return;
         } else if (buffer->empty()) {
@@ -155,6 +167,14 @@ void KolDirMonitor::Notify(DirAction action, const std::string& name) {
     // A copy: a handler that destroys the monitor must not destroy the very function that is running.
     const ChangeHandler handler = onChange_;
     if (handler) handler(*this, action, name);
+}
+
+void KolDirMonitor::Broken(Run&) {
+    try {
+        Notify(DirBroken, std::string());
+    } catch (const std::exception& error) {
+        platform::ReportError(error.what());
+    }
 }
 
 // The handler may stop or even destroy this monitor: members are touched only while live.

@@ -26,6 +26,7 @@ public:
 inline constexpr const char* kCannotFindDirectory = "Cannot find the directory";
 inline constexpr const char* kErrorOnCompletionPort = "Error on \"CreateIoCompletionPort\"";
 inline constexpr const char* kErrorOnReadDirectoryChanges = "Error on ReadDirectoryChanges\"";
+inline constexpr const char* kNoWatcherThread = "A thread to watch the folder cannot be created";
 
 // Thread contract: every member, construction and destruction on the dispatcher's owning (main)
 // thread; OnChange is called there too. Stop never waits for the main thread, so it cannot
@@ -50,8 +51,10 @@ public:
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
 
     // Does nothing when active. Throws DirMonitorError and stays inactive when the folder
-    // cannot be watched.
+    // cannot be watched. A start that could not watch every folder of the tree runs, and
+    // Partial() says so until the next Start.
     void Start();
+    bool Partial() const { return partial_; }
     // Does nothing when inactive. Returns once the worker has ended; no record is delivered
     // after it returns. Before it returns it delivers, through OnChange, every record already
     // read (a buffer whose hand-over it cut short), every change the OS still holds for the
@@ -69,6 +72,7 @@ private:
     void DeliverRemaining(Run& run);
     ChangeBufferContext ContextFor(const Run& run);
     void Notify(DirAction action, const std::string& name);
+    void Broken(Run& run);
     void Deliver(const ChangeBuffer& buffer, Run& run);
     void FlushHeld(Run& run);
     void PlanNextFlush(Run& run);
@@ -78,6 +82,7 @@ private:
     std::string path_ = "/";
     bool watchSubtree_ = false;
     bool active_ = false;
+    bool partial_ = false;
     ChangeHandler onChange_;
     ModifiedRepeatFilter repeats_;
     std::string runningPath_;

@@ -2,6 +2,7 @@
 // action table. The watching itself is KolDirMonitor's; drops and events are the base's.
 #include "tray/monitor/NTFolderScanner.h"
 
+#include "tray/monitor/MonitorMessages.h"
 #include "tray/monitor/PathParts.h"
 #include "tray/util/Paths.h"
 
@@ -20,12 +21,15 @@ void NTFolderScanner::Start() {
     } catch (const DirMonitorError& error) {
         throw ScannerStartError(error.what());
     }
+    if (monitor_.Partial()) ReportTrouble(PartlyWatchedMessage(platform::WatchLimitAdvice()), false);
 }
 
 void NTFolderScanner::HandleChange(DirAction action, const std::string& name) {
-    if (action == DirLost) {
-        ReportLost();
-        return;
+    switch (action) {
+        case DirLost: ReportLost(); return;
+        case DirIncomplete: ReportTrouble(PartlyWatchedMessage(platform::WatchLimitAdvice()), false); return;
+        case DirBroken: ReportTrouble(kWatchBrokenMessage, true); return;
+        default: break;
     }
     if (!PassesFilters(FileNamePart(name))) return;
     const std::string path = IncludeTrailingPathDelimiter(GetRoot()) + name;

@@ -1,13 +1,13 @@
-// The folder walk and the backup comparison of a reconcile. One listing per watched folder and
-// one per backup folder; the newest kept version of each file is found from the backup listing.
+// The backup comparison of one folder. One listing of the folder and one of its backup folder;
+// the newest kept version of each file is found from the backup listing.
 #include "tray/monitor/Reconcile.h"
 
 #include <cstdint>
 #include <unordered_map>
-#include <vector>
 
+#include "platform/CopyTemporaries.h"
 #include "platform/FileSystem.h"
-#include "tray/monitor/PathParts.h"
+#include "platform/ProcessLiveness.h"
 #include "tray/util/Paths.h"
 
 namespace pellmar {
@@ -46,10 +46,19 @@ void OfferVersionReadings(const platform::FolderEntry& entry, std::unordered_map
         offer(stem.substr(0, numberDot) + extension, std::string_view(stem).substr(numberDot + 1));
 }
 
+// A temporary of a copy that a crash or kill cut short is removed on the way; one of a live
+// process (this one's own copies in flight) stays.
+bool IsLeftoverOfEndedCopy(const std::string& folder, const platform::FolderEntry& entry) {
+    const std::optional<std::uint64_t> owner = platform::CopyTemporaryOwner(entry.name);
+    if (!owner || !platform::ProcessHasEnded(*owner)) return false;
+    platform::RemoveFile(IncludeTrailingPathDelimiter(folder) + entry.name);
+    return true;
+}
+
 std::unordered_map<std::string, Kept> IndexBackupFolder(const std::string& folder, bool versioned) {
     std::unordered_map<std::string, Kept> index;
     for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
-        if (!entry.file) continue;
+        if (!entry.file || IsLeftoverOfEndedCopy(folder, entry)) continue;
         if (versioned) OfferVersionReadings(entry, &index);
         else index[entry.name] = Kept{entry, -1};
     }
@@ -64,39 +73,39 @@ bool BackedUp(const platform::FolderEntry& file, const std::unordered_map<std::s
            (kept->second.version >= 0 || copy.modifiedNanoseconds <= file.modifiedNanoseconds + kTimeSlackNanoseconds);
 }
 
-int ReconcileFolder(FolderScanner& scanner, const std::string& folder, std::vector<std::string>* pending) {
-    const std::string prefix = IncludeTrailingPathDelimiter(folder);
-    const std::vector<platform::FolderEntry> entries = platform::ListFolder(folder);
-    std::unordered_map<std::string, Kept> backups;
-    bool indexed = false;
-    int reported = 0;
-    for (const platform::FolderEntry& entry : entries) {
-        if (entry.folder) {
-            if (scanner.GetSubfolders()) pending->push_back(prefix + entry.name);
-            continue;
-        }
-        if (!entry.file || !scanner.PassesFilters(entry.name)) continue;
-        if (!indexed) {
-            const std::string dest = scanner.DestinationOf(prefix + entry.name);
-            backups = IndexBackupFolder(std::string(FolderPart(dest)), scanner.GetMaxVersions() > 0);
-            indexed = true;
-        }
-        if (!BackedUp(entry, backups) && scanner.ReportOutOfDate(prefix + entry.name)) ++reported;
-    }
-    return reported;
+bool Wanted(const CatchUpPlan& plan, std::string_view name) {
+    for (const TMask& mask : plan.masks)
+        if (mask.Matches(name)) return true;
+    return false;
 }
 
 }  // namespace
 
-int ReconcileWithBackup(FolderScanner& scanner) {
-    int reported = 0;
-    std::vector<std::string> pending{scanner.GetRoot()};
-    while (!pending.empty()) {
-        const std::string folder = std::move(pending.back());
-        pending.pop_back();
-        reported += ReconcileFolder(scanner, folder, &pending);
+CatchUpPlan PlanOf(const FolderScanner& scanner) {
+    CatchUpPlan plan{scanner.GetRoot(), scanner.GetBackupPath(), scanner.GetSubfolders(), scanner.GetMaxVersions() > 0, {}};
+    for (const std::string& filter : scanner.GetFilters()) {
+        try {
+            plan.masks.emplace_back(filter);
+        } catch (const EMaskException&) {
+            break;
+        }
     }
-    return reported;
+    return plan;
+}
+
+void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, std::vector<std::string>* outOfDate,
+                             std::vector<std::string>* subfolders) {
+    const std::string prefix = IncludeTrailingPathDelimiter(folder);
+    const std::vector<platform::FolderEntry> entries = platform::ListFolder(folder);
+    const std::string backupFolder = BackupFolderOf(plan.root, plan.backup, plan.subfolders, folder);
+    const std::unordered_map<std::string, Kept> backups = IndexBackupFolder(backupFolder, plan.versioned);
+    for (const platform::FolderEntry& entry : entries) {
+        if (entry.folder) {
+            if (plan.subfolders) subfolders->push_back(prefix + entry.name);
+        } else if (entry.file && Wanted(plan, entry.name) && !BackedUp(entry, backups)) {
+            outOfDate->push_back(prefix + entry.name);
+        }
+    }
 }
 
 }  // namespace pellmar

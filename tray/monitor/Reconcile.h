@@ -1,18 +1,38 @@
-// Comparing a monitor's folder with its backup folder: every file that passes the monitor's
-// masks and whose backup is missing or out of date is reported as modified through the scanner's
-// event path. What is already backed up is left alone, so versions are not multiplied.
-// Used after the engine lost changes, and for "synchronise now".
+// Comparing a monitor's folder with its backup folder, one folder at a time: which files pass the
+// monitor's masks and have a backup that is missing or out of date. What is already backed up is
+// left alone, so versions are not multiplied. Pure over the file system: no scanner, no thread.
+// The walk that drives it is CatchUpWalk.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "tray/monitor/FolderScanner.h"
+#include "tray/monitor/Masks.h"
 
 namespace pellmar {
 
-// Main thread (it reports through the scanner). Walks the monitor's root, and its sub-folders
-// when it watches them, without following links to folders. Returns how many files it reported.
-// A file counts as backed up when its backup copy (for a versioned monitor: its newest kept
-// version) has the same size and a modification time no older than the file's, allowing for the
-// two-second resolution of FAT and SMB backup drives.
-int ReconcileWithBackup(FolderScanner& scanner);
+// What a comparison needs of a monitor, copied so that it can run off the main thread.
+struct CatchUpPlan {
+    std::string root;
+    std::string backup;
+    bool subfolders = true;
+    bool versioned = false;
+    // The replicate masks up to the first one that does not compile: a name that matches none of
+    // them fails, as it fails the monitor's own test.
+    std::vector<TMask> masks;
+};
+
+// Main thread: the plan of the monitor as configured now.
+CatchUpPlan PlanOf(const FolderScanner& scanner);
+
+// Any thread. Lists `folder` (the root or a folder below it) and its backup folder; appends the
+// full path of every wanted file whose backup copy (for a versioned monitor: its newest kept
+// version) is missing, of another size or older than the file, allowing for the two-second
+// resolution of FAT and SMB backup drives, to *outOfDate; and, when the plan watches
+// sub-folders, every sub-folder (links to folders are never followed) to *subfolders.
+// Temporaries that copies of ended processes left in the backup folder are removed.
+void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, std::vector<std::string>* outOfDate,
+                             std::vector<std::string>* subfolders);
 
 }  // namespace pellmar

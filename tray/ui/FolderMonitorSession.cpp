@@ -34,8 +34,8 @@ private:
 
 }  // namespace
 
-FolderMonitorSession::FolderMonitorSession(FolderMonitorTimings timings)
-    : monitor_(std::make_unique<FolderMonitor>(timings)) {}
+FolderMonitorSession::FolderMonitorSession(platform::Dispatcher& dispatcher, FolderMonitorTimings timings)
+    : monitor_(std::make_unique<FolderMonitor>(dispatcher, timings)) {}
 
 FolderMonitorSession::~FolderMonitorSession() = default;
 

@@ -12,7 +12,7 @@ namespace pellmar {
 // Thread contract: main thread only (FolderMonitor's thread).
 class FolderMonitorSession final : public MonitorSession {
 public:
-    explicit FolderMonitorSession(FolderMonitorTimings timings = {});
+    explicit FolderMonitorSession(platform::Dispatcher& dispatcher, FolderMonitorTimings timings = {});
     ~FolderMonitorSession() override;
 
     void Start() override;

@@ -26,6 +26,9 @@ public:
     // about to wait for those threads to end: it goes to stderr and the thread goes on.
     void Release() { release_.request_stop(); }
 
+    // The main thread's dispatcher, which the session hands its background work's results to.
+    platform::Dispatcher& Dispatcher() const { return dispatcher_; }
+
 private:
     platform::Dispatcher& dispatcher_;
     ShowBox showBox_;

@@ -13,7 +13,7 @@ void ShellMainFormServices::InstallStagedUpdater() { pellmar::InstallStagedUpdat
 void ShellMainFormServices::LaunchUpdater() { pellmar::LaunchUpdater(appWindow_); }
 
 std::unique_ptr<MonitorSession> ShellMainFormServices::CreateSession() {
-    return std::make_unique<FolderMonitorSession>(timings_);
+    return std::make_unique<FolderMonitorSession>(reporter_.Dispatcher(), timings_);
 }
 
 bool ShellMainFormServices::ReadAutostart(bool current) {
