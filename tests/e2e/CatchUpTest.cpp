@@ -5,6 +5,8 @@
 #include "tests/e2e/E2eFixture.h"
 
 #include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -49,6 +51,12 @@ TEST_F(CatchUpTest, ChangesMadeWhileNoHostRanAreBackedUpAtStartAndNothingIsDelet
     ASSERT_TRUE(RunUntil([&] { return Jobs().empty() && fs::exists(backup + "/renamed.txt"); }));
     StopSession();
 
+    // A copy cut short by a kill left its temporary; the comparison clears it away.
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    ASSERT_EQ(ended, waitpid(ended, nullptr, 0));
+    const std::string leftover = backup + "/sub/.pellmar-copy." + std::to_string(ended) + ".0.tmp";
+    WriteFile(leftover, "half");
     // The first start's comparison may have raced the files written just after it.
     const int caughtUpBefore = LogCount(CaughtUpMessage(3));
     WriteFile(watched + "/edited.txt", "new, and longer");
@@ -65,6 +73,7 @@ TEST_F(CatchUpTest, ChangesMadeWhileNoHostRanAreBackedUpAtStartAndNothingIsDelet
     // What merely is not there any more keeps its backup: only a deletion seen as it happens goes.
     EXPECT_EQ("renamed", ReadFile(backup + "/renamed.txt"));
     EXPECT_EQ("deleted", ReadFile(backup + "/sub/deleted.txt"));
+    EXPECT_FALSE(fs::exists(leftover));
 
     // A start with nothing changed copies nothing and says nothing.
     StopSession();

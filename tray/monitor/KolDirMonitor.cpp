@@ -30,10 +30,13 @@ struct KolDirMonitor::Run {
 
 namespace {
 
-const char* MessageFor(platform::WatchFailure failure) {
+// A refused watch names its cause and the setting to change rather than the system call that
+// failed: the user can act on the first, not on the second.
+std::string MessageFor(platform::WatchFailure failure) {
     switch (failure) {
         case platform::WatchFailure::NoHandles: return kErrorOnCompletionPort;
-        case platform::WatchFailure::WatchesIncomplete: return kErrorOnReadDirectoryChanges;
+        case platform::WatchFailure::WatchesIncomplete:
+            return "The monitored folder cannot be watched: " + platform::WatchLimitAdvice() + ".";
         default: return kCannotFindDirectory;
     }
 }

@@ -17,7 +17,7 @@
 
 namespace pellmar {
 
-// Raised by Start with one of the three start-failure messages.
+// Raised by Start with a message that says why the folder cannot be watched.
 class DirMonitorError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -25,7 +25,6 @@ public:
 
 inline constexpr const char* kCannotFindDirectory = "Cannot find the directory";
 inline constexpr const char* kErrorOnCompletionPort = "Error on \"CreateIoCompletionPort\"";
-inline constexpr const char* kErrorOnReadDirectoryChanges = "Error on ReadDirectoryChanges\"";
 inline constexpr const char* kNoWatcherThread = "A thread to watch the folder cannot be created";
 
 // Thread contract: every member, construction and destruction on the dispatcher's owning (main)
