@@ -77,6 +77,7 @@ TEST_F(RecoveryTest, AMissingMonitoredFolderLogsOneErrorPerStartAndTheOthersStil
 TEST_F(RecoveryTest, JobsLeftInTheTableRunRightAfterStartIncludingAVanishedSource) {
     test::CreateDatabase(DatabasePath());
     WriteFile(watched + "/left.txt", "left over");
+    WriteFile(backup + "/gone.txt", "its last backup");  // a file that had a backup is missed aloud
     InsertJob(CopyJob(watched + "/left.txt", backup + "/left.txt"));
     InsertJob(CopyJob(watched + "/gone.txt", backup + "/gone.txt"));
     test::ExecStatements(DatabasePath(), "UPDATE jobs SET deferred=1;");  // deferred ones too
