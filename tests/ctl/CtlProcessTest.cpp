@@ -247,3 +247,34 @@ TEST_F(CtlProcessTest, NamesThatAreNotUtf8OrHoldTabsAndLineBreaksParseBothWaysAn
 
 }  // namespace
 }  // namespace pellmar
+
+namespace pellmar {
+namespace {
+
+TEST_F(CtlProcessTest, ADamagedDatabaseIsRefusedWithExitCodeTwoAndLeftByteIdentical) {
+    test::CreateDatabase(DatabasePath());
+    test::ExecStatements(DatabasePath(), "INSERT INTO scanners VALUES(NULL,'" + watched + "','*','','" + backup +
+                                             "',1,1,0,0,0,1);");
+    std::string bytes = test::ReadFile(DatabasePath());
+    ASSERT_GT(bytes.size(), 4096u);
+    for (std::size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(0xA5);
+    WriteFile(DatabasePath(), bytes);
+
+    for (const char* command : {"list", "log"}) {
+        const CtlRun run = Ctl({command});
+        EXPECT_EQ(2, run.code) << command;
+        EXPECT_NE(std::string::npos, run.err.find("is damaged")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find("mv '" + DatabasePath() + "'")) << run.err;
+    }
+    const char* path = PELLMARD_PATH;
+    char* argv[] = {const_cast<char*>(path), nullptr};
+    pid_t daemon = -1;
+    ASSERT_EQ(0, posix_spawn(&daemon, path, nullptr, nullptr, argv, environ));
+    int status = 0;
+    waitpid(daemon, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_EQ(bytes, test::ReadFile(DatabasePath()));
+}
+
+}  // namespace
+}  // namespace pellmar
