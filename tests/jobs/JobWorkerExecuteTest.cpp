@@ -280,3 +280,22 @@ TEST(VersionPaths, ReplaceOnlyTheNumberAndMirrorTheSourceFolderWhenParked) {
 
 }  // namespace
 }  // namespace pellmar
+
+namespace pellmar {
+namespace {
+
+// A path longer than the system takes can be reported by a walk but never opened: it must end
+// once, as too long, not as gone (which a temporary file's vanishing now ends silently).
+TEST_F(ExecuteJobTest, APathLongerThanTheSystemAllowsEndsAsTooLong) {
+    std::string deep = root / "src";
+    while (deep.size() < 4200) deep += "/" + std::string(200, 'd');
+    ChangeEvent job = Job(ChangeModified, deep + "/f.txt", root / "bak/f.txt");
+    EXPECT_EQ(kJobNameTooLong, Run(job));
+    job = Job(ChangeModified, root / "src/short.txt", deep + "/f.txt");
+    job.createfolder = 1;
+    WriteFile(root / "src/short.txt", "s");
+    EXPECT_EQ(kJobNameTooLong, Run(job));
+}
+
+}  // namespace
+}  // namespace pellmar

@@ -65,6 +65,8 @@ std::optional<std::string> SystemFileOperations::MountPointOf(const std::string&
 
 bool SystemFileOperations::DeleteFile(const std::string& path) { return platform::RemoveFile(path); }
 
+bool SystemFileOperations::RemoveEmptyFolder(const std::string& path) { return platform::RemoveEmptyFolder(path); }
+
 std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(const std::string& path) {
     return platform::TakeExclusiveHold(path);
 }

@@ -32,6 +32,8 @@ public:
     // The mount point of the file system holding the folder; nothing when it is not a folder now.
     virtual std::optional<std::string> MountPointOf(const std::string& folder) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Removes a folder only when it is empty.
+    virtual bool RemoveEmptyFolder(const std::string& path) = 0;
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
     virtual bool PathNamesIgnoreCase() = 0;
@@ -52,6 +54,7 @@ public:
     bool RenameFile(const std::string& from, const std::string& to) override;
     std::optional<std::string> MountPointOf(const std::string& folder) override;
     bool DeleteFile(const std::string& path) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;
     bool SameFile(const std::string& first, const std::string& second) override;

@@ -190,6 +190,27 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
     return offline ? Unavailable(c) : CopyHeld(c, kind);
 }
 
+std::string WithoutTrailingDelimiter(std::string folder) {
+    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    return folder;
+}
+
+// After the last file of a deleted folder went (an "rm -rf"), its backup folders would stay as
+// an empty skeleton. Each level goes only when it is empty and its source folder is gone too,
+// and never the backup folder itself.
+void RemoveEmptiedFolders(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
+    const std::optional<std::string> top = backups ? backups->FolderOf(job.dest) : std::nullopt;
+    if (job.createfolder != 1 || !top) return;
+    std::string source = WithoutTrailingDelimiter(FolderPart(job.src));
+    std::string backup = WithoutTrailingDelimiter(FolderPart(job.dest));
+    const std::string root = WithoutTrailingDelimiter(*top);
+    while (backup.size() > root.size() && files.Inspect(source) == platform::EntryKind::Missing &&
+           files.RemoveEmptyFolder(backup)) {
+        source = WithoutTrailingDelimiter(FolderPart(source));
+        backup = WithoutTrailingDelimiter(FolderPart(backup));
+    }
+}
+
 JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
     // Deleted and re-created (an editor saving by renaming, a checkout): the backup is the live
     // file's now, and its copy job follows this one.
@@ -204,7 +225,9 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFo
     if (backup == platform::EntryKind::Missing || backup == platform::EntryKind::Folder) return {kJobBackupMissing, {}};
     // Never the user's file: a re-created source reached through another name of the backup folder.
     if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
-    return {files.DeleteFile(job.dest) ? kJobDeleted : kJobDeleteFailed, {}};
+    if (!files.DeleteFile(job.dest)) return {kJobDeleteFailed, {}};
+    RemoveEmptiedFolders(job, files, backups);
+    return {kJobDeleted, {}};
 }
 
 }  // namespace
