@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "tray/db/Statements.h"
+#include "tray/util/DateTime.h"
 
 extern char** environ;
 
@@ -93,6 +94,8 @@ protected:
         entry.status = 1;
         entry.jobid = 77;
         entry.cancancel = true;
+        // Stamped now: the host's first purge, which may run after this insert, removes old entries.
+        entry.logdate = DateTimeToUnixTime(DateTimeNow());
         entry.message = "Could not execute the operation because the destination is unavailable, will try again in a minute.";
         test::ExecStatements(DatabasePath(), InsertLogStatement(entry));
         return 77;
