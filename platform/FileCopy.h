@@ -20,12 +20,31 @@ enum class CopyResult {
     // The destination's file system cannot store the name (":?*\"<>|\\" on FAT, exFAT, SMB):
     // no retry will ever succeed.
     NameNotAllowed,
+    // The name, or the whole path, is longer than the system allows (ENAMETOOLONG).
+    NameTooLong,
+    // The destination's file system is full, or the user's quota there is used up.
+    NoSpace,
+    // The source exists but this process may not read it.
+    SourceUnreadable,
 };
+
+// What stands at a path itself: a link is reported as a link, never followed (Windows: a link
+// is reported as what it names, which the whole-file copy follows as before).
+enum class EntryKind { Missing, File, Link, Folder, Special, NameTooLong, Unreadable };
+EntryKind InspectEntry(const std::string& path);
+
+// Makes `destination` a symbolic link with the same target text as the link `source`,
+// replacing what stood there in one step (a link beside it, renamed over it), the rename on
+// stable storage before returning. Windows: Failed (InspectEntry never reports a link there).
+CopyResult CopyLinkReplacing(const std::string& source, const std::string& destination);
 
 // Copies `source` over `destination`: the bytes go to a temporary file in the destination's
 // folder which is renamed over the destination once complete, so an existing destination is
-// either replaced whole or left byte-identical. Keeps the source's modification time and
-// permission bits, and returns only once the new content and its name are on stable storage.
+// either replaced whole or left byte-identical. Keeps the source's modification time, its holes
+// (a sparse file stays sparse) and permission bits, except a set-user-id or set-group-id bit
+// the copy's own owner or group does not share with the source (a host running as root never
+// makes a set-uid root program of another user's file). Returns only once the new content and
+// its name are on stable storage.
 // On any failure the temporary file is removed. The first copy of this process into a folder
 // also removes the temporaries there that copies of ended processes left behind.
 CopyResult CopyFileReplacing(const std::string& source, const std::string& destination,

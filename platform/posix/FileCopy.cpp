@@ -5,6 +5,7 @@
 
 #include "platform/CopyTemporaries.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
@@ -73,15 +74,19 @@ void RemoveLeftoversOfEndedCopies(const std::string& folder) {
 
 CopyResult ResultOfFailure(int error) {
     // Linux' vfat, exfat and cifs refuse a name they cannot store with EINVAL.
-    return error == EINVAL ? CopyResult::NameNotAllowed : CopyResult::Failed;
+    if (error == EINVAL) return CopyResult::NameNotAllowed;
+    if (error == ENAMETOOLONG) return CopyResult::NameTooLong;
+    if (error == ENOSPC || error == EDQUOT) return CopyResult::NoSpace;
+    return CopyResult::Failed;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
+bool WriteAllAt(int fd, const char* data, std::size_t size, off_t offset) {
     while (size > 0) {
-        ssize_t n = write(fd, data, size);
+        ssize_t n = pwrite(fd, data, size, offset);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         data += n;
+        offset += n;
         size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -94,36 +99,76 @@ bool RangeCopyUnsupported(int error) {
            error == EBADF || error == EPERM;
 }
 
-bool CopyBytes(int in, int out, const CopyProgress& progress) {
-    std::vector<char> buffer;
-    bool useRange = true;
+struct CopyState {
+    int in;
+    int out;
+    const CopyProgress& progress;
     std::uint64_t done = 0;
-    for (;;) {
+    bool useRange = true;
+    std::vector<char> buffer;
+};
+
+// Copies the bytes [start, end) to the same offsets; a failure leaves errno set.
+bool CopyRegion(CopyState& state, off_t start, off_t end) {
+    while (start < end) {
+        const std::size_t want = static_cast<std::size_t>(std::min<off_t>(end - start, kChunkBytes));
         ssize_t n;
-        if (useRange) {
-            n = copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
-            if (n < 0 && done == 0 && RangeCopyUnsupported(errno)) {
-                useRange = false;
+        if (state.useRange) {
+            off_t from = start, to = start;
+            n = copy_file_range(state.in, &from, state.out, &to, want, 0);
+            if (n < 0 && state.done == 0 && RangeCopyUnsupported(errno)) {
+                state.useRange = false;
                 continue;
             }
         } else {
-            if (buffer.empty()) buffer.resize(1u << 20);
-            n = read(in, buffer.data(), buffer.size());
-            if (n > 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) return false;
+            if (state.buffer.empty()) state.buffer.resize(1u << 20);
+            n = pread(state.in, state.buffer.data(), std::min(want, state.buffer.size()), start);
+            if (n > 0 && !WriteAllAt(state.out, state.buffer.data(), static_cast<std::size_t>(n), start)) return false;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
-        if (n == 0) return true;
-        done += static_cast<std::uint64_t>(n);
-        if (progress && !progress(done)) return false;
+        if (n == 0) return true;  // the file shrank while it was copied
+        start += n;
+        state.done += static_cast<std::uint64_t>(n);
+        if (state.progress && !state.progress(state.done)) return false;
     }
+    return true;
 }
 
+// Only the data regions are copied and the size is set at the end, so holes stay holes: a
+// 10 GiB sparse file does not become 10 GiB of real blocks in the backup.
+bool CopyBytes(int in, int out, off_t size, const CopyProgress& progress) {
+    CopyState state{in, out, progress, 0, true, {}};
+    off_t position = 0;
+    while (position < size) {
+        off_t data = lseek(in, position, SEEK_DATA);
+        if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
+        if (data < 0) data = position;          // no hole support: all of it is data
+        off_t hole = lseek(in, data, SEEK_HOLE);
+        if (hole < 0) hole = size;
+        if (!CopyRegion(state, data, std::min(hole, size))) return false;
+        position = std::max(hole, data + 1);
+    }
+    return ftruncate(out, size) == 0;
+}
+
+// A set-uid or set-gid bit goes only onto a copy whose owner or group is the source's: a host
+// running as root would otherwise turn a program written by anyone into a set-uid root one.
+mode_t ModeForCopy(const struct stat& source, int out) {
+    mode_t mode = source.st_mode & 07777;
+    struct stat copy {};
+    if (fstat(out, &copy) != 0) return mode & ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    if (copy.st_uid != source.st_uid) mode &= ~static_cast<mode_t>(S_ISUID);
+    if (copy.st_gid != source.st_gid) mode &= ~static_cast<mode_t>(S_ISGID);
+    return mode;
+}
+
+// False with errno set.
 bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress) {
-    if (!CopyBytes(in, out.Get(), progress)) return false;
+    if (!CopyBytes(in, out.Get(), info.st_size, progress)) return false;
     // Times last: every write above moves the modification time.
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    if (fchmod(out.Get(), info.st_mode & 07777) != 0) return false;
+    if (fchmod(out.Get(), ModeForCopy(info, out.Get())) != 0) return false;
     if (futimens(out.Get(), times) != 0) return false;
     // On stable storage before the rename: otherwise a power loss after the job's row is gone
     // could leave an empty or partial file in place of the previous, complete backup.
@@ -135,7 +180,9 @@ CopyResult CopyIntoTemporary(int in, const struct stat& info, const std::string&
                              const CopyProgress& progress) {
     UniqueFd out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!out.Valid()) return ResultOfFailure(errno);
-    return FillTemporary(in, info, out, progress) ? CopyResult::Copied : CopyResult::Failed;
+    errno = 0;
+    if (FillTemporary(in, info, out, progress)) return CopyResult::Copied;
+    return errno == ENOSPC || errno == EDQUOT ? CopyResult::NoSpace : CopyResult::Failed;
 }
 
 // The rename itself reaches the disk only with its folder; a failure here is not the copy's.
@@ -149,8 +196,9 @@ void SyncFolderOf(const std::string& path) {
 CopyResult CopyFileReplacing(const std::string& source, const std::string& destination,
                              const CopyProgress& progress) {
     UniqueFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!in.Valid()) return errno == EACCES ? CopyResult::SourceUnreadable : ResultOfFailure(errno);
     struct stat info {};
-    if (!in.Valid() || fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::Failed;
+    if (fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::Failed;
     RemoveLeftoversOfEndedCopies(FolderOf(destination));
     const std::string temporary = TemporaryNameBeside(destination);
     CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, progress);
@@ -164,6 +212,43 @@ CopyResult CopyFileReplacing(const std::string& source, const std::string& desti
     }
     unlink(temporary.c_str());
     return result;
+}
+
+EntryKind InspectEntry(const std::string& path) {
+    struct stat info {};
+    if (path.empty()) return EntryKind::Missing;
+    if (lstat(path.c_str(), &info) != 0) {
+        if (errno == ENAMETOOLONG) return EntryKind::NameTooLong;
+        return errno == EACCES ? EntryKind::Unreadable : EntryKind::Missing;
+    }
+    if (S_ISREG(info.st_mode)) return EntryKind::File;
+    if (S_ISLNK(info.st_mode)) return EntryKind::Link;
+    if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
+    return EntryKind::Special;
+}
+
+CopyResult CopyLinkReplacing(const std::string& source, const std::string& destination) {
+    std::vector<char> target(4096);
+    for (;;) {
+        const ssize_t n = readlink(source.c_str(), target.data(), target.size());
+        if (n < 0) return errno == EACCES ? CopyResult::SourceUnreadable : ResultOfFailure(errno);
+        if (static_cast<std::size_t>(n) < target.size()) {
+            target.resize(static_cast<std::size_t>(n));
+            break;
+        }
+        target.resize(target.size() * 2);
+    }
+    RemoveLeftoversOfEndedCopies(FolderOf(destination));
+    const std::string temporary = TemporaryNameBeside(destination);
+    const std::string text(target.begin(), target.end());
+    if (symlink(text.c_str(), temporary.c_str()) != 0) return ResultOfFailure(errno);
+    if (rename(temporary.c_str(), destination.c_str()) != 0) {
+        const int error = errno;
+        unlink(temporary.c_str());
+        return ResultOfFailure(error);
+    }
+    SyncFolderOf(destination);
+    return CopyResult::Copied;
 }
 
 CopyResult CreateFolderLevel(const std::string& path) {

@@ -58,7 +58,13 @@ DWORD CALLBACK OnCopyProgress(LARGE_INTEGER, LARGE_INTEGER transferred, LARGE_IN
 }
 
 CopyResult ResultOfFailure(DWORD error) {
-    return error == ERROR_INVALID_NAME ? CopyResult::NameNotAllowed : CopyResult::Failed;
+    switch (error) {
+    case ERROR_INVALID_NAME: return CopyResult::NameNotAllowed;
+    case ERROR_FILENAME_EXCED_RANGE: return CopyResult::NameTooLong;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return CopyResult::NoSpace;
+    default: return CopyResult::Failed;
+    }
 }
 
 // The copy keeps the source's attributes, so a read-only source gives a read-only temporary, which
@@ -112,6 +118,20 @@ CopyResult CopyFileReplacing(const std::string& source, const std::string& desti
     DeleteFileW(temporary.c_str());
     return ResultOfFailure(error);
 }
+
+EntryKind InspectEntry(const std::string& path) {
+    if (path.empty()) return EntryKind::Missing;
+    const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILENAME_EXCED_RANGE) return EntryKind::NameTooLong;
+        return error == ERROR_ACCESS_DENIED ? EntryKind::Unreadable : EntryKind::Missing;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? EntryKind::Folder : EntryKind::File;
+}
+
+// Creating a link needs a privilege most Windows users lack, and InspectEntry never reports one.
+CopyResult CopyLinkReplacing(const std::string&, const std::string&) { return CopyResult::Failed; }
 
 CopyResult CreateFolderLevel(const std::string& path) {
     const std::wstring folder = Widen(path);

@@ -9,9 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "tray/db/Statements.h"
+#include "tray/util/DateTime.h"
 
 extern char** environ;
 
@@ -91,6 +94,8 @@ protected:
         entry.status = 1;
         entry.jobid = 77;
         entry.cancancel = true;
+        // Stamped now: the host's first purge, which may run after this insert, removes old entries.
+        entry.logdate = DateTimeToUnixTime(DateTimeNow());
         entry.message = "Could not execute the operation because the destination is unavailable, will try again in a minute.";
         test::ExecStatements(DatabasePath(), InsertLogStatement(entry));
         return 77;
@@ -182,6 +187,96 @@ TEST_F(CtlProcessTest, WithoutAHostCommandsWorkOnTheDatabaseAndTheNextHostUsesTh
     StartHost();
     WriteFile(watched + "/a.txt", "a");
     EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/a.txt"); }));
+}
+
+}  // namespace
+}  // namespace pellmar
+
+namespace pellmar {
+namespace {
+
+// Reads the JSON the way a script would and writes the name back as its bytes.
+std::string SourceThroughPython(const std::string& json, const std::string& folder) {
+    const std::string input = folder + "/log.json", output = folder + "/name.bin";
+    WriteFile(input, json);
+    const std::string command = "python3 -c 'import json,sys; d=json.load(open(sys.argv[1])); "
+                                "open(sys.argv[2],\"wb\").write(d[0][\"source\"].encode(\"utf-8\",\"surrogateescape\"))' " +
+                                input + " " + output;
+    return std::system(command.c_str()) == 0 ? test::ReadFile(output) : std::string("(python3 failed)");
+}
+
+std::string Unescaped(const std::string& field) {
+    std::string text;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] != '\\' || i + 1 == field.size()) {
+            text += field[i];
+            continue;
+        }
+        const char next = field[++i];
+        text += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return text;
+}
+
+TEST_F(CtlProcessTest, NamesThatAreNotUtf8OrHoldTabsAndLineBreaksParseBothWaysAndComeBackWhole) {
+    test::CreateDatabase(DatabasePath());
+    const std::string name = watched + "/caf\xe9\tone\ntwo\\ \xc3\xa9.txt";
+    LogValues entry;
+    entry.jobid = 5;
+    entry.message = "File was copied successfully.";
+    entry.src = name;
+    entry.dest = backup + "/x.txt";
+    test::ExecStatements(DatabasePath(), InsertLogStatement(entry));
+
+    const CtlRun text = Ctl({"log"});
+    ASSERT_EQ(0, text.code) << text.err;
+    ASSERT_EQ(1, std::count(text.out.begin(), text.out.end(), '\n'));
+    const std::string line = text.out.substr(0, text.out.size() - 1);
+    std::vector<std::string> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab - start));
+        if (tab == std::string::npos) break;
+        start = tab + 1;
+    }
+    ASSERT_EQ(8u, fields.size()) << line;
+    EXPECT_EQ(name, Unescaped(fields[6]));
+
+    const CtlRun json = Ctl({"log", "--json"});
+    ASSERT_EQ(0, json.code) << json.err;
+    if (std::system("python3 -c pass 2>/dev/null") != 0) GTEST_SKIP() << "no python3 to read the JSON";
+    EXPECT_EQ(name, SourceThroughPython(json.out, root.Path()));
+}
+
+}  // namespace
+}  // namespace pellmar
+
+namespace pellmar {
+namespace {
+
+TEST_F(CtlProcessTest, ADamagedDatabaseIsRefusedWithExitCodeTwoAndLeftByteIdentical) {
+    test::CreateDatabase(DatabasePath());
+    test::ExecStatements(DatabasePath(), "INSERT INTO scanners VALUES(NULL,'" + watched + "','*','','" + backup +
+                                             "',1,1,0,0,0,1);");
+    std::string bytes = test::ReadFile(DatabasePath());
+    ASSERT_GT(bytes.size(), 4096u);
+    for (std::size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(0xA5);
+    WriteFile(DatabasePath(), bytes);
+
+    for (const char* command : {"list", "log"}) {
+        const CtlRun run = Ctl({command});
+        EXPECT_EQ(2, run.code) << command;
+        EXPECT_NE(std::string::npos, run.err.find("is damaged")) << run.err;
+        EXPECT_NE(std::string::npos, run.err.find("mv '" + DatabasePath() + "'")) << run.err;
+    }
+    const char* path = PELLMARD_PATH;
+    char* argv[] = {const_cast<char*>(path), nullptr};
+    pid_t daemon = -1;
+    ASSERT_EQ(0, posix_spawn(&daemon, path, nullptr, nullptr, argv, environ));
+    int status = 0;
+    waitpid(daemon, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    EXPECT_EQ(bytes, test::ReadFile(DatabasePath()));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(StatementTexts, KeepTheExactFormTheirReadersExpect) {
               "INSERT INTO log VALUES(NULL,0,17,0,1733570000,0,'File was copied successfully.',"
               "'C:\\Data\\a.doc','D:\\Backup\\a.doc');");
     EXPECT_EQ(DeleteJobStatement(5), "DELETE FROM jobs WHERE id=5;\r\n");
-    EXPECT_EQ(CancelJobStatement(5), "DELETE FROM jobs WHERE id=5;\r\nDELETE FROM log WHERE jobid=5;");
+    EXPECT_EQ(CancelJobStatement(5), "DELETE FROM jobs WHERE id=5;\r\nDELETE FROM log WHERE jobid=5 AND operation<>2;");
     EXPECT_EQ(SelectFileVersionStatement(3000000000u),
               "SELECT currentversion FROM fileinfo where fileid='3000000000';");
     EXPECT_EQ(SqlText("it's ''"), "'it''s '''''");

@@ -27,6 +27,8 @@ protected:
     CatchUpTest() {
         timings.keeper.lookInterval = std::chrono::milliseconds(50);
         timings.keeper.retryInterval = std::chrono::milliseconds(200);
+        // A real host's settle time: a file's creation and its close make one copy.
+        timings.changePause = timings.queuePause = std::chrono::milliseconds(50);
     }
     MonitorState State(int index = 0) const { return session->StatusOf(session->Items(index)).state; }
     int LogCount(const std::string& message) const {

@@ -87,8 +87,12 @@ ScannerValues E2eTest::Monitor(const std::string& folder, const std::string& bac
     return values;
 }
 
+// The comparison of the new monitor's folder ends first, so that files a test writes next are
+// copied once, by the change the engine hears, and not a second time by the comparison.
 FolderScanner* E2eTest::AddMonitor(ScannerValues values) {
-    return session->SaveFolderItem(nullptr, values);
+    FolderScanner* monitor = session->SaveFolderItem(nullptr, values);
+    RunUntil([&] { return session->StatusOf(monitor).state != MonitorState::CatchingUp; });
+    return monitor;
 }
 
 bool E2eTest::RunUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {

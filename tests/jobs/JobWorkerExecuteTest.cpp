@@ -70,15 +70,19 @@ protected:
     int Run(const ChangeEvent& job) { return ExecuteJob(job, temp, files).code; }
 };
 
-TEST_F(ExecuteJobTest, CopiesCreatedAndModifiedFilesAndReportsAVanishedSource) {
+TEST_F(ExecuteJobTest, CopiesCreatedAndModifiedFilesAndReportsAVanishedSourceOnlyWhenItHadABackup) {
     WriteFile(root / "src/a.doc", "one");
     EXPECT_EQ(kJobCopied, Run(Job(ChangeCreated, root / "src/a.doc", root / "bak/a.doc")));
     WriteFile(root / "src/a.doc", "two");
     EXPECT_EQ(kJobCopied, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
     EXPECT_EQ("two", ReadFile(root / "bak/a.doc"));
 
-    EXPECT_EQ(kJobSourceGone, Run(Job(ChangeModified, root / "src/gone.doc", root / "bak/gone.doc")));
+    // A temporary file that vanished before its first copy ends silently.
+    EXPECT_EQ(kJobNothingToCopy, Run(Job(ChangeModified, root / "src/gone.doc", root / "bak/gone.doc")));
     EXPECT_FALSE(fs::exists(root / "bak/gone.doc"));
+    fs::remove(root / "src/a.doc");
+    EXPECT_EQ(kJobSourceGone, Run(Job(ChangeModified, root / "src/a.doc", root / "bak/a.doc")));
+    WriteFile(root / "src/a.doc", "two");
     EXPECT_EQ(kJobUnknownProblem, Run(Job(7, root / "src/a.doc", root / "bak/a.doc")));
 }
 
@@ -272,6 +276,25 @@ TEST(VersionPaths, ReplaceOnlyTheNumberAndMirrorTheSourceFolderWhenParked) {
     EXPECT_EQ("/b.d/x.tar.7.gz", SiblingVersionPath("/b.d/x.tar.9.gz", 9, 7));
     EXPECT_EQ("/b/plain.doc", SiblingVersionPath("/b/plain.doc", 4, 1));
     EXPECT_EQ("/t/home/u/data/r.3.doc", ParkedCopyPath("/t/", "/home/u/data/r.doc", "/b/r.3.doc"));
+}
+
+}  // namespace
+}  // namespace pellmar
+
+namespace pellmar {
+namespace {
+
+// A path longer than the system takes can be reported by a walk but never opened: it must end
+// once, as too long, not as gone (which a temporary file's vanishing now ends silently).
+TEST_F(ExecuteJobTest, APathLongerThanTheSystemAllowsEndsAsTooLong) {
+    std::string deep = root / "src";
+    while (deep.size() < 4200) deep += "/" + std::string(200, 'd');
+    ChangeEvent job = Job(ChangeModified, deep + "/f.txt", root / "bak/f.txt");
+    EXPECT_EQ(kJobNameTooLong, Run(job));
+    job = Job(ChangeModified, root / "src/short.txt", deep + "/f.txt");
+    job.createfolder = 1;
+    WriteFile(root / "src/short.txt", "s");
+    EXPECT_EQ(kJobNameTooLong, Run(job));
 }
 
 }  // namespace

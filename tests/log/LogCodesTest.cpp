@@ -27,6 +27,20 @@ TEST(LogCodes, EveryResultCodeHasItsStatusAndCancelFlag) {
         EXPECT_EQ(LogStatusOfResult(code), table[code].status) << "code " << code;
         EXPECT_EQ(CanCancelResult(code), table[code].cancancel) << "code " << code;
     }
+    // What the outcomes added since mean for the table and the log.
+    for (std::int32_t code : {kJobBackupFull, kJobSourceUnreadable}) {
+        EXPECT_TRUE(JobStaysQueued(code)) << code;
+        EXPECT_TRUE(CanCancelResult(code)) << code;
+        EXPECT_EQ(LogStatusOfResult(code), kLogError) << code;
+    }
+    for (std::int32_t code : {kJobNameTooLong, kJobSpecialFile, kJobVersionUnchanged, kJobNothingToCopy,
+                              kJobFolderCreated, kJobNameNotAllowed, kJobSourceGone}) {
+        EXPECT_FALSE(JobStaysQueued(code)) << code;
+        EXPECT_NE(JobResultMessage(code), JobResultMessage(kJobUnknownProblem)) << code;
+    }
+    EXPECT_FALSE(JobIsLogged(kJobNothingToCopy));
+    EXPECT_FALSE(JobIsLogged(kJobExclusiveRefused));
+    EXPECT_TRUE(JobIsLogged(kJobSpecialFile));
     EXPECT_EQ(JobResultMessage(kJobVersionParked),
               "Could not copy because the destination is unavailable, the version will copied later when "
               "destination is available");
@@ -35,7 +49,7 @@ TEST(LogCodes, EveryResultCodeHasItsStatusAndCancelFlag) {
 }
 
 TEST(LogCodes, UnknownResultCodesReadAsUnknownProblemNeverAsSuccess) {
-    for (std::int32_t code : {-1, 12, 15, 1000}) {
+    for (std::int32_t code : {-1, 19, 1000}) {
         EXPECT_EQ(LogStatusOfResult(code), kLogError) << code;
         EXPECT_FALSE(CanCancelResult(code)) << code;
         EXPECT_EQ(JobResultMessage(code), JobResultMessage(kJobUnknownProblem)) << code;

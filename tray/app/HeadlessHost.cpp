@@ -8,6 +8,7 @@
 #include "platform/PlainDispatcher.h"
 #include "platform/TerminationSignals.h"
 #include "tray/ctl/ControlServer.h"
+#include "tray/db/DatabaseCheck.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/Win9XFolderScanner.h"
 #include "tray/shell/DataLocations.h"
@@ -35,13 +36,19 @@ void RunSession(platform::PlainDispatcher& dispatcher, const FolderMonitorTiming
 
 int RunHeadless(const FolderMonitorTimings& timings) {
     // Two hosts on one data folder would queue every change twice.
-    const std::string dataPath = SettleDataLocations().dataPath;
+    const DataLocations locations = SettleDataLocations();
+    const std::string dataPath = locations.dataPath;
     std::unique_ptr<platform::HostLock> lock;
     if (platform::HostLock::TryAcquire(platform::HostLockPath(dataPath), &lock) ==
         platform::HostLock::Result::HeldElsewhere) {
         std::fprintf(stderr, "pellmard: another replication host (Pellmar or pellmard) is running on the data "
                              "folder %s; end it first.\n", dataPath.c_str());
         return 3;
+    }
+    // Running on a damaged file would replicate nothing while looking busy.
+    if (const std::optional<std::string> damage = DatabaseDamage(locations.databasePath)) {
+        std::fprintf(stderr, "pellmard: %s\n", DamagedDatabaseAdvice(locations.databasePath, *damage).c_str());
+        return 2;
     }
     platform::StderrErrorReporter reporter;
     platform::InstallErrorReporter(&reporter);

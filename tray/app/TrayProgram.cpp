@@ -6,11 +6,14 @@
 #include "platform/ErrorReporter.h"
 #include "platform/HostLock.h"
 #include "tray/ctl/ControlServer.h"
+#include "tray/db/DatabaseCheck.h"
 #include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/shell/DataLocations.h"
 #include "tray/ui/FolderMonitorSession.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace pellmar {
 
@@ -70,6 +73,15 @@ void TrayProgram::RegisterAppWindow() {
 }
 
 bool TrayProgram::Start() {
+    // Nothing runs yet, so the program can end here; running on a damaged file would replicate
+    // nothing while the tray icon looks busy.
+    const std::string databasePath = SettleDataLocations().databasePath;
+    if (const std::optional<std::string> damage = DatabaseDamage(databasePath)) {
+        const std::string advice = DamagedDatabaseAdvice(databasePath, *damage);
+        std::fprintf(stderr, "Pellmar: %s\n", advice.c_str());
+        toolkit_->Reporter().Report(kAppWindowTitle, advice, platform::ErrorIcon::Error);
+        std::exit(2);
+    }
     RegisterAppWindow();
     if (!toolkit_->BuildWindow(options_, AppWindowHandle())) return false;
     services_ = std::make_unique<TrayServices>(toolkit_->Services(), options_);

@@ -1,5 +1,6 @@
 // Text lines keep a record's fields in a fixed order separated by tabs, since paths may hold
 // blanks; JSON carries the same fields by name. Words come from the log's and the list's helpers.
+// Both escape what would break their readers, reversibly: names are bytes, not always UTF-8.
 #include "tray/ctl/CtlOutput.h"
 
 #include "tray/log/LogCodes.h"
@@ -38,27 +39,73 @@ std::string JsonArray(const std::vector<std::string>& elements) {
 
 std::string Tabbed(const std::vector<std::string>& fields) {
     std::string line;
-    for (const std::string& field : fields) line += (line.empty() ? "" : "\t") + field;
+    for (std::size_t i = 0; i < fields.size(); ++i) line += (i ? "\t" : "") + TextField(fields[i]);
     return line + "\n";
+}
+
+bool Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// The length of the well-formed UTF-8 sequence at `text[at]`, 0 when there is none (an
+// overlong form, a surrogate, a cut sequence or a stray byte).
+std::size_t Utf8Length(const std::string& text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!Continuation(byte(i))) return 0;
+    }
+    const unsigned char second = byte(1);
+    if (lead == 0xE0 && second < 0xA0) return 0;
+    if (lead == 0xED && second > 0x9F) return 0;
+    if (lead == 0xF0 && second < 0x90) return 0;
+    if (lead == 0xF4 && second > 0x8F) return 0;
+    return length;
 }
 
 }  // namespace
 
 std::string JsonString(const std::string& text) {
     std::string quoted = "\"";
-    for (unsigned char c : text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        const std::size_t length = Utf8Length(text, at);
+        char escape[8];
+        if (length == 0) {
+            // The lone surrogate U+DC00+byte, as Python's "surrogateescape" writes it.
+            std::snprintf(escape, sizeof(escape), "\\udc%02x", c);
+            quoted += escape;
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += static_cast<char>(c);
         } else if (c < 0x20) {
-            char escape[8];
             std::snprintf(escape, sizeof(escape), "\\u%04x", c);
             quoted += escape;
         } else {
-            quoted += static_cast<char>(c);
+            quoted.append(text, at, length);
         }
+        at += length;
     }
     return quoted + "\"";
+}
+
+std::string TextField(const std::string& text) {
+    std::string field;
+    for (char c : text) {
+        switch (c) {
+        case '\\': field += "\\\\"; break;
+        case '\t': field += "\\t"; break;
+        case '\n': field += "\\n"; break;
+        case '\r': field += "\\r"; break;
+        default: field += c;
+        }
+    }
+    return field;
 }
 
 namespace {
@@ -87,8 +134,8 @@ std::string FormatMonitors(const std::vector<ScannerValues>& monitors, const std
 
 std::string FormatMonitor(const ScannerValues& m, const MonitorStateWords& state, bool json) {
     if (json) return MonitorJson(m, state) + "\n";
-    return "ID: " + std::to_string(m.id) + "\nFolder: " + m.root + "\nBackup: " + m.backuppath +
-           "\nMasks: " + JoinList(m.filters) + "\nExceptions: " + JoinList(m.exceptions) +
+    return "ID: " + std::to_string(m.id) + "\nFolder: " + TextField(m.root) + "\nBackup: " + TextField(m.backuppath) +
+           "\nMasks: " + TextField(JoinList(m.filters)) + "\nExceptions: " + TextField(JoinList(m.exceptions)) +
            "\nSub-folders: " + YesNo(m.subfolders) + "\nDeletions: " + YesNo(m.deletions) +
            "\nExclusive: " + YesNo(m.exclusive) +
            "\nVersions: " + (m.maxversions > 0 ? std::to_string(m.maxversions) : std::string("off")) +

@@ -9,7 +9,12 @@
 
 namespace pellmar::ctl {
 
-std::string JsonString(const std::string& text);  // quoted, with JSON escapes
+// Quoted, with JSON escapes; a byte that is not part of well-formed UTF-8 becomes the lone
+// surrogate escape "\udcXX" (XX its value), so the output stays valid and the name recoverable.
+std::string JsonString(const std::string& text);
+// A field of a tab-separated line: backslash, tab, line feed and carriage return as "\\",
+// "\t", "\n" and "\r"; every other byte as it is.
+std::string TextField(const std::string& text);
 
 // `states` has one entry per monitor, in the same order.
 std::string FormatMonitors(const std::vector<ScannerValues>& monitors, const std::vector<MonitorStateWords>& states,

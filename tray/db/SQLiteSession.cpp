@@ -14,7 +14,10 @@ SQLiteSession::~SQLiteSession() = default;
 
 int SQLiteSession::StartTransaction() {
     // SQLite 3 rejects "ON CONFLICT ..." after BEGIN; the algorithm is kept but not sent.
-    return Run("BEGIN TRANSACTION " + name_);
+    // IMMEDIATE: the write lock is taken (waiting out the busy timeout) at the start. A deferred
+    // transaction that has read and then writes while another connection writes cannot wait:
+    // SQLite fails it at once with "database is locked".
+    return Run("BEGIN IMMEDIATE TRANSACTION " + name_);
 }
 
 int SQLiteSession::Commit() {

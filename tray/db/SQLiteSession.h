@@ -22,8 +22,9 @@ public:
     SQLiteSession(const SQLiteSession&) = delete;
     SQLiteSession& operator=(const SQLiteSession&) = delete;
 
-    // Sends "BEGIN TRANSACTION <name>" and returns SQLite's result code. SQLite 3 takes no
-    // conflict clause there; its default per-statement resolution is ABORT.
+    // Sends "BEGIN IMMEDIATE TRANSACTION <name>" (the write lock at once) and returns SQLite's
+    // result code. SQLite 3 takes no conflict clause there; its default per-statement
+    // resolution is ABORT.
     int StartTransaction();
     // Sends "COMMIT TRANSACTION <name>" and returns SQLite's result code.
     int Commit();

@@ -110,10 +110,21 @@ std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t versio
 // --- jobs -----------------------------------------------------------------------------------
 
 std::string InsertJobStatement(const ChangeEvent& e, std::int64_t scheduled) {
-    return "INSERT INTO jobs VALUES(NULL," + SqlInteger(e.jobtype) + "," + SqlFileId(e.fileid) + "," +
+    const std::string id = e.id > 0 ? SqlInteger(e.id) : std::string("NULL");
+    return "INSERT INTO jobs VALUES(" + id + "," + SqlInteger(e.jobtype) + "," + SqlFileId(e.fileid) + "," +
            SqlFlag(e.createfolder != 0) + "," + SqlFlag(e.waitexclusive != 0) + "," + SqlText(e.src) +
            "," + SqlText(e.dest) + "," + SqlInteger(scheduled) + "," + SqlInteger(e.currentversion) +
            "," + SqlInteger(e.maxversions) + ",0,0);";
+}
+
+std::string SelectJobIdFloorStatement() {
+    // Monitor start failures (operation 2) carry a path checksum, not a job id.
+    return "SELECT max(coalesce((SELECT max(id) FROM jobs),0),"
+           "coalesce((SELECT max(jobid) FROM log WHERE operation<>2),0)) AS top;";
+}
+
+std::string SelectTopJobIdStatement() {
+    return "SELECT coalesce(max(id),0) AS top FROM jobs;";
 }
 
 std::string SelectAllJobsStatement() {
@@ -145,7 +156,7 @@ std::string DeferJobWithTempCopyStatement(std::int32_t id, std::string_view temp
 
 std::string CancelJobStatement(std::int32_t id) {
     return "DELETE FROM jobs WHERE id=" + SqlInteger(id) + ";\r\nDELETE FROM log WHERE jobid=" +
-           SqlInteger(id) + ";";
+           SqlInteger(id) + " AND operation<>2;";
 }
 
 ChangeEvent ReadJobRow(const SQLiteQuery& query) {

@@ -58,8 +58,13 @@ std::string UpdateFileVersionStatement(std::uint32_t fileid, std::int32_t versio
 std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t version);
 
 // --- Table jobs -----------------------------------------------------------------------------
-// `scheduled`: local seconds since 1970 (see DateTime).
+// `scheduled`: local seconds since 1970 (see DateTime). An `event.id` above 0 is the row's id,
+// else SQLite picks one.
 std::string InsertJobStatement(const ChangeEvent& event, std::int64_t scheduled);
+// Column "top": the highest id that a job row or a job's log entry holds (0 when none).
+std::string SelectJobIdFloorStatement();
+// Column "top": the highest id in table jobs (0 when empty).
+std::string SelectTopJobIdStatement();
 std::string SelectAllJobsStatement();
 // The jobs not deferred yet, together with every deferred job of the same destination, so that
 // a new job never overtakes an older one of its file. Ascending id.
@@ -70,7 +75,8 @@ std::string SelectWaitingCopyStatement(std::string_view src);
 std::string DeleteJobStatement(std::int32_t id);
 std::string DeferJobStatement(std::int32_t id);
 std::string DeferJobWithTempCopyStatement(std::int32_t id, std::string_view tempcopy);
-// Both deletions in one text, so that they commit together.
+// Both deletions in one text, so that they commit together; a monitor's start failure that
+// happens to carry the same number as its checksum stays.
 std::string CancelJobStatement(std::int32_t id);
 // The current row of a "SELECT * FROM jobs" result as a job (id included).
 ChangeEvent ReadJobRow(const SQLiteQuery& query);

@@ -9,7 +9,12 @@ namespace pellmar {
 class SQLiteQuery;
 
 // Runs the creation script when the open database has no table; a failure reaches the error
-// reporter. Thread contract: that of the database object.
+// reporter. Puts the file in write-ahead-log mode first, so that readers (the log window,
+// pellmarctl) and the worker's batches never lock each other out. Thread contract: that of the
+// database object.
 void CreateTablesWhenMissing(SQLiteQuery& query);
+
+// Switches the open database to the write-ahead log; stays silent where that is refused.
+void UseWriteAheadLog(SQLiteQuery& query);
 
 }  // namespace pellmar

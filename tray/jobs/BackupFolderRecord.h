@@ -1,12 +1,13 @@
-// Which backup folders Pellmar has delivered into, kept in a small file in the data folder so that
-// it survives restarts. A backup folder delivered into before and missing now is offline (a drive
-// or share not mounted), and nothing may be written to the disk underneath it.
+// Which backup folders Pellmar has delivered into, and the mount point of the file system each
+// was on, kept in a small file in the data folder so that it survives restarts. A backup folder
+// delivered into before and missing now, or standing on another file system (an unmounted
+// drive's empty mount point), is offline, and nothing may be written to the disk underneath it.
 // Does not decide what a job does about it; ExecuteJob does.
 #pragma once
 
 #include <functional>
 #include <optional>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,13 +29,17 @@ public:
     std::optional<std::string> FolderOf(const std::string& dest) const;
 
     bool DeliveredBefore(const std::string& folder) const { return delivered_.contains(folder); }
-    // Remembers `folder` (as FolderOf returned it); written through to the file at once.
-    void Remember(const std::string& folder);
+    // The mount point its file system had at the delivery; empty when not known (a record
+    // written before mount points were kept: it is learnt at the next delivery).
+    std::string MountPointOf(const std::string& folder) const;
+    // Remembers `folder` (as FolderOf returned it) on the file system mounted at `mountPoint`;
+    // written through to the file at once.
+    void Remember(const std::string& folder, const std::string& mountPoint);
 
 private:
     std::string recordFile_;
     std::function<std::vector<std::string>()> currentFolders_;
-    std::set<std::string> delivered_;
+    std::map<std::string, std::string> delivered_;  // folder -> mount point
 };
 
 }  // namespace pellmar

@@ -2,7 +2,10 @@
 // here: what a failure means is ExecuteJob's business.
 #include "tray/jobs/FileOperations.h"
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "platform/FileSystem.h"
@@ -12,9 +15,13 @@
 
 namespace pellmar {
 
+namespace fs = std::filesystem;
+
 bool SystemFileOperations::FileExists(const std::string& path) { return platform::FileExists(path); }
 
 bool SystemFileOperations::FolderExists(const std::string& path) { return platform::FolderExists(path); }
+
+platform::EntryKind SystemFileOperations::Inspect(const std::string& path) { return platform::InspectEntry(path); }
 
 platform::CopyResult SystemFileOperations::ForceFolders(const std::string& path) {
     return pellmar::ForceCopyFolders(path);
@@ -24,7 +31,41 @@ platform::CopyResult SystemFileOperations::CopyFile(const std::string& source, c
     return platform::CopyFileReplacing(source, destination);
 }
 
+platform::CopyResult SystemFileOperations::CopyLink(const std::string& source, const std::string& destination) {
+    return platform::CopyLinkReplacing(source, destination);
+}
+
+bool SystemFileOperations::SameContent(const std::string& first, const std::string& second) {
+    std::error_code error;
+    const fs::path a = PathFromUtf8(first), b = PathFromUtf8(second);
+    const auto size = fs::file_size(a, error);
+    if (error || size != fs::file_size(b, error) || error) return false;
+    std::ifstream one(a, std::ios::binary), other(b, std::ios::binary);
+    std::array<char, 1 << 16> x{}, y{};
+    while (one && other) {
+        one.read(x.data(), x.size());
+        other.read(y.data(), y.size());
+        if (one.gcount() != other.gcount()) return false;
+        if (!std::equal(x.begin(), x.begin() + one.gcount(), y.begin())) return false;
+    }
+    return one.eof() && other.eof();
+}
+
+bool SystemFileOperations::RenameFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    fs::rename(PathFromUtf8(from), PathFromUtf8(to), error);
+    return !error;
+}
+
+std::optional<std::string> SystemFileOperations::MountPointOf(const std::string& folder) {
+    const std::optional<platform::FolderIdentity> identity = platform::IdentifyFolder(folder);
+    if (!identity) return std::nullopt;
+    return identity->mountPoint;
+}
+
 bool SystemFileOperations::DeleteFile(const std::string& path) { return platform::RemoveFile(path); }
+
+bool SystemFileOperations::RemoveEmptyFolder(const std::string& path) { return platform::RemoveEmptyFolder(path); }
 
 std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(const std::string& path) {
     return platform::TakeExclusiveHold(path);
@@ -33,7 +74,6 @@ std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(con
 bool SystemFileOperations::PathNamesIgnoreCase() { return platform::PathNamesIgnoreCase(); }
 
 bool SystemFileOperations::SameFile(const std::string& first, const std::string& second) {
-    namespace fs = std::filesystem;
     // The same folder and name, whether or not the file exists. Not the same inode: a backup that
     // is a hard link of its source is rightly replaced by a copy of its own.
     std::error_code error;

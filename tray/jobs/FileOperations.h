@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/FileCopy.h"
@@ -15,12 +16,24 @@ public:
     virtual ~FileOperations() = default;
     virtual bool FileExists(const std::string& path) = 0;
     virtual bool FolderExists(const std::string& path) = 0;
+    // What stands at the path itself, a link not followed.
+    virtual platform::EntryKind Inspect(const std::string& path) = 0;
     // Creates the folder with every missing parent. Other failures are met later by the copy;
     // NameNotAllowed says the backup's file system cannot store one of the folder names.
     virtual platform::CopyResult ForceFolders(const std::string& path) = 0;
     // Replaces `destination` whole or leaves it untouched (see platform::CopyFileReplacing).
     virtual platform::CopyResult CopyFile(const std::string& source, const std::string& destination) = 0;
+    // Replaces `destination` by a link with the target text of the link `source`.
+    virtual platform::CopyResult CopyLink(const std::string& source, const std::string& destination) = 0;
+    // True when both regular files hold the same bytes; false when either cannot be read.
+    virtual bool SameContent(const std::string& first, const std::string& second) = 0;
+    // Renames a file in its folder, replacing what had the new name.
+    virtual bool RenameFile(const std::string& from, const std::string& to) = 0;
+    // The mount point of the file system holding the folder; nothing when it is not a folder now.
+    virtual std::optional<std::string> MountPointOf(const std::string& folder) = 0;
     virtual bool DeleteFile(const std::string& path) = 0;
+    // Removes a folder only when it is empty.
+    virtual bool RemoveEmptyFolder(const std::string& path) = 0;
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
     virtual bool PathNamesIgnoreCase() = 0;
@@ -33,9 +46,15 @@ class SystemFileOperations : public FileOperations {
 public:
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
+    platform::EntryKind Inspect(const std::string& path) override;
     platform::CopyResult ForceFolders(const std::string& path) override;
     platform::CopyResult CopyFile(const std::string& source, const std::string& destination) override;
+    platform::CopyResult CopyLink(const std::string& source, const std::string& destination) override;
+    bool SameContent(const std::string& first, const std::string& second) override;
+    bool RenameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> MountPointOf(const std::string& folder) override;
     bool DeleteFile(const std::string& path) override;
+    bool RemoveEmptyFolder(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;
     bool SameFile(const std::string& first, const std::string& second) override;

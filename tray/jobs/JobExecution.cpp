@@ -2,6 +2,9 @@
 // FileOperations; the database and the log belong to the pass loop.
 #include "tray/jobs/JobExecution.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "platform/Environment.h"
 #include "tray/util/TextCase.h"
 
@@ -47,79 +50,184 @@ struct CopyContext {
 
 enum class BackupFolderState { Unknown, Present, Offline };
 
-// Present folders are remembered as soon as they are seen, so that one delivered into by an
-// earlier version of the program is protected too once it has been seen mounted.
+// An unmounted drive leaves its mount point as an ordinary empty folder of the file system
+// below, so a folder delivered into before counts as present only on the file system it was
+// on then.
 BackupFolderState StateOfBackupFolder(const std::string& dest, FileOperations& files, BackupFolderRecord* backups) {
     if (!backups) return BackupFolderState::Unknown;
     const std::optional<std::string> found = backups->FolderOf(dest);
-    if (!found) return BackupFolderState::Unknown;
-    if (files.FolderExists(*found)) {
-        backups->Remember(*found);
-        return BackupFolderState::Present;
+    if (!found || !backups->DeliveredBefore(*found)) return BackupFolderState::Unknown;
+    const std::optional<std::string> mountPoint = files.MountPointOf(*found);
+    if (!mountPoint) return BackupFolderState::Offline;
+    const std::string recorded = backups->MountPointOf(*found);
+    return recorded.empty() || recorded == *mountPoint ? BackupFolderState::Present : BackupFolderState::Offline;
+}
+
+// Recorded after the delivery, so that a backup folder the first copy created is protected too.
+void RememberDelivery(const std::string& dest, FileOperations& files, BackupFolderRecord* backups) {
+    if (!backups) return;
+    const std::optional<std::string> found = backups->FolderOf(dest);
+    if (!found || !backups->MountPointOf(*found).empty()) return;
+    if (const std::optional<std::string> mountPoint = files.MountPointOf(*found)) backups->Remember(*found, *mountPoint);
+}
+
+bool IsVersion(const ChangeEvent& job) { return job.currentversion > 0 && job.maxversions > 0; }
+
+// Versions further back than this are not looked for: a file that old is simply copied anew.
+constexpr int kVersionsProbed = 100;
+
+// The newest version of the file that is still kept, the one about to fall out of range included.
+std::optional<std::string> NewestKeptVersion(const ChangeEvent& job, FileOperations& files) {
+    if (!IsVersion(job)) return std::nullopt;
+    const int oldest = std::max({1, job.currentversion - job.maxversions, job.currentversion - kVersionsProbed});
+    for (int version = job.currentversion - 1; version >= oldest; --version) {
+        const std::string path = SiblingVersionPath(job.dest, job.currentversion, version);
+        if (path != job.dest && files.Inspect(path) != platform::EntryKind::Missing) return path;
     }
-    return backups->DeliveredBefore(*found) ? BackupFolderState::Offline : BackupFolderState::Unknown;
+    return std::nullopt;
+}
+
+// A source that vanished before its copy and never had a backup was a temporary file: its job
+// ends without an entry, or an editor's save would fill the log with warnings.
+JobOutcome SourceGone(const CopyContext& c) {
+    const bool hadBackup = IsVersion(c.job) ? NewestKeptVersion(c.job, c.files).has_value()
+                                            : c.files.Inspect(c.job.dest) != platform::EntryKind::Missing;
+    return {c.fromTemp || hadBackup ? kJobSourceGone : kJobNothingToCopy, {}};
 }
 
 // A version that cannot reach its backup folder goes to the temporary folder instead.
-JobOutcome ParkVersion(const CopyContext& c) {
+JobOutcome ParkVersion(const CopyContext& c, int code) {
     const std::string parked = ParkedCopyPath(c.tempFilePath, c.job.src, c.job.dest);
     c.files.ForceFolders(FolderPart(parked));
-    if (c.files.CopyFile(c.job.src, parked) != platform::CopyResult::Copied) return {kJobDestinationUnavailable, {}};
-    return {kJobVersionParked, parked};
+    if (c.files.CopyFile(c.job.src, parked) != platform::CopyResult::Copied) return {code, {}};
+    return {code == kJobBackupFull ? kJobBackupFull : kJobVersionParked, parked};
 }
 
-JobOutcome Unavailable(const CopyContext& c) {
-    if (!c.fromTemp && c.job.currentversion > 0) return ParkVersion(c);
-    return {kJobDestinationUnavailable, {}};
+JobOutcome Unavailable(const CopyContext& c, int code = kJobDestinationUnavailable) {
+    if (!c.fromTemp && c.job.currentversion > 0) return ParkVersion(c, code);
+    return {code, {}};
 }
 
-JobOutcome CopyHeld(const CopyContext& c) {
-    const ChangeEvent& job = c.job;
-    const platform::CopyResult copied = c.files.CopyFile(job.src, job.dest);
-    if (copied == platform::CopyResult::NameNotAllowed) return {kJobNameNotAllowed, {}};
-    if (copied != platform::CopyResult::Copied) return Unavailable(c);
-    // maxversions must be positive: with 0 the "old" version would be the copy just made.
-    if (job.currentversion > 0 && job.maxversions > 0 && job.currentversion >= job.maxversions) {
-        const std::string old = SiblingVersionPath(job.dest, job.currentversion, job.currentversion - job.maxversions);
-        if (old != job.dest && c.files.FileExists(old)) c.files.DeleteFile(old);
+JobOutcome FailedCopy(const CopyContext& c, platform::CopyResult result) {
+    switch (result) {
+    case platform::CopyResult::NameNotAllowed: return {kJobNameNotAllowed, {}};
+    case platform::CopyResult::NameTooLong: return {kJobNameTooLong, {}};
+    case platform::CopyResult::SourceUnreadable: return {kJobSourceUnreadable, {}};
+    case platform::CopyResult::NoSpace: return Unavailable(c, kJobBackupFull);
+    default: return Unavailable(c);
     }
-    if (c.fromTemp) c.files.DeleteFile(job.src);
-    return {kJobCopied, {}};
+}
+
+// maxversions must be positive: with 0 the "old" version would be the copy just made.
+void PruneOldVersion(const ChangeEvent& job, FileOperations& files) {
+    if (!IsVersion(job) || job.currentversion < job.maxversions) return;
+    const std::string old = SiblingVersionPath(job.dest, job.currentversion, job.currentversion - job.maxversions);
+    if (old != job.dest && files.Inspect(old) != platform::EntryKind::Missing) files.DeleteFile(old);
+}
+
+JobOutcome Delivered(const CopyContext& c, int code) {
+    PruneOldVersion(c.job, c.files);
+    if (c.fromTemp) c.files.DeleteFile(c.job.src);
+    RememberDelivery(c.job.dest, c.files, c.backups);
+    return {code, {}};
+}
+
+JobOutcome CopyHeld(const CopyContext& c, platform::EntryKind kind) {
+    const ChangeEvent& job = c.job;
+    // Two saves in quick succession give two jobs that both copy the newest content: the kept
+    // version takes the new number instead of a second identical file.
+    if (kind == platform::EntryKind::File) {
+        const std::optional<std::string> newest = NewestKeptVersion(job, c.files);
+        if (newest && c.files.SameContent(job.src, *newest) && c.files.RenameFile(*newest, job.dest))
+            return Delivered(c, kJobVersionUnchanged);
+    }
+    const platform::CopyResult copied =
+        kind == platform::EntryKind::Link ? c.files.CopyLink(job.src, job.dest) : c.files.CopyFile(job.src, job.dest);
+    if (copied != platform::CopyResult::Copied) return FailedCopy(c, copied);
+    return Delivered(c, kJobCopied);
+}
+
+JobOutcome CreateFolder(const CopyContext& c, bool offline) {
+    if (c.job.createfolder != 1) return {kJobNothingToCopy, {}};
+    if (offline) return {kJobDestinationUnavailable, {}};
+    const platform::CopyResult made = c.files.ForceFolders(c.job.dest);
+    if (made != platform::CopyResult::Copied) return FailedCopy(c, made);
+    RememberDelivery(c.job.dest, c.files, c.backups);
+    return {kJobFolderCreated, {}};
+}
+
+// The kinds of source that end the job before any copy; nothing for a file or a link.
+std::optional<JobOutcome> RefusedSource(const CopyContext& c, platform::EntryKind kind) {
+    switch (kind) {
+    case platform::EntryKind::Missing: return SourceGone(c);
+    case platform::EntryKind::NameTooLong: return JobOutcome{kJobNameTooLong, {}};
+    case platform::EntryKind::Unreadable: return JobOutcome{kJobSourceUnreadable, {}};
+    case platform::EntryKind::Special: return JobOutcome{kJobSpecialFile, {}};
+    default: return std::nullopt;
+    }
 }
 
 JobOutcome ExecuteCopy(const CopyContext& c) {
-    if (!c.files.FileExists(c.job.src)) return {kJobSourceGone, {}};
+    const platform::EntryKind kind = c.files.Inspect(c.job.src);
+    if (std::optional<JobOutcome> refused = RefusedSource(c, kind)) return *refused;
     // A backup folder that is the watched folder under another name (a link, a ".." segment):
     // the "copy" would replace the user's own file, so it is refused and stays in the log.
     if (c.files.SameFile(c.job.src, c.job.dest)) return {kJobDestinationUnavailable, {}};
-    // An unmounted drive's mount point is an ordinary folder: writing there would hide the
-    // copies under the drive once it is mounted again.
     const bool offline = StateOfBackupFolder(c.job.dest, c.files, c.backups) == BackupFolderState::Offline;
+    if (kind == platform::EntryKind::Folder) return CreateFolder(c, offline);
     const std::string folder = FolderPart(c.job.dest);
-    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder) &&
-        c.files.ForceFolders(folder) == platform::CopyResult::NameNotAllowed)
-        return {kJobNameNotAllowed, {}};
+    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder)) {
+        const platform::CopyResult made = c.files.ForceFolders(folder);
+        if (made == platform::CopyResult::NameNotAllowed || made == platform::CopyResult::NameTooLong)
+            return FailedCopy(c, made);
+    }
     std::unique_ptr<platform::ExclusiveHold> hold;
-    if (c.job.waitexclusive == 1) {
+    // A link is copied as its target text, which no other program can be writing.
+    if (c.job.waitexclusive == 1 && kind == platform::EntryKind::File) {
         hold = c.files.HoldExclusive(c.job.src);
         if (!hold) return {kJobExclusiveRefused, {}};
     }
-    return offline ? Unavailable(c) : CopyHeld(c);
+    return offline ? Unavailable(c) : CopyHeld(c, kind);
+}
+
+std::string WithoutTrailingDelimiter(std::string folder) {
+    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    return folder;
+}
+
+// After the last file of a deleted folder went (an "rm -rf"), its backup folders would stay as
+// an empty skeleton. Each level goes only when it is empty and its source folder is gone too,
+// and never the backup folder itself.
+void RemoveEmptiedFolders(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
+    const std::optional<std::string> top = backups ? backups->FolderOf(job.dest) : std::nullopt;
+    if (job.createfolder != 1 || !top) return;
+    std::string source = WithoutTrailingDelimiter(FolderPart(job.src));
+    std::string backup = WithoutTrailingDelimiter(FolderPart(job.dest));
+    const std::string root = WithoutTrailingDelimiter(*top);
+    while (backup.size() > root.size() && files.Inspect(source) == platform::EntryKind::Missing &&
+           files.RemoveEmptyFolder(backup)) {
+        source = WithoutTrailingDelimiter(FolderPart(source));
+        backup = WithoutTrailingDelimiter(FolderPart(backup));
+    }
 }
 
 JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
     // Deleted and re-created (an editor saving by renaming, a checkout): the backup is the live
     // file's now, and its copy job follows this one.
-    if (files.FileExists(job.src)) return {kJobDeletionSuperseded, {}};
-    if (!files.FolderExists(FolderPart(job.dest))) {
-        if (StateOfBackupFolder(job.dest, files, backups) == BackupFolderState::Present)
-            return {kJobBackupMissing, {}};
-        return {kJobDestinationUnavailable, {}};
-    }
-    if (!files.FileExists(job.dest)) return {kJobBackupMissing, {}};
+    const platform::EntryKind source = files.Inspect(job.src);
+    if (source != platform::EntryKind::Missing && source != platform::EntryKind::NameTooLong)
+        return {kJobDeletionSuperseded, {}};
+    const BackupFolderState state = StateOfBackupFolder(job.dest, files, backups);
+    if (state == BackupFolderState::Offline) return {kJobDestinationUnavailable, {}};
+    if (!files.FolderExists(FolderPart(job.dest)))
+        return {state == BackupFolderState::Present ? kJobBackupMissing : kJobDestinationUnavailable, {}};
+    const platform::EntryKind backup = files.Inspect(job.dest);
+    if (backup == platform::EntryKind::Missing || backup == platform::EntryKind::Folder) return {kJobBackupMissing, {}};
     // Never the user's file: a re-created source reached through another name of the backup folder.
     if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
-    return {files.DeleteFile(job.dest) ? kJobDeleted : kJobDeleteFailed, {}};
+    if (!files.DeleteFile(job.dest)) return {kJobDeleteFailed, {}};
+    RemoveEmptiedFolders(job, files, backups);
+    return {kJobDeleted, {}};
 }
 
 }  // namespace

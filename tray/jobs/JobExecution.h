@@ -15,12 +15,13 @@ namespace pellmar {
 
 struct JobOutcome {
     int code = kJobUnknownProblem;
-    std::string parkedCopy;  // set with kJobVersionParked: the job's new source
+    std::string parkedCopy;  // a version parked in the temporary folder: the job's new source
 };
 
 // `tempFilePath` ends in a delimiter. With `backups`, a backup folder delivered into before and
-// missing now counts as offline (deferred, versions parked) and is never created again; a
-// deletion whose sub-folder is missing below a present backup folder has nothing to delete.
+// missing now, or now on another file system than at its delivery, counts as offline (deferred,
+// versions parked) and nothing is written there; a deletion whose sub-folder is missing below a
+// present backup folder has nothing to delete. A link is backed up as a link.
 JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files,
                       BackupFolderRecord* backups = nullptr);
 

@@ -2,6 +2,8 @@
 // Opened and closed around each batch; never held open while the job queue thread waits.
 #include "tray/jobs/JobRowWriter.h"
 
+#include <algorithm>
+
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
@@ -47,6 +49,21 @@ bool JobRowWriter::IsCopyWaiting(const std::string& src, std::string* error) {
     return waiting;
 }
 
+// SQLite would give max(id)+1, which starts again at 1 once the table is empty: a cancel of an
+// old log entry would then remove a new job. So an id is never given again while the log names
+// it. The log is read once per run; after that the jobs table alone can hold a higher id.
+bool JobRowWriter::ReserveIdsAbove(std::string* error) {
+    query_->SetText(nextId_ == 0 ? SelectJobIdFloorStatement() : SelectTopJobIdStatement());
+    if (query_->Execute() >= 1) {
+        *error = query_->LastError();
+        return false;
+    }
+    query_->First();
+    nextId_ = std::max(nextId_, ReadInteger64(query_->FieldByName("top")) + 1);
+    query_->Clear();
+    return true;
+}
+
 bool JobRowWriter::AppendStatements(const ChangeEvent& event, VersionNumbering& numbering, std::string* text,
                                     std::string* error) {
     // A file found out of date by a folder comparison may have its copy waiting already; a
@@ -57,6 +74,7 @@ bool JobRowWriter::AppendStatements(const ChangeEvent& event, VersionNumbering& 
         if (waiting) return true;
     }
     ChangeEvent numbered = event;
+    numbered.id = static_cast<std::int32_t>(nextId_++);
     if (!numbering.Number(numbered, text)) {
         *error = query_->LastError();
         return false;
@@ -71,6 +89,7 @@ JobRowWriter::Result JobRowWriter::Write(const std::vector<const ChangeEvent*>& 
     if (!database_->Ready() || !database_->Open(path_)) return Fail(database_->LastError(), error);
     database_->SetBusyTimeout(kBusyTimeoutMilliseconds);
     if (session_->StartTransaction() != 0) return Fail(session_->LastError(), error);
+    if (!ReserveIdsAbove(error)) return Fail(*error, error);
     VersionNumbering numbering(*query_);
     std::string text;
     for (const ChangeEvent* event : events) {

@@ -3,6 +3,7 @@
 // nothing itself, so its caller decides how often a failure is worth telling the user.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,12 +36,15 @@ private:
     bool AppendStatements(const ChangeEvent& event, class VersionNumbering& numbering, std::string* text,
                           std::string* error);
     bool IsCopyWaiting(const std::string& src, std::string* error);
+    bool ReserveIdsAbove(std::string* error);
     Result Fail(const std::string& message, std::string* error);
 
     const std::string path_;
     std::unique_ptr<SQLiteDatabase> database_;
     SQLiteSession* session_ = nullptr;
     SQLiteQuery* query_ = nullptr;
+    // The next job id to give; 0 until the log has been read once in this run.
+    std::int64_t nextId_ = 0;
 };
 
 }  // namespace pellmar

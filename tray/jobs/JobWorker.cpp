@@ -44,9 +44,9 @@ private:
 };
 
 std::string JobOutcomeStatements(const ChangeEvent& job, const JobOutcome& outcome, const std::string& logStatement) {
-    if (outcome.code >= kJobSourceGone) return DeleteJobStatement(job.id) + logStatement + "\r\n";
-    const std::string log = outcome.code == kJobExclusiveRefused ? std::string() : logStatement + "\r\n";
-    if (outcome.code == kJobVersionParked) return log + DeferJobWithTempCopyStatement(job.id, outcome.parkedCopy);
+    const std::string log = JobIsLogged(outcome.code) ? logStatement + "\r\n" : std::string();
+    if (!JobStaysQueued(outcome.code)) return DeleteJobStatement(job.id) + log;
+    if (!outcome.parkedCopy.empty()) return log + DeferJobWithTempCopyStatement(job.id, outcome.parkedCopy);
     return log + DeferJobStatement(job.id);
 }
 
@@ -73,9 +73,9 @@ JobPassResult JobWorker::RunPass(bool fullPass) {
         // A quick exit during a long backlog: the jobs not reached stay in the table untouched.
         if (host_.Terminated()) break;
         const JobOutcome outcome = Execute(job, copies);
-        const std::string log = outcome.code == kJobExclusiveRefused ? std::string() : store_.LogStatement(job, outcome.code);
+        const std::string log = JobIsLogged(outcome.code) ? store_.LogStatement(job, outcome.code) : std::string();
         result.batch += JobOutcomeStatements(job, outcome, log);
-        if (outcome.code < kJobSourceGone) result.anyDeferred = true;
+        if (JobStaysQueued(outcome.code)) result.anyDeferred = true;
         ++result.attempted;
     }
     store_.RunBatch(result.batch);

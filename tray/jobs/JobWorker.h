@@ -50,7 +50,7 @@ private:
     DateTime nextPurge_ = 0;
 };
 
-// The statements that record one attempt: its log entry (none for a refused exclusive hold) and
+// The statements that record one attempt: its log entry (none where JobIsLogged says so) and
 // the removal or deferral of its row, each ending in a carriage return and a line feed.
 std::string JobOutcomeStatements(const ChangeEvent& job, const JobOutcome& outcome,
                                  const std::string& logStatement);

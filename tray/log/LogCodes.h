@@ -11,8 +11,8 @@ namespace pellmar {
 enum LogStatus : std::int32_t { kLogInformation = 0, kLogWarning = 1, kLogError = 2 };
 enum LogOperation : std::int32_t { kLogCopy = 0, kLogDelete = 1, kLogEnableFolderScanner = 2 };
 
-// Result codes of one job attempt, produced by the job worker; below kJobSourceGone the job stays
-// deferred in the table, from it on the job is removed.
+// Result codes of one job attempt, produced by the job worker. Whether the job stays deferred in
+// the table or is removed, and whether the attempt is logged, is JobStaysQueued / JobIsLogged.
 enum JobResult : std::int32_t {
     kJobUnknownProblem = 0,
     kJobExclusiveRefused = 1,
@@ -28,7 +28,27 @@ enum JobResult : std::int32_t {
     kJobDeletionSuperseded = 10,
     // The backup's file system cannot store the file's name; retrying cannot help.
     kJobNameNotAllowed = 11,
+    // A new version equal to the newest kept one: the kept copy takes the new number instead.
+    kJobVersionUnchanged = 12,
+    // The name or the whole path is longer than the system allows; retrying cannot help.
+    kJobNameTooLong = 13,
+    // The backup's file system has no room; retried like an offline destination.
+    kJobBackupFull = 14,
+    // The source exists but cannot be read (permissions); retried.
+    kJobSourceUnreadable = 15,
+    // A pipe, socket or device: there is no content to copy, now or later.
+    kJobSpecialFile = 16,
+    // Nothing to back up: the source was gone before its copy and never had a backup (a temporary
+    // file), or it is a folder where sub-folders are not replicated. Not logged.
+    kJobNothingToCopy = 17,
+    // The source is a folder and sub-folders are replicated: the backup has the folder now.
+    kJobFolderCreated = 18,
 };
+
+// True for the codes that leave the job deferred in the table to be tried again.
+bool JobStaysQueued(std::int32_t resultCode);
+// False for the outcomes the worker records without a log entry.
+bool JobIsLogged(std::int32_t resultCode);
 
 inline constexpr const char* kMonitorStartFailedMessage =
     "Could not start folder scanner because Monitor Path is not available.";

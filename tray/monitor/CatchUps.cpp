@@ -4,6 +4,7 @@
 
 #include "tray/monitor/CatchUpWalk.h"
 
+#include <unordered_set>
 #include <utility>
 
 namespace pellmar {
@@ -15,6 +16,8 @@ struct CatchUps::Run {
     bool requested = false;
     int queued = 0;
     std::unique_ptr<CatchUpWalk> walk;
+    // Paths the engine reported while this run walks: bounded by what changes meanwhile.
+    std::unordered_set<std::string> heard;
 };
 
 CatchUps::CatchUps(platform::Dispatcher& dispatcher, Finished finished)
@@ -28,7 +31,7 @@ bool CatchUps::Request(FolderScanner& monitor, bool requested) {
         found->second->requested |= requested;
         return true;
     }
-    auto run = std::make_shared<Run>(Run{&monitor, true, false, requested, 0, nullptr});
+    auto run = std::make_shared<Run>(Run{&monitor, true, false, requested, 0, nullptr, {}});
     if (!Begin(run)) return false;
     runs_.emplace(&monitor, std::move(run));
     return true;
@@ -40,7 +43,7 @@ bool CatchUps::Begin(const std::shared_ptr<Run>& run) {
         dispatcher.Post([run, batch = std::move(batch)] {
             for (const std::string& path : batch) {
                 if (!run->live) return;
-                if (run->monitor->ReportOutOfDate(path)) ++run->queued;
+                if (!run->heard.contains(path) && run->monitor->ReportOutOfDate(path)) ++run->queued;
             }
         });
     };
@@ -76,6 +79,10 @@ void CatchUps::Cancel(FolderScanner& monitor) {
     runs_.erase(found);
     run->live = false;
     run->walk.reset();
+}
+
+void CatchUps::Heard(const FolderScanner& monitor, const std::string& path) {
+    if (const auto found = runs_.find(&monitor); found != runs_.end()) found->second->heard.insert(path);
 }
 
 void CatchUps::CancelAll() {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "platform/Dispatcher.h"
@@ -31,6 +32,9 @@ public:
     // Stops the monitor's walk, if any, and forgets it; nothing of it is reported afterwards.
     void Cancel(FolderScanner& monitor);
     void CancelAll();
+    // The monitor's engine reported a change of `path`: its copy is on its way, so a walk that
+    // finds the file out of date has nothing to add.
+    void Heard(const FolderScanner& monitor, const std::string& path);
     bool Running(const FolderScanner& monitor) const { return runs_.contains(&monitor); }
 
 private:

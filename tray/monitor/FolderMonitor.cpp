@@ -207,9 +207,13 @@ bool FolderMonitor::QueueHasRoom() const {
     return true;
 }
 
-bool FolderMonitor::DeliveredBefore(const std::string& backup) const {
+// The same test the job worker makes before it writes into a backup folder.
+bool FolderMonitor::BackupOffline(const std::string& backup, const std::optional<platform::FolderIdentity>& now) const {
     const BackupFolderRecord record(IncludeTrailingPathDelimiter(locations_.dataPath) + kBackupFolderRecordName, nullptr);
-    return record.DeliveredBefore(IncludeTrailingPathDelimiter(backup));
+    const std::string folder = IncludeTrailingPathDelimiter(backup);
+    if (!record.DeliveredBefore(folder)) return false;
+    const std::string recorded = record.MountPointOf(folder);
+    return !now || (!recorded.empty() && recorded != now->mountPoint);
 }
 
 FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const ScannerValues& values) {
@@ -314,6 +318,7 @@ void FolderMonitor::OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent
     // A deletion of a versioned file is not replicated: its versions stay in the backup folder,
     // and its counter stays too, so a file that comes back never overwrites them.
     if (event->jobtype == ChangeDeleted && event->maxversions != 0) return;
+    if (!event->resync) keeper_->Heard(monitor, event->src);
     const std::uint32_t wait = backlogged_ ? 0 : kQueueRoomWaitMilliseconds;
     if (queue_->Put(event, static_cast<std::int32_t>(sizeof(ChangeEvent)), wait) == kQueueDone) return;
     // The queue thread cannot write (a full disk, a long lock): rather than hold the main thread,

@@ -103,7 +103,7 @@ private:
     void LogMonitorEvent(std::int32_t status, const std::string& root, const std::string& message) override;
     bool QueueHasRoom() const override;
     std::vector<FolderScanner*> Monitors() const override;
-    bool DeliveredBefore(const std::string& backup) const override;
+    bool BackupOffline(const std::string& backup, const std::optional<platform::FolderIdentity>& now) const override;
     std::unique_ptr<FolderScanner> NewScanner();
     template <typename Work> void UnitOfWork(Work&& work);
 

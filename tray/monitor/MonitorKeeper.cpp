@@ -145,7 +145,7 @@ void MonitorKeeper::LookAt(FolderScanner& monitor, Kept& kept, const FolderIdent
     const auto root = identities.find(monitor.GetRoot());
     if (root == identities.end()) return;  // added since the look began
     if (const auto backup = identities.find(monitor.GetBackupPath()); backup != identities.end())
-        kept.backupOffline = !backup->second && session_.DeliveredBefore(monitor.GetBackupPath());
+        kept.backupOffline = session_.BackupOffline(monitor.GetBackupPath(), backup->second);
     if (kept.watching) {
         const bool sameMount = root->second && kept.expected && root->second->mountPoint == kept.expected->mountPoint;
         if (!sameMount) {

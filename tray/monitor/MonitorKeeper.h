@@ -35,8 +35,9 @@ public:
     // The change event queue takes changes again (after a backlog).
     virtual bool QueueHasRoom() const = 0;
     virtual std::vector<FolderScanner*> Monitors() const = 0;
-    // A backup folder delivered into before: when it is missing, its drive or share is offline.
-    virtual bool DeliveredBefore(const std::string& backup) const = 0;
+    // The backup folder, found as `now` (nothing: missing), is a drive or share that is not
+    // mounted: delivered into before, and missing or on another file system than then.
+    virtual bool BackupOffline(const std::string& backup, const std::optional<platform::FolderIdentity>& now) const = 0;
 };
 
 // Thread contract: main thread only (the dispatcher's owner). Every monitor handed in stays
@@ -68,6 +69,8 @@ public:
     void Trouble(FolderScanner& monitor, const std::string& message, bool stopped);
     // A change of the monitor could not be queued: it is caught up once the queue takes again.
     void Backlogged(FolderScanner& monitor);
+    // Its engine reported a change of `path` (a catch-up running now need not queue it).
+    void Heard(const FolderScanner& monitor, const std::string& path) { catchUps_.Heard(monitor, path); }
 
     MonitorStatus StatusOf(const FolderScanner& monitor) const;
 
