@@ -33,6 +33,9 @@ struct Mounts {
 
 class HonestOutcomesTest : public test::E2eTest {
 protected:
+    // A real host's settle time: a file's creation and its close make one job, as the counts
+    // of jobs and entries below expect.
+    HonestOutcomesTest() { timings.changePause = timings.queuePause = std::chrono::milliseconds(50); }
     int LogCount(std::int32_t code) {
         int count = 0;
         for (const auto& entry : Log()) count += entry.at("message") == JobResultMessage(code);
@@ -141,8 +144,6 @@ TEST_F(HonestOutcomesTest, QuickSavesOfOneContentKeepOneVersionAndPruningStillCo
 }
 
 TEST_F(HonestOutcomesTest, NamesThatCanNeverBeStoredEndOnceWithTheirPath) {
-    // The settle time of a real host, so that the file's creation and its close make one job.
-    timings.changePause = timings.queuePause = std::chrono::milliseconds(50);
     StartSession();
     auto values = Monitor(watched, backup);
     values.hasversions = true;
