@@ -2,6 +2,7 @@
 // in flight, the leftovers of crashed copies and the hold's descriptor; knows nothing of jobs or
 // result codes.
 #include "platform/FileCopy.h"
+#include "platform/ProcessLiveness.h"
 
 #include "platform/CopyTemporaries.h"
 
@@ -49,14 +50,6 @@ std::string FolderOf(const std::string& path) {
 
 std::string TemporaryNameBeside(const std::string& destination) {
     return FolderOf(destination) + NewCopyTemporaryName(static_cast<std::uint64_t>(getpid()));
-}
-
-// A pid that is running, or that this process cannot probe (EPERM), still owns its temporaries.
-bool ProcessHasEnded(std::uint64_t owner) {
-    const auto pid = static_cast<pid_t>(owner);
-    // An id no pid_t can hold was not written by a copy; leave that file alone.
-    if (static_cast<std::uint64_t>(pid) != owner) return false;
-    return pid != getpid() && kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 void RemoveLeftoversOfEndedCopies(const std::string& folder) {

@@ -2,6 +2,7 @@
 // MoveFileExW with replace and write-through), the leftovers of crashed copies and the exclusive
 // hold by share mode. Knows nothing of jobs or result codes.
 #include "platform/FileCopy.h"
+#include "platform/ProcessLiveness.h"
 
 #include "platform/CopyTemporaries.h"
 #include "platform/win32/UniqueHandle.h"
@@ -22,15 +23,6 @@ std::wstring FolderOf(const std::wstring& path) {
 
 std::wstring TemporaryNameBeside(const std::wstring& destination) {
     return FolderOf(destination) + Widen(NewCopyTemporaryName(GetCurrentProcessId()));
-}
-
-// A process that runs, or that this process may not open (another user's), still owns its
-// temporaries; so does this process, whose own copies may be in flight.
-bool ProcessHasEnded(std::uint64_t owner) {
-    if (owner == GetCurrentProcessId() || owner > MAXDWORD) return false;
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(owner)));
-    if (!process.Valid()) return GetLastError() == ERROR_INVALID_PARAMETER;  // no such process
-    return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0;
 }
 
 void RemoveLeftoversOfEndedCopies(const std::wstring& folder) {
