@@ -29,10 +29,22 @@ struct FolderEntry {
     bool file = false;  // a regular file (through a link too)
     std::uint64_t size = 0;
     std::int64_t modifiedNanoseconds = 0;  // since 1970, UTC
+    // Permission bits: POSIX st_mode & 07777; Windows 0444 for a read-only file, else 0666.
+    std::uint32_t mode = 0;
 };
 
 // The entries of `path` without "." and ".."; empty when it cannot be read.
 std::vector<FolderEntry> ListFolder(const std::string& path);
+
+// As ListFolder, but says whether the folder could be read: nothing when it cannot be (missing,
+// refused, an I/O error), so an unreadable folder is never taken for an empty one. Without
+// `facts` only name, folder and file are filled, from the listing itself where the OS says them.
+std::optional<std::vector<FolderEntry>> TryListFolder(const std::string& path, bool facts = true);
+
+// What stands at a path now. Missing only when the OS says there is nothing (not when it refuses
+// to say): a deletion is never concluded from a share that does not answer.
+enum class PathState { File, NotAFile, Missing, Unknown };
+PathState ProbePath(const std::string& path);
 
 // What tells a folder apart from another one that later stands at the same path: the mount point
 // of the file system holding it, and its own identity on that file system. A drive that is

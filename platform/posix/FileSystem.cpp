@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "platform/posix/UniqueFd.h"
 
 namespace pellmar::platform {
@@ -49,21 +51,51 @@ FolderEntry EntryOf(const std::string& folder, const char* name) {
     entry.file = S_ISREG(info.st_mode);
     entry.size = static_cast<std::uint64_t>(info.st_size);
     entry.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    entry.mode = static_cast<std::uint32_t>(info.st_mode & 07777);
     return entry;
+}
+
+// Without facts a regular file or a folder is told by the listing's own type; links and file
+// systems that leave the type unknown cost a stat as with facts.
+FolderEntry TypeOf(const std::string& folder, const dirent& found) {
+    if (found.d_type == DT_DIR || found.d_type == DT_REG) {
+        FolderEntry entry;
+        entry.name = found.d_name;
+        entry.folder = found.d_type == DT_DIR;
+        entry.file = found.d_type == DT_REG;
+        return entry;
+    }
+    return EntryOf(folder, found.d_name);
 }
 
 }  // namespace
 
-std::vector<FolderEntry> ListFolder(const std::string& path) {
-    std::vector<FolderEntry> entries;
+std::optional<std::vector<FolderEntry>> TryListFolder(const std::string& path, bool facts) {
     DIR* folder = path.empty() ? nullptr : opendir(path.c_str());
-    if (!folder) return entries;
+    if (!folder) return std::nullopt;
+    std::vector<FolderEntry> entries;
+    errno = 0;
     while (const dirent* entry = readdir(folder)) {
-        if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        entries.push_back(EntryOf(path, entry->d_name));
+        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0)
+            entries.push_back(facts ? EntryOf(path, entry->d_name) : TypeOf(path, *entry));
+        errno = 0;
     }
+    const bool complete = errno == 0;  // readdir ends with errno untouched; an I/O error sets it
     closedir(folder);
+    if (!complete) return std::nullopt;
     return entries;
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& path) {
+    std::optional<std::vector<FolderEntry>> entries = TryListFolder(path);
+    return entries ? std::move(*entries) : std::vector<FolderEntry>();
+}
+
+PathState ProbePath(const std::string& path) {
+    struct stat info {};
+    if (path.empty()) return PathState::Missing;
+    if (stat(path.c_str(), &info) == 0) return S_ISREG(info.st_mode) ? PathState::File : PathState::NotAFile;
+    return errno == ENOENT || errno == ENOTDIR ? PathState::Missing : PathState::Unknown;
 }
 
 // The mount point is the highest ancestor still on the folder's device: one stat per level.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 namespace pellmar::platform {
 namespace {
@@ -26,8 +27,9 @@ std::int64_t NanosecondsSince1970(FILETIME time) {
     return (ticks - k1601To1970) * 100;
 }
 
-void SetFileFacts(FolderEntry* entry, DWORD sizeHigh, DWORD sizeLow, FILETIME modified) {
+void SetFileFacts(FolderEntry* entry, DWORD sizeHigh, DWORD sizeLow, FILETIME modified, DWORD attributes) {
     entry->file = true;
+    entry->mode = (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? 0444 : 0666;
     entry->size = (std::uint64_t(sizeHigh) << 32) | sizeLow;
     entry->modifiedNanoseconds = NanosecondsSince1970(modified);
 }
@@ -40,7 +42,7 @@ void SetLinkTargetFacts(const std::wstring& path, FolderEntry* entry) {
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info)) return;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-    SetFileFacts(entry, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime);
+    SetFileFacts(entry, info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.dwFileAttributes);
 }
 
 FolderEntry EntryOf(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
@@ -52,7 +54,7 @@ FolderEntry EntryOf(const std::wstring& folder, const WIN32_FIND_DATAW& found) {
     } else if (link) {
         SetLinkTargetFacts(folder + L'\\' + found.cFileName, &entry);
     } else {
-        SetFileFacts(&entry, found.nFileSizeHigh, found.nFileSizeLow, found.ftLastWriteTime);
+        SetFileFacts(&entry, found.nFileSizeHigh, found.nFileSizeLow, found.ftLastWriteTime, found.dwFileAttributes);
     }
     return entry;
 }
@@ -81,20 +83,38 @@ bool RemoveEmptyFolder(const std::string& path) {
 
 bool RemoveFile(const std::string& path) { return !path.empty() && DeleteFileW(win32::Widen(path).c_str()) != FALSE; }
 
-std::vector<FolderEntry> ListFolder(const std::string& path) {
-    std::vector<FolderEntry> entries;
-    if (path.empty()) return entries;
+// The listing gives every fact at once, so `facts` saves nothing here.
+std::optional<std::vector<FolderEntry>> TryListFolder(const std::string& path, bool /*facts*/) {
+    if (path.empty()) return std::nullopt;
     const std::wstring folder = win32::Widen(path);
     WIN32_FIND_DATAW found{};
     HANDLE search = FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                      nullptr, 0);
-    if (search == INVALID_HANDLE_VALUE) return entries;
+    std::vector<FolderEntry> entries;
+    // A drive's root folder lists neither "." nor "..": empty, it matches nothing.
+    if (search == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND && FolderExists(path)) return entries;
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     do {
         if (wcscmp(found.cFileName, L".") == 0 || wcscmp(found.cFileName, L"..") == 0) continue;
         entries.push_back(EntryOf(folder, found));
     } while (FindNextFileW(search, &found));
+    const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
     FindClose(search);
+    if (!complete) return std::nullopt;
     return entries;
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& path) {
+    std::optional<std::vector<FolderEntry>> entries = TryListFolder(path);
+    return entries ? std::move(*entries) : std::vector<FolderEntry>();
+}
+
+PathState ProbePath(const std::string& path) {
+    const DWORD attributes = Attributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? PathState::NotAFile : PathState::File;
+    const DWORD error = path.empty() ? ERROR_FILE_NOT_FOUND : GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing : PathState::Unknown;
 }
 
 std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {

@@ -1,5 +1,6 @@
-// The snapshot engine's own behaviour: the snapshot's comparison, silent first scans, the level
-// rule and the watcher cap, deletions while versions are kept, messages of a stopped notifier,
+// The snapshot engine's own behaviour: the snapshot's comparison and settling, silent first
+// scans, the level rule and the watcher cap, deletions while versions are kept, the hand-over of
+// a stopped notifier, watches of folders that leave the tree, a crypto library without MD5,
 // the timer as the only signal (a blind file system), the engine settings and the factory's pick.
 #include "platform/FolderSignal.h"
 #include "platform/PlainDispatcher.h"
@@ -17,7 +18,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <system_error>
 
 namespace pellmar {
 namespace {
@@ -31,22 +34,64 @@ using ::testing::UnorderedElementsAre;
 using namespace std::chrono_literals;
 using Job = std::pair<std::int32_t, std::string>;
 
-TEST(FileSnapshotTest, ComparesTheWhole64BitSizeAndTheWriteTimeOnly) {
+TEST(FileSnapshotTest, ComparesTheWhole64BitSizeTheWriteTimeAndTheModeOnly) {
     FileSnapshot snapshot;
     ChangeMessage message;
-    EXPECT_EQ(snapshot.Compare("/d/a", 1, 100, &message), SnapshotChange::Added);
-    EXPECT_EQ(snapshot.Compare("/d/a", 1, 100, &message), SnapshotChange::None);
-    EXPECT_EQ(snapshot.Compare("/d/a", 1 + (std::uint64_t{1} << 32), 100, &message), SnapshotChange::Modified);
+    const auto now = FileSnapshot::Clock::now();
+    const auto compare = [&](const std::string& name, FileFacts facts) {
+        return snapshot.Compare("/d", name, facts, now, false, &message).change;
+    };
+    EXPECT_EQ(compare("a", {1, 100, 0644}), SnapshotChange::Added);
+    EXPECT_EQ(message.path, Native("/d/a"));
+    EXPECT_EQ(compare("a", {1, 100, 0644}), SnapshotChange::None);
+    EXPECT_EQ(compare("a", {1 + (std::uint64_t{1} << 32), 100, 0644}), SnapshotChange::Modified);
     EXPECT_EQ(message.oldSize, 1u);
-    EXPECT_EQ(snapshot.Compare("/d/a", 1 + (std::uint64_t{1} << 32), 101, &message), SnapshotChange::Modified);
+    EXPECT_EQ(compare("a", {1 + (std::uint64_t{1} << 32), 101, 0644}), SnapshotChange::Modified);
     EXPECT_EQ(message.oldModifiedNanoseconds, 100);
-    EXPECT_EQ(snapshot.Compare("/d/A", 1, 100, &message), SnapshotChange::Added);  // letter case counts
-    EXPECT_EQ(FileSnapshot::KeyOf("abc"), "900150983cd24fb0d6963f7d28e17f72");
-    const auto removed = snapshot.RemoveIf([](const SnapshotEntry& entry) { return entry.path == "/d/a"; });
-    ASSERT_EQ(removed.size(), 1u);
-    EXPECT_EQ(removed[0].oldModifiedNanoseconds, 101);
-    EXPECT_FALSE(snapshot.Contains("/d/a"));
-    EXPECT_TRUE(snapshot.Contains("/d/A"));
+    EXPECT_EQ(compare("a", {1 + (std::uint64_t{1} << 32), 101, 0755}), SnapshotChange::Modified);
+    EXPECT_EQ(message.oldMode, 0644u);
+    EXPECT_EQ(compare("A", {1, 100, 0644}), SnapshotChange::Added);  // letter case counts
+    EXPECT_EQ(snapshot.Compare("/d", "s", {1, 1, 0}, now, true, &message).change, SnapshotChange::None);  // silent
+    ASSERT_TRUE(snapshot.Forget("/d", "a", &message));
+    EXPECT_EQ(message.oldModifiedNanoseconds, 101);
+    EXPECT_FALSE(snapshot.Contains(Native("/d/a")));
+    EXPECT_TRUE(snapshot.Contains(Native("/d/A")));
+    EXPECT_TRUE(snapshot.Contains(Native("/d/s")));
+    EXPECT_EQ(snapshot.Size(), 2u);
+}
+
+TEST(FileSnapshotTest, AChangeIsHandedOnOnceItsFactsHaveSettled) {
+    FileSnapshot snapshot(2s, 60s);
+    ChangeMessage message;
+    const auto t0 = FileSnapshot::Clock::now();
+    Observation seen = snapshot.Compare("/d", "a", {1, 1, 0}, t0, false, &message);
+    EXPECT_EQ(seen.change, SnapshotChange::None);
+    EXPECT_TRUE(seen.settling);
+    // Still being written: the settle time begins again.
+    EXPECT_TRUE(snapshot.Compare("/d", "a", {2, 2, 0}, t0 + 1500ms, false, &message).settling);
+    EXPECT_TRUE(snapshot.Compare("/d", "a", {2, 2, 0}, t0 + 3000ms, false, &message).settling);
+    seen = snapshot.Compare("/d", "a", {2, 2, 0}, t0 + 3500ms, false, &message);
+    EXPECT_EQ(seen.change, SnapshotChange::Added);
+    EXPECT_FALSE(seen.settling);
+    EXPECT_EQ(message.size, 2u);
+    // A file that never stops changing is handed on at the hold limit all the same.
+    FileSnapshot busy(2s, 5s);
+    for (int second = 0; second < 5; ++second)
+        EXPECT_EQ(busy.Compare("/d", "log", {std::uint64_t(second), second, 0}, t0 + std::chrono::seconds(second), false,
+                               &message).change, SnapshotChange::None);
+    EXPECT_EQ(busy.Compare("/d", "log", {5, 5, 0}, t0 + 5s, false, &message).change, SnapshotChange::Added);
+    // What is still settling at Stop is handed on then; a creation never handed on is no deletion.
+    FileSnapshot stopping(2s);
+    stopping.Compare("/d", "new", {1, 1, 0}, t0, false, &message);
+    stopping.Compare("/d", "old", {1, 1, 0}, t0, true, &message);
+    stopping.Compare("/d", "old", {2, 2, 0}, t0, false, &message);
+    std::vector<SnapshotChange> kinds;
+    const std::vector<ChangeMessage> settling = stopping.TakeSettling(&kinds);
+    ASSERT_EQ(settling.size(), 2u);
+    EXPECT_THAT(kinds, UnorderedElementsAre(SnapshotChange::Added, SnapshotChange::Modified));
+    stopping.Compare("/d", "brief", {1, 1, 0}, t0, false, &message);
+    EXPECT_FALSE(stopping.Forget("/d", "brief", &message));
+    EXPECT_TRUE(stopping.Forget("/d", "old", &message));
 }
 
 TEST(EngineSettingsTest, UnknownOrOutOfRangeValuesKeepTheDefaults) {
@@ -141,14 +186,75 @@ TEST_F(SnapshotScannerTest, ADeletionIsNotReportedWhileVersionsAreKept) {
     EXPECT_THAT(jobs, IsEmpty());
 }
 
-TEST_F(SnapshotScannerTest, MessagesQueuedWhenStopReturnsAreDiscarded) {
+TEST_F(SnapshotScannerTest, AHandOverQueuedWhenStopReturnsDeliversNothingMore) {
     StartSettled();
     WriteFile(root / "late.txt", "x");
     ASSERT_TRUE(test::WaitUntil([&] { return scanner.Notifier().Remembers(Native(root / "late.txt")); }));
     scanner.Stop();
-    EXPECT_GE(dispatcher.PendingCount(), 1u);
+    EXPECT_THAT(jobs, UnorderedElementsAre(Job{ChangeCreated, Native(root / "late.txt")}));
     dispatcher.RunPending();
-    EXPECT_THAT(jobs, IsEmpty());
+    EXPECT_EQ(jobs.size(), 1u);
+}
+
+// The inotify watches this process holds, from /proc; -1 where there is no such record (Windows).
+int InotifyWatchCount() {
+    std::error_code error;
+    if (!fs::exists("/proc/self/fdinfo", error)) return -1;
+    int count = 0;
+    for (const fs::directory_entry& fd : fs::directory_iterator("/proc/self/fd", error)) {
+        if (fs::read_symlink(fd.path(), error).string() != "anon_inode:inotify") continue;
+        std::ifstream info("/proc/self/fdinfo/" + fd.path().filename().string());
+        for (std::string line; std::getline(info, line);) count += line.rfind("inotify wd:", 0) == 0 ? 1 : 0;
+    }
+    return count;
+}
+
+// Folders moved out of the tree take their watches with them; renames add nothing.
+TEST_F(SnapshotScannerTest, WatchesOfFoldersThatLeaveTheTreeGoAndRenamesAddNone) {
+    if (InotifyWatchCount() < 0) GTEST_SKIP() << "no record of inotify watches here";
+    TempFolder trash;
+    fs::create_directories(root / "keep/x");
+    for (int i = 0; i < 20; ++i) fs::create_directories(root / ("away/s" + std::to_string(i) + "/t"));
+    StartSettled();
+    const int before = InotifyWatchCount();
+    fs::rename(root / "away", trash / "away");
+    ASSERT_TRUE(test::WaitUntil([&] { return InotifyWatchCount() == before - 41; })) << InotifyWatchCount();
+    for (int i = 0; i < 50; ++i) {
+        fs::rename(root / "keep/x", root / "keep/y");
+        fs::rename(root / "keep/y", root / "keep/x");
+    }
+    WriteFile(root / "keep/x/marker.txt", "m");
+    ASSERT_TRUE(WaitForJob({ChangeCreated, root / "keep/x/marker.txt"}));
+    EXPECT_EQ(InotifyWatchCount(), before - 41);
+    EXPECT_EQ(scanner.Notifier().WatchedFolders().size(), 2u);  // the root and keep
+}
+
+// The snapshot needs no digest, so a crypto library that refuses MD5 (a FIPS-style
+// configuration) changes nothing. Runs in a fresh copy of the test program: OpenSSL reads its
+// configuration once, at first use.
+void WatchUnderFipsOnlyConfiguration(const std::string& configuration, const std::string& folder) {
+    test::ScopedEnvironment environment;
+    environment.Set("OPENSSL_CONF", configuration);
+    platform::PlainDispatcher dispatcher;
+    KolChangeNotifier notifier(dispatcher);
+    notifier.SetPath(folder);
+    notifier.Masks() = {"*"};
+    bool added = false;
+    notifier.SetOnAdded([&](KolChangeNotifier&, const ChangeMessage&) { added = true; });
+    notifier.Start();
+    dispatcher.RunUntil([&] { return notifier.Settled(); }, 30s);
+    WriteFile(folder + "/new.txt", "x");
+    std::_Exit(dispatcher.RunUntil([&] { return added; }, 30s) ? 0 : 1);
+}
+
+TEST(SnapshotWithoutMd5Test, ACryptoLibraryRefusingMd5StopsNothing) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    TempFolder dir;
+    TempFolder watched;
+    WriteFile(dir / "fips-only.cnf",
+              "openssl_conf = init\n[init]\nalg_section = algorithms\n"
+              "[algorithms]\ndefault_properties = fips=yes\n");
+    EXPECT_EXIT(WatchUnderFipsOnlyConfiguration(dir / "fips-only.cnf", watched.Path()), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(SnapshotScannerTest, AMissingFolderFailsStartWithTheNotifiersMessage) {

@@ -1,7 +1,9 @@
 // The snapshot change engine: watchers for the root and its direct sub-folders (deeper folders
 // scanned inline by the watcher above them), a snapshot of every wanted file, and a deletion
-// checker, all on threads of their own. Changes reach the main thread through Dispatcher::Post.
-// Knows nothing of scanners, exceptions or backup folders.
+// checker, all on threads of their own. Changes reach the main thread through Dispatcher::Post;
+// what is still on its way when Stop is called is handed on inside Stop. It also says when it
+// stops hearing changes (the root lost) or hears only part of the tree. Knows nothing of
+// scanners, exceptions or backup folders.
 #pragma once
 
 #include "platform/Dispatcher.h"
@@ -13,6 +15,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace pellmar {
@@ -24,17 +27,27 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+inline constexpr const char* kNoThreadForTheRoot = "No thread can be started to watch the folder";
+
 struct ChangeNotifierOptions {
     std::chrono::milliseconds rescanInterval{30000};  // the signal where the file system is blind
     bool rescanOnly = false;                           // treat every folder as blind
+    // A file is handed on once its size, write time and mode have stayed the same this long.
+    std::chrono::milliseconds settleTime{2000};
+    // Starts each of the engine's threads; throws std::system_error when none can be had.
+    // Empty: std::thread. A seam for tests of a process at its thread limit.
+    std::function<std::thread(std::function<void()>)> startThread;
 };
 
 // Thread contract: every member, construction and destruction on the dispatcher's owning (main)
-// thread; handlers are called there. Messages still queued when Stop returns, or when the
-// notifier is destroyed, are discarded.
+// thread; handlers are called there. Stop hands on inside itself what was still on its way; a
+// hand-over still queued after Stop, or when the notifier is destroyed, delivers nothing.
 class KolChangeNotifier {
 public:
     using Callback = std::function<void(KolChangeNotifier& notifier, const ChangeMessage& message)>;
+    // `stopped`: the notifier hears nothing any more (its root is gone or is another folder) and
+    // must be started again; otherwise parts of the tree are heard only on the rescan timer.
+    using TroubleCallback = std::function<void(KolChangeNotifier& notifier, const std::string& message, bool stopped)>;
 
     using Options = ChangeNotifierOptions;
 
@@ -56,11 +69,14 @@ public:
     void SetOnAdded(Callback handler) { onAdded_ = std::move(handler); }
     void SetOnModified(Callback handler) { onModified_ = std::move(handler); }
     void SetOnDeleted(Callback handler) { onDeleted_ = std::move(handler); }
+    void SetOnTrouble(TroubleCallback handler) { onTrouble_ = std::move(handler); }
 
-    // Throws NotifierStartError (kScanningDirectoryMissing) when the path is not a folder.
-    // Does nothing when already started. The snapshot starts empty and fills silently.
+    // Throws NotifierStartError (kScanningDirectoryMissing) when the path is not a folder, or
+    // kNoThreadForTheRoot. Does nothing when already started. The snapshot starts empty and the
+    // first scans of the start fill it silently; folders that appear later are reported in full.
     void Start();
-    // Returns once every thread has ended. Does nothing when stopped.
+    // Returns once every thread has ended, after handing every change found so far (settling ones
+    // included) to the handlers, unless called from inside a handler. Does nothing when stopped.
     void Stop();
     bool Active() const { return run_ != nullptr; }
 
@@ -72,9 +88,11 @@ public:
 
 private:
     struct Run;
-    enum class Kind { Added, Modified, Deleted };
+    struct Outgoing;
+    enum class Kind { Added, Modified, Deleted, Trouble };
 
-    void Deliver(Kind kind, const ChangeMessage& message);
+    void DeliverQueued(Run& run);
+    void Deliver(const Outgoing& item);
 
     platform::Dispatcher& dispatcher_;
     Options options_;
@@ -85,7 +103,11 @@ private:
     Callback onAdded_;
     Callback onModified_;
     Callback onDeleted_;
+    TroubleCallback onTrouble_;
     std::shared_ptr<Run> run_;
+    bool delivering_ = false;  // main thread: a handler is running
+    // False once destruction has begun: a handler may destroy the notifier while Stop delivers.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace pellmar

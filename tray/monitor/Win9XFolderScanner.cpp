@@ -1,5 +1,6 @@
-// The snapshot scanner: the notifier's three messages become the base's three reports. Deletions
-// are not passed on while versions are kept, so the kept versions outlive the file.
+// The snapshot scanner: the notifier's three messages become the base's three reports, and its
+// trouble the base's. Deletions are not passed on while versions are kept, so the kept versions
+// outlive the file.
 #include "tray/monitor/Win9XFolderScanner.h"
 
 #include "tray/monitor/EngineSettings.h"
@@ -14,6 +15,9 @@ Win9XFolderScanner::Win9XFolderScanner(ScannerContext& context, platform::Dispat
     notifier_.SetOnModified([this](KolChangeNotifier&, const ChangeMessage& message) { ReportModified(message.path); });
     notifier_.SetOnDeleted([this](KolChangeNotifier&, const ChangeMessage& message) {
         if (!GetHasVersions()) ReportDeleted(message.path);
+    });
+    notifier_.SetOnTrouble([this](KolChangeNotifier&, const std::string& message, bool stopped) {
+        ReportTrouble(message, stopped);
     });
 }
 
