@@ -22,7 +22,8 @@ bool IsInside(const std::string& path, const std::string& folder) {
 std::uint32_t FileActionOf(std::uint32_t mask) {
     if (mask & IN_CREATE) return FileActionAdded;
     if (mask & IN_DELETE) return FileActionRemoved;
-    if (mask & IN_CLOSE_WRITE) return FileActionModified;
+    // A chmod, chown or touch alone changes what the backup must carry (mode, times).
+    if (mask & (IN_CLOSE_WRITE | IN_ATTRIB)) return FileActionModified;
     if (mask & IN_MOVED_FROM) return FileActionRenamedOld;
     if (mask & IN_MOVED_TO) return FileActionRenamedNew;
     return FileActionNone;
@@ -41,7 +42,7 @@ bool IsMissingFolder(int error) {
 }  // namespace
 
 std::uint32_t InotifyWatchMask() {
-    return IN_CREATE | IN_DELETE | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_EXCL_UNLINK;
+    return IN_CREATE | IN_DELETE | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_EXCL_UNLINK;
 }
 
 InotifyWatchTree::InotifyWatchTree(InotifyCalls& calls, std::string root, bool subtree)

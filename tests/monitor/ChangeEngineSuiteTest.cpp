@@ -215,7 +215,6 @@ TEST_P(ChangeEngineSuite, ASlowSaveIsOneChange) {
 
 // The copy carries the mode, so a change of the mode alone is a change.
 TEST_P(ChangeEngineSuite, APermissionChangeIsAChange) {
-    if (!Snapshot()) GTEST_SKIP() << "the notification engine's records of a mode change are not yet passed on";
     WriteFile(root / "script.sh", "echo");
     StartWatching();
     fs::permissions(root / "script.sh", fs::perms::owner_exec, fs::perm_options::add);
