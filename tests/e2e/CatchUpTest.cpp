@@ -13,7 +13,10 @@
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
+#include "platform/UserSettings.h"
+#include "tray/monitor/EngineSettings.h"
 #include "tray/monitor/MonitorMessages.h"
+#include "tray/monitor/Win9XFolderScanner.h"
 
 namespace pellmar {
 namespace {
@@ -37,6 +40,7 @@ protected:
         return count;
     }
     bool RunUntilState(MonitorState state) { return RunUntil([&] { return State() == state; }); }
+    void UnmountAndMountAgain();
     bool RunUntilWatching() {
         return RunUntil([&] { return State() == MonitorState::Watching; });
     }
@@ -163,7 +167,7 @@ TEST_F(CatchUpTest, AFolderRenamedAwayAndBackIsWatchedAgainWithoutLosingABackup)
 
 // A USB disk or a share: the monitored folder is the mount point itself, which stays behind
 // empty (on the root file system) while nothing is mounted there.
-TEST_F(CatchUpTest, AnUnmountedDriveDeletesNoBackupAndIsWatchedAgainWhenMounted) {
+void CatchUpTest::UnmountAndMountAgain() {
     const std::string drive = root / "drive";
     fs::create_directories(drive);
     if (mount("tmpfs", drive.c_str(), "tmpfs", 0, "size=4m") != 0) GTEST_SKIP() << "mount refused: " << strerror(errno);
@@ -189,6 +193,17 @@ TEST_F(CatchUpTest, AnUnmountedDriveDeletesNoBackupAndIsWatchedAgainWhenMounted)
     EXPECT_FALSE(fs::exists(backup + "/underneath.txt"));
     EXPECT_EQ(1, LogCount(kFolderLostMessage));
     EXPECT_EQ(1, LogCount(kFolderBackMessage));
+}
+
+TEST_F(CatchUpTest, AnUnmountedDriveDeletesNoBackupAndIsWatchedAgainWhenMounted) { UnmountAndMountAgain(); }
+
+// A share: the snapshot engine notices the unmount itself, before the session's look does.
+TEST_F(CatchUpTest, AnUnmountedShareOfTheSnapshotEngineIsWaitedForTheSameWay) {
+    platform::UserSettings::Open()->WriteText(kChangeEngineSetting, "rescan");
+    platform::UserSettings::Open()->WriteText(kRescanSecondsSetting, "1");
+    RegisterWin9XFolderScanner(*dispatcher);
+    UnmountAndMountAgain();
+    RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);  // the other tests use inotify
 }
 
 // Another program holds a write lock on the database for as long as it likes.

@@ -56,6 +56,9 @@ public:
     virtual std::string GetRoot() const = 0;
     virtual void Start() = 0;  // throws ScannerStartError; the scanner stays stopped then
     virtual void Stop() = 0;   // does nothing when not watching
+    // After Start: the engine knows the tree as it was when watching began (an engine that
+    // first takes a silent inventory has taken it), so a comparison with the backup can begin.
+    virtual bool ReadyForCatchUp() const { return true; }
 
     void SetId(std::int32_t id) { id_ = id; }
     void SetBackupPath(const std::string& path) { backuppath_ = path; }

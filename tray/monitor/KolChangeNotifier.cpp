@@ -18,7 +18,7 @@
 namespace pellmar {
 
 struct KolChangeNotifier::Outgoing {
-    Kind kind;
+    Kind kind = Kind::Trouble;
     ChangeMessage message;
     std::string trouble;
     bool stopped = false;
@@ -82,6 +82,7 @@ struct KolChangeNotifier::Run final : WatcherHost, std::enable_shared_from_this<
     }
 
     void Queue(Outgoing item);
+    void QueueTrouble(const std::string& message, bool stopped);
     void TellTrouble(std::atomic<bool>& told, const std::string& message, bool stopped);
     void CheckDeletions();
     bool CheckFolder(const std::string& folder);
@@ -177,7 +178,16 @@ void KolChangeNotifier::Run::Queue(Outgoing item) {
 
 void KolChangeNotifier::Run::TellTrouble(std::atomic<bool>& told, const std::string& message, bool stopped) {
     if (told.exchange(true)) return;
-    Queue({Kind::Trouble, {}, message, stopped});
+    QueueTrouble(message, stopped);
+}
+
+// Built field by field: the aggregate form with an empty message trips a false "may be used
+// uninitialized" of the Windows cross-compiler at -O3.
+void KolChangeNotifier::Run::QueueTrouble(const std::string& message, bool stopped) {
+    Outgoing item;
+    item.trouble = message;
+    item.stopped = stopped;
+    Queue(std::move(item));
 }
 
 // Lost for good in this run: gone, another folder at its path (an empty mount point after an
@@ -187,10 +197,9 @@ bool KolChangeNotifier::Run::RootLost() {
     const std::optional<platform::FolderIdentity> now = platform::IdentifyFolder(root);
     if (now && *now == rootIdentity && !SignalEnded(rootSignal)) return false;
     if (rootLost.exchange(true)) return true;  // told by another thread meanwhile
-    Queue({Kind::Trouble, {},
-           "The folder " + root + " is gone or is no longer the folder the monitor started on (unmounted?): "
-           "no changes are heard until the monitor starts again",
-           true});
+    QueueTrouble("The folder " + root + " is gone or is no longer the folder the monitor started on (unmounted?): "
+                 "no changes are heard until the monitor starts again",
+                 true);
     return true;
 }
 

@@ -12,6 +12,20 @@
 #include "tray/util/Paths.h"
 
 namespace pellmar {
+namespace {
+
+// There, and on the mount point it was started on (any, when it never started).
+bool OnExpectedMount(const std::optional<platform::FolderIdentity>& now,
+                     const std::optional<platform::FolderIdentity>& expected) {
+    return now && (!expected || now->mountPoint == expected->mountPoint);
+}
+
+bool SameFolder(const std::optional<platform::FolderIdentity>& now,
+                const std::optional<platform::FolderIdentity>& expected) {
+    return now && expected && now->device == expected->device && now->inode == expected->inode;
+}
+
+}  // namespace
 
 MonitorKeeper::MonitorKeeper(KeeperSession& session, platform::Dispatcher& dispatcher, KeeperTimings timings)
     : session_(session),
@@ -87,7 +101,9 @@ bool MonitorKeeper::TryStart(FolderScanner& monitor, Kept& kept, bool firstTry) 
     kept.stoppedReason.clear();
     kept.loggedReason.clear();
     kept.expected = root;
-    CatchUp(monitor, false);
+    // Begun by a look once the engine is ready, when it is not ready yet.
+    kept.catchUpPending = true;
+    if (monitor.ReadyForCatchUp()) CatchUp(monitor, false);
     return true;
 }
 
@@ -127,6 +143,8 @@ void MonitorKeeper::LoseFolder(FolderScanner& monitor, Kept& kept) {
     catchUps_.Cancel(monitor);
     monitor.Stop();
     kept.watching = false;
+    kept.stoppedReason.clear();
+    kept.loggedReason.clear();
     kept.waiting = true;
     kept.partial = false;
     kept.backlog = false;
@@ -146,25 +164,27 @@ void MonitorKeeper::LookAt(FolderScanner& monitor, Kept& kept, const FolderIdent
     if (root == identities.end()) return;  // added since the look began
     if (const auto backup = identities.find(monitor.GetBackupPath()); backup != identities.end())
         kept.backupOffline = session_.BackupOffline(monitor.GetBackupPath(), backup->second);
-    if (kept.watching) {
-        const bool sameMount = root->second && kept.expected && root->second->mountPoint == kept.expected->mountPoint;
-        if (!sameMount) {
+    const std::optional<platform::FolderIdentity>& now = root->second;
+    if (kept.watching || !kept.stoppedReason.empty()) {
+        // Never started on what stands at the path instead (an empty mount point): that would
+        // become the folder the monitor expects, and the drive's return would go unnoticed.
+        if (!OnExpectedMount(now, kept.expected)) {
             LoseFolder(monitor, kept);
-        } else if (root->second->device != kept.expected->device || root->second->inode != kept.expected->inode) {
+        } else if (kept.watching && !SameFolder(now, kept.expected)) {
             // Deleted and made again, or the drive mounted again: the old watches hear nothing.
             LoseFolder(monitor, kept);
-            Resume(monitor, kept, root->second);
+            Resume(monitor, kept, now);
+        } else if (!kept.watching && ((kept.expected && !SameFolder(now, kept.expected)) || Clock::now() >= kept.retryAt)) {
+            if (TryStart(monitor, kept, false)) Log(kLogInformation, monitor, kWatchingAgainMessage);
         }
     } else if (kept.waiting) {
-        Resume(monitor, kept, root->second);
-    } else if (!kept.stoppedReason.empty() && Clock::now() >= kept.retryAt) {
-        if (TryStart(monitor, kept, false)) Log(kLogInformation, monitor, kWatchingAgainMessage);
+        Resume(monitor, kept, now);
     }
     if (kept.watching) KeepUp(monitor, kept);
 }
 
 void MonitorKeeper::Resume(FolderScanner& monitor, Kept& kept, const std::optional<platform::FolderIdentity>& root) {
-    if (!root || (kept.expected && root->mountPoint != kept.expected->mountPoint)) return;
+    if (!OnExpectedMount(root, kept.expected)) return;
     if (TryStart(monitor, kept, false)) Log(kLogInformation, monitor, kFolderBackMessage);
 }
 
@@ -179,7 +199,7 @@ void MonitorKeeper::KeepUp(FolderScanner& monitor, Kept& kept) {
         kept.backlog = false;
         kept.catchUpPending = true;
     }
-    if (kept.catchUpPending) CatchUp(monitor, false);
+    if (kept.catchUpPending && monitor.ReadyForCatchUp()) CatchUp(monitor, false);
 }
 
 void MonitorKeeper::Finished(FolderScanner& monitor, int queued, bool requested) {
@@ -194,7 +214,7 @@ MonitorStatus MonitorKeeper::StatusOf(const FolderScanner& monitor) const {
     if (!kept.watching) return {MonitorState::Stopped, kept.stoppedReason};
     std::string partly = kept.partial ? "not every folder below it can be watched" : "";
     if (kept.backlog) partly = "changes wait until the job list can be written again";
-    if (catchUps_.Running(monitor)) return {MonitorState::CatchingUp, partly};
+    if (kept.catchUpPending || catchUps_.Running(monitor)) return {MonitorState::CatchingUp, partly};
     if (kept.backupOffline) return {MonitorState::BackupOffline, partly};
     return {MonitorState::Watching, partly};
 }

@@ -26,6 +26,7 @@ public:
     std::string GetRoot() const override { return root_; }
     void Start() override;
     void Stop() override;
+    bool ReadyForCatchUp() const override { return engine_->ReadyForCatchUp(); }
 
     // The engine in use (the records engine until a Start picks otherwise).
     ScannerVariant EngineVariant() const { return variant_; }

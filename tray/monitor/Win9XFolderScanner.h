@@ -28,6 +28,9 @@ public:
     std::string GetRoot() const override { return notifier_.Path(); }
     void Start() override;  // throws ScannerStartError with the notifier's message
     void Stop() override { notifier_.Stop(); }
+    // The first scans record what is there without reporting it: a walk before them could miss
+    // a file changed in between.
+    bool ReadyForCatchUp() const override { return notifier_.Settled(); }
 
     KolChangeNotifier& Notifier() { return notifier_; }
 
