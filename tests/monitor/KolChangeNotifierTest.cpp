@@ -35,6 +35,7 @@ using namespace std::chrono_literals;
 using Job = std::pair<std::int32_t, std::string>;
 
 TEST(FileSnapshotTest, ComparesTheWhole64BitSizeTheWriteTimeAndTheModeOnly) {
+    if (!test::PosixNames()) GTEST_SKIP() << "its paths are joined with the POSIX delimiter";
     FileSnapshot snapshot;
     ChangeMessage message;
     const auto now = FileSnapshot::Clock::now();
@@ -211,6 +212,7 @@ int InotifyWatchCount() {
 
 // Folders moved out of the tree take their watches with them; renames add nothing.
 TEST_F(SnapshotScannerTest, WatchesOfFoldersThatLeaveTheTreeGoAndRenamesAddNone) {
+    if (!test::PosixNames()) GTEST_SKIP() << "counts the process's inotify watches, which only Linux has";
     if (InotifyWatchCount() < 0) GTEST_SKIP() << "no record of inotify watches here";
     TempFolder trash;
     fs::create_directories(root / "keep/x");
