@@ -162,6 +162,8 @@ TEST_P(ChangeEngineSuite, CopiesWrittenIntoABackupFolderInsideTheTreeAreNotRepor
 // reported, at depth 1 and 2 and below them, as the notification engine does.
 TEST_P(ChangeEngineSuite, FoldersThatAppearLaterAreReportedInFullAtAnyDepth) {
     if (SubFolderChangesUnheard()) GTEST_SKIP() << "Wine does not report changes below a watched folder";
+    // Seen under Wine: removing a folder while the engine holds its change handle is refused at times.
+    if (Snapshot() && test::RunningUnderWine()) GTEST_SKIP() << "Wine may refuse to remove a folder that is watched";
     TempFolder elsewhere;
     fs::create_directories(root / "src/docs");
     fs::create_directories(root / "docs");
