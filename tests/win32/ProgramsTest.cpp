@@ -13,6 +13,7 @@
 #include "tests/ui/win32/Win32MessagePump.h"
 #include "tests/win32/LoopbackHttpServer.h"
 #include "tests/win32/RegisteredLocationsTest.h"
+#include "tray/ctl/CtlOutput.h"
 #include "tray/ctl/CtlProtocol.h"
 #include "tray/app/Win32TrayToolkit.h"
 #include "tray/db/Statements.h"
@@ -318,7 +319,9 @@ TEST_F(ProgramsTest, PellmarctlReachesPellmardThroughItsPipeAndTheHostActsAtOnce
         << Diagnosis(Log(), Jobs());
     const CtlRun listed = Ctl("list");
     EXPECT_EQ(listed.code, 0) << listed.err;
-    EXPECT_EQ(WithoutCarriageReturns(listed.out), "1\tActive\t" + watched + "\t*.txt\t" + backup + "\n");
+    // Text fields escape their backslashes, so a Windows path prints with each one doubled.
+    EXPECT_EQ(WithoutCarriageReturns(listed.out),
+              "1\tActive\t" + ctl::TextField(watched) + "\t*.txt\t" + ctl::TextField(backup) + "\twatching\n");
     const CtlRun synced = Ctl("sync 1");  // only a running host can do this one
     EXPECT_EQ(synced.code, 0) << synced.err;
     EndHostWithQmRemove();
