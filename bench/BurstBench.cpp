@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     bench::BenchHome home("burst");
     platform::PlainDispatcher dispatcher;
     RegisterNTFolderScanner(dispatcher);
-    FolderMonitor session;
+    FolderMonitor session(dispatcher);
     session.Start();
     session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));
 

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     bench::BenchHome home("latency");
     platform::PlainDispatcher dispatcher;
     RegisterNTFolderScanner(dispatcher);
-    FolderMonitor session;
+    FolderMonitor session(dispatcher);
     session.Start();
     session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));
 

@@ -45,9 +45,15 @@ long ResidentKiB(const std::string& statusFile = "/proc/self/status") {
     return -1;
 }
 
+// The sessions here only write and read the database; nothing they post needs to run.
+platform::PlainDispatcher& UnpumpedDispatcher() {
+    static platform::PlainDispatcher dispatcher;
+    return dispatcher;
+}
+
 // Creates the database with the session itself, then adds `entries` log rows in one transaction.
 void FillLog(const BenchHome& home, int entries) {
-    { FolderMonitorSession session; session.Start(); session.StopMonitoring(); }
+    { FolderMonitorSession session(UnpumpedDispatcher()); session.Start(); session.StopMonitoring(); }
     SQLiteDatabase database(home.DatabasePath(), false);
     SQLiteSession& session = database.CreateSession("bench");
     SQLiteQuery& query = session.CreateQuery();
@@ -74,7 +80,7 @@ public:
 
 void OpenLogWindow(const BenchHome& home) {
     FillLog(home, 100'000);
-    FolderMonitorSession session;
+    FolderMonitorSession session(UnpumpedDispatcher());
     session.Start();
     std::unique_ptr<LogStore> store = session.OpenLogStore();
     {
@@ -147,7 +153,7 @@ void FillConfigurationWindow(const BenchHome& home) {
 
 void IdleTrayProgram(const BenchHome& home, const char* program) {
     {
-        FolderMonitorSession session;
+        FolderMonitorSession session(UnpumpedDispatcher());
         session.Start();
         for (int at = 0; at < 10; ++at) {
             std::filesystem::create_directories(home.Path("watched/" + std::to_string(at)));
