@@ -23,10 +23,19 @@ enum FileAction : std::uint32_t {
     // With an empty name: a folder of the tree could not be watched (the system's watch limit);
     // its changes go unheard until something walks it.
     FileActionWatchesIncomplete = 6,
+    // Data was written to a file that is still open (or changed without any open, as a truncate
+    // does): a "modified" record follows only if and when it is closed.
+    FileActionWritten = 7,
+    // A folder came into the tree (created, or moved in from outside or from elsewhere inside).
+    FileActionFolderAdded = 8,
+    // A folder left the tree: removed, moved out, or moved away from this name inside it.
+    FileActionFolderRemoved = 9,
 };
 
-// One record: the action and the file's name relative to the watched folder (sub-folder parts
-// joined with the platform delimiter). Folders themselves never appear.
+// One record: the action and the name relative to the watched folder (sub-folder parts joined
+// with the platform delimiter). Where the OS says what a name is, folders come with the folder
+// actions only; otherwise (Windows) they come as added, removed or renamed like files, and
+// never as modified.
 struct DirectoryChange {
     std::uint32_t action = FileActionNone;
     std::string name;

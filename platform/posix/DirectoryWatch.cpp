@@ -94,6 +94,7 @@ public:
         // The descriptor is non-blocking: a read without events ends the loop with EAGAIN.
         while (ReadOnce(changes) > 0) {
         }
+        tree_.SettleMoveAway(changes);
     }
 
     void Wake() override {
@@ -115,7 +116,22 @@ private:
         if (count < 0) {
             return (errno == EINTR || errno == EAGAIN) ? WaitOutcome::Changes : WaitOutcome::Broken;
         }
+        AwaitArrivalOfMovedFolder(changes);
         return WaitOutcome::Changes;
+    }
+
+    // The kernel queues a rename's second half right after its first; if it has not come
+    // after a short grace, the folder went out of the tree, and its backups must hear of it now
+    // rather than with whatever change happens next.
+    void AwaitArrivalOfMovedFolder(std::vector<DirectoryChange>* changes) {
+        constexpr int kRenameGraceMilliseconds = 50;
+        while (tree_.MoveAwayPending()) {
+            pollfd fd{inotify_.Get(), POLLIN, 0};
+            const int ready = poll(&fd, 1, kRenameGraceMilliseconds);
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0 || ReadOnce(changes) <= 0) break;
+        }
+        tree_.SettleMoveAway(changes);
     }
 
     // One read, translated; the read's result (errno set when negative).

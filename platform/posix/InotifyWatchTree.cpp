@@ -26,6 +26,7 @@ std::uint32_t FileActionOf(std::uint32_t mask) {
     if (mask & (IN_CLOSE_WRITE | IN_ATTRIB)) return FileActionModified;
     if (mask & IN_MOVED_FROM) return FileActionRenamedOld;
     if (mask & IN_MOVED_TO) return FileActionRenamedNew;
+    if (mask & IN_MODIFY) return FileActionWritten;
     return FileActionNone;
 }
 
@@ -42,7 +43,7 @@ bool IsMissingFolder(int error) {
 }  // namespace
 
 std::uint32_t InotifyWatchMask() {
-    return IN_CREATE | IN_DELETE | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_EXCL_UNLINK;
+    return IN_CREATE | IN_DELETE | IN_MODIFY | IN_CLOSE_WRITE | IN_ATTRIB | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR | IN_EXCL_UNLINK;
 }
 
 InotifyWatchTree::InotifyWatchTree(InotifyCalls& calls, std::string root, bool subtree)
@@ -102,7 +103,7 @@ void InotifyWatchTree::Translate(const std::vector<InotifyEvent>& events, std::v
     for (const InotifyEvent& event : events) {
         // The kernel queues a rename's two halves back to back; anything else in between means
         // the folder left the tree, and later events from inside it must not be reported.
-        if (movedFrom_ && !IsArrivalOf(event, movedFrom_->cookie)) SettleMoveAway();
+        if (movedFrom_ && !IsArrivalOf(event, movedFrom_->cookie)) SettleMoveAway(changes);
         if (event.mask & IN_Q_OVERFLOW) {
             changes->push_back(DirectoryChange{});  // the lost changes report nothing
             Resync(changes);
@@ -138,14 +139,17 @@ void InotifyWatchTree::FolderEvent(const InotifyEvent& event, const std::string&
         // Either way its files are new under this path, and no record of the OS will say so.
         if (movedFrom_ && movedFrom_->cookie == event.cookie) {
             // Renamed inside the tree: the watches follow the folder, only their paths change.
+            changes->push_back(DirectoryChange{FileActionFolderRemoved, movedFrom_->relative});
             MoveSubtree(movedFrom_->relative, relative);
             movedFrom_.reset();
+            changes->push_back(DirectoryChange{FileActionFolderAdded, relative});
             ReportFilesBelow(relative, changes);
         } else {
             WatchNewFolder(relative, true, changes);
         }
     } else if (event.mask & IN_DELETE) {
         ForgetSubtree(relative, false);
+        changes->push_back(DirectoryChange{FileActionFolderRemoved, relative});
     }
 }
 
@@ -155,8 +159,12 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
     while (!pending.empty()) {
         std::string folder = std::move(pending.back());
         pending.pop_back();
+        // Folders found by the listing below were reported with it.
+        const bool top = folder == relative;
         const int wd = calls_.AddWatch(FullPath(folder), false);
         if (wd < 0) {
+            // Still reported: one whose path is too long must end in an entry that says so.
+            if (top) changes->push_back(DirectoryChange{FileActionFolderAdded, folder});
             // Gone again is nothing to tell; out of watches is: its changes cannot be heard.
             if (!IsMissingFolder(-wd)) ReportIncomplete(changes);
             continue;
@@ -164,11 +172,12 @@ void InotifyWatchTree::WatchNewFolder(const std::string& relative, bool reportFi
         // Watched under this name already: its files were listed then, and later ones have
         // events of their own. Listing again would report them twice (a recursive copy).
         if (auto known = folders_.find(wd); known != folders_.end() && known->second == folder) continue;
+        if (top) changes->push_back(DirectoryChange{FileActionFolderAdded, folder});
         folders_[wd] = folder;
         for (const auto& entry : calls_.List(FullPath(folder))) {
             const std::string child = Join(folder, entry.name);
             if (entry.folder) pending.push_back(child);
-            else if (reportFiles) changes->push_back(DirectoryChange{FileActionAdded, child});
+            if (reportFiles) changes->push_back(DirectoryChange{entry.folder ? FileActionFolderAdded : FileActionAdded, child});
         }
     }
 }
@@ -181,7 +190,7 @@ void InotifyWatchTree::ReportFilesBelow(const std::string& relative, std::vector
         for (const auto& entry : calls_.List(FullPath(folder))) {
             const std::string child = Join(folder, entry.name);
             if (entry.folder) pending.push_back(child);
-            else changes->push_back(DirectoryChange{FileActionAdded, child});
+            changes->push_back(DirectoryChange{entry.folder ? FileActionFolderAdded : FileActionAdded, child});
         }
     }
 }
@@ -211,9 +220,10 @@ void InotifyWatchTree::ReportIncomplete(std::vector<DirectoryChange>* changes) {
 }
 
 // A folder moved out whose arrival inside the tree did not come next has left it.
-void InotifyWatchTree::SettleMoveAway() {
+void InotifyWatchTree::SettleMoveAway(std::vector<DirectoryChange>* changes) {
     if (!movedFrom_) return;
     ForgetSubtree(movedFrom_->relative, true);
+    changes->push_back(DirectoryChange{FileActionFolderRemoved, movedFrom_->relative});
     movedFrom_.reset();
 }
 

@@ -50,6 +50,11 @@ public:
 
     std::size_t WatchCount() const { return folders_.size(); }
 
+    // A folder moved away at the end of the last read waits for the next event to say whether
+    // it arrived elsewhere in the tree. The watch settles it when nothing more comes.
+    bool MoveAwayPending() const { return movedFrom_.has_value(); }
+    void SettleMoveAway(std::vector<DirectoryChange>* changes);
+
 private:
     using FolderMap = std::unordered_map<int, std::string>;  // wd -> path relative to the root
 
@@ -61,7 +66,6 @@ private:
     void ReportFilesBelow(const std::string& relative, std::vector<DirectoryChange>* changes);
     void MoveSubtree(const std::string& from, const std::string& to);
     void ForgetSubtree(const std::string& relative, bool removeWatches);
-    void SettleMoveAway();
     void Resync(std::vector<DirectoryChange>* changes);
     void ReportIncomplete(std::vector<DirectoryChange>* changes);
 

@@ -224,33 +224,6 @@ TEST_F(HonestOutcomesTest, SparseAndSetUidFilesKeepTheirHolesButNeverBecomeSetUi
     EXPECT_EQ(0755u, tool.st_mode & 07777);
 }
 
-// The monitor does not report a new folder yet; the worker makes it for a job that names one.
-TEST_F(HonestOutcomesTest, EmptyFoldersAreMadeAndADeletedTreeLeavesNoSkeleton) {
-    test::CreateDatabase(DatabasePath());
-    fs::create_directories(watched + "/empty");
-    ChangeEvent folder;
-    folder.jobtype = ChangeCreated;
-    folder.createfolder = 1;
-    folder.src = watched + "/empty";
-    folder.dest = backup + "/empty";
-    InsertJob(folder);
-    StartSession();
-    ASSERT_TRUE(AllJobsDone());
-    EXPECT_TRUE(fs::is_directory(backup + "/empty"));
-    EXPECT_EQ(1, LogCount(kJobFolderCreated));
-    AddMonitor(Monitor(watched, backup));
-    fs::create_directories(watched + "/tree/a/b");
-    WriteFile(watched + "/tree/a/b/f.txt", "f");
-    WriteFile(watched + "/tree/keep.txt", "k");
-    ASSERT_TRUE(RunUntilFile(backup + "/tree/a/b/f.txt", "f"));
-    ASSERT_TRUE(RunUntilFile(backup + "/tree/keep.txt", "k"));
-
-    fs::remove_all(watched + "/tree/a");
-    EXPECT_TRUE(RunUntil([&] { return !fs::exists(backup + "/tree/a"); }));
-    // The level whose source still stands stays, with what it holds.
-    EXPECT_EQ("k", ReadFile(backup + "/tree/keep.txt"));
-}
-
 TEST_F(HonestOutcomesTest, AFullBackupDiskIsNamedKeepsThePreviousBackupAndIsRetried) {
     const std::string small = root / "small";
     fs::create_directories(small);

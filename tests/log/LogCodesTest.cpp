@@ -49,7 +49,7 @@ TEST(LogCodes, EveryResultCodeHasItsStatusAndCancelFlag) {
 }
 
 TEST(LogCodes, UnknownResultCodesReadAsUnknownProblemNeverAsSuccess) {
-    for (std::int32_t code : {-1, 19, 1000}) {
+    for (std::int32_t code : {-1, kJobFolderDeleted + 1, 1000}) {
         EXPECT_EQ(LogStatusOfResult(code), kLogError) << code;
         EXPECT_FALSE(CanCancelResult(code)) << code;
         EXPECT_EQ(JobResultMessage(code), JobResultMessage(kJobUnknownProblem)) << code;

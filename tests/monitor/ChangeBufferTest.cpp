@@ -47,10 +47,12 @@ protected:
                                    [this, &delivered](DirAction action, const std::string& name) {
                                        delivered.emplace_back(action, name);
                                        if (stopAfterFirst) live = false;
-                                   }};
+                                   },
+                                   writes, OpenWrites::Clock::time_point()};
     }
 
     ModifiedRepeatFilter repeats;
+    OpenWrites writes{std::chrono::seconds(2), std::chrono::minutes(1)};
     LocalTimeFields now = At(0, 0);
     bool live = true;
     bool stopAfterFirst = false;

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "tray/util/Paths.h"
@@ -66,6 +68,30 @@ std::optional<std::string> SystemFileOperations::MountPointOf(const std::string&
 bool SystemFileOperations::DeleteFile(const std::string& path) { return platform::RemoveFile(path); }
 
 bool SystemFileOperations::RemoveEmptyFolder(const std::string& path) { return platform::RemoveEmptyFolder(path); }
+
+// Depth first with an explicit stack: a deep tree must not exhaust the worker's stack. A folder
+// is listed again after its contents went, and removed once that listing is empty.
+bool SystemFileOperations::RemoveTree(const std::string& path) {
+    bool removedAll = true;
+    std::vector<std::pair<std::string, bool>> pending{{path, false}};  // folder, contents done
+    while (!pending.empty()) {
+        auto [folder, done] = std::move(pending.back());
+        pending.pop_back();
+        if (done) {
+            removedAll = platform::RemoveEmptyFolder(folder) && removedAll;
+            continue;
+        }
+        const std::optional<std::vector<platform::FolderEntry>> entries = platform::TryListFolder(folder, false);
+        if (!entries) return false;
+        pending.emplace_back(folder, true);
+        const std::string prefix = IncludeTrailingPathDelimiter(folder);
+        for (const platform::FolderEntry& entry : *entries) {
+            if (entry.folder) pending.emplace_back(prefix + entry.name, false);
+            else removedAll = platform::RemoveFile(prefix + entry.name) && removedAll;
+        }
+    }
+    return removedAll;
+}
 
 std::unique_ptr<platform::ExclusiveHold> SystemFileOperations::HoldExclusive(const std::string& path) {
     return platform::TakeExclusiveHold(path);

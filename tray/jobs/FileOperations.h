@@ -34,6 +34,9 @@ public:
     virtual bool DeleteFile(const std::string& path) = 0;
     // Removes a folder only when it is empty.
     virtual bool RemoveEmptyFolder(const std::string& path) = 0;
+    // Removes a folder with everything in it; links in it are removed, never followed. False
+    // when anything could not be removed (what could be is gone).
+    virtual bool RemoveTree(const std::string& path) = 0;
     // nullptr when another program has the file open for writing.
     virtual std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) = 0;
     virtual bool PathNamesIgnoreCase() = 0;
@@ -55,6 +58,7 @@ public:
     std::optional<std::string> MountPointOf(const std::string& folder) override;
     bool DeleteFile(const std::string& path) override;
     bool RemoveEmptyFolder(const std::string& path) override;
+    bool RemoveTree(const std::string& path) override;
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;
     bool SameFile(const std::string& first, const std::string& second) override;

@@ -22,6 +22,11 @@ std::string FolderPart(const std::string& path) { return path.substr(0, NameStar
 
 std::string NamePart(const std::string& path) { return path.substr(NameStart(path)); }
 
+std::string WithoutTrailingDelimiter(std::string folder) {
+    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    return folder;
+}
+
 bool EndsWith(const std::string& text, const std::string& tail) {
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
@@ -150,6 +155,8 @@ JobOutcome CopyHeld(const CopyContext& c, platform::EntryKind kind) {
 JobOutcome CreateFolder(const CopyContext& c, bool offline) {
     if (c.job.createfolder != 1) return {kJobNothingToCopy, {}};
     if (offline) return {kJobDestinationUnavailable, {}};
+    // Made already by a copy of a file inside it: nothing worth an entry.
+    if (c.files.FolderExists(c.job.dest)) return {kJobNothingToCopy, {}};
     const platform::CopyResult made = c.files.ForceFolders(c.job.dest);
     if (made != platform::CopyResult::Copied) return FailedCopy(c, made);
     RememberDelivery(c.job.dest, c.files, c.backups);
@@ -190,11 +197,6 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
     return offline ? Unavailable(c) : CopyHeld(c, kind);
 }
 
-std::string WithoutTrailingDelimiter(std::string folder) {
-    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
-    return folder;
-}
-
 // After the last file of a deleted folder went (an "rm -rf"), its backup folders would stay as
 // an empty skeleton. Each level goes only when it is empty and its source folder is gone too,
 // and never the backup folder itself.
@@ -211,17 +213,35 @@ void RemoveEmptiedFolders(const ChangeEvent& job, FileOperations& files, BackupF
     }
 }
 
-JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
+// A folder that left the tree takes its backup folder along. Only strictly inside a backup folder
+// this program delivers into, and never when that folder's drive is not the one it delivered to.
+JobOutcome DeleteFolder(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
+    const std::optional<std::string> top = backups ? backups->FolderOf(job.dest) : std::nullopt;
+    if (job.createfolder != 1 || !top || WithoutTrailingDelimiter(*top).size() >= job.dest.size())
+        return {kJobNothingToCopy, {}};
+    if (StateOfBackupFolder(job.dest, files, backups) == BackupFolderState::Offline)
+        return {kJobDestinationUnavailable, {}};
+    // Missing: an "rm -rf" whose files took their emptied folders along already.
+    if (files.Inspect(job.dest) != platform::EntryKind::Folder) return {kJobNothingToCopy, {}};
+    if (files.SameFile(job.src, job.dest) || !files.RemoveTree(job.dest)) return {kJobDeleteFailed, {}};
+    RemoveEmptiedFolders(job, files, backups);
+    return {kJobFolderDeleted, {}};
+}
+
+JobOutcome ExecuteDelete(const ChangeEvent& job, bool folder, FileOperations& files, BackupFolderRecord* backups) {
     // Deleted and re-created (an editor saving by renaming, a checkout): the backup is the live
     // file's now, and its copy job follows this one.
     const platform::EntryKind source = files.Inspect(job.src);
     if (source != platform::EntryKind::Missing && source != platform::EntryKind::NameTooLong)
         return {kJobDeletionSuperseded, {}};
+    if (folder) return DeleteFolder(job, files, backups);
     const BackupFolderState state = StateOfBackupFolder(job.dest, files, backups);
     if (state == BackupFolderState::Offline) return {kJobDestinationUnavailable, {}};
     if (!files.FolderExists(FolderPart(job.dest)))
         return {state == BackupFolderState::Present ? kJobBackupMissing : kJobDestinationUnavailable, {}};
     const platform::EntryKind backup = files.Inspect(job.dest);
+    // Where the OS does not say that a name was a folder, its deletion arrives as a file's.
+    if (backup == platform::EntryKind::Folder && job.createfolder == 1) return DeleteFolder(job, files, backups);
     if (backup == platform::EntryKind::Missing || backup == platform::EntryKind::Folder) return {kJobBackupMissing, {}};
     // Never the user's file: a re-created source reached through another name of the backup folder.
     if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
@@ -232,8 +252,17 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, FileOperations& files, BackupFo
 
 }  // namespace
 
-JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files,
+JobOutcome ExecuteJob(const ChangeEvent& given, const std::string& tempFilePath, FileOperations& files,
                       BackupFolderRecord* backups) {
+    // A job of a folder names it with a trailing delimiter; the steps take the folder's own name.
+    const bool folder = NamesFolder(given);
+    ChangeEvent plain;
+    if (folder) {
+        plain = given;
+        plain.src = WithoutTrailingDelimiter(plain.src);
+        plain.dest = WithoutTrailingDelimiter(plain.dest);
+    }
+    const ChangeEvent& job = folder ? plain : given;
     switch (job.jobtype) {
     case ChangeCreated:
     case ChangeModified: {
@@ -245,7 +274,7 @@ JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, F
         return ExecuteCopy(CopyContext{job, tempFilePath, files, backups, fromTemp});
     }
     case ChangeDeleted:
-        return ExecuteDelete(job, files, backups);
+        return ExecuteDelete(job, folder, files, backups);
     default:
         return {kJobUnknownProblem, {}};
     }

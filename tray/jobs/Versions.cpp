@@ -22,7 +22,9 @@ std::optional<VersionNumbering::Counter> VersionNumbering::Read(std::uint32_t fi
 }
 
 bool VersionNumbering::Number(ChangeEvent& event, std::string* statements) {
-    if (event.maxversions <= 0 || (event.jobtype != ChangeCreated && event.jobtype != ChangeModified)) return true;
+    if (event.maxversions <= 0 || (event.jobtype != ChangeCreated && event.jobtype != ChangeModified) ||
+        NamesFolder(event))
+        return true;
     std::optional<Counter> counter = Read(event.fileid);
     if (!counter) return false;
     const std::int32_t version = counter->last + 1;

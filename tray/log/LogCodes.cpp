@@ -17,7 +17,7 @@ struct ResultMeaning {
     bool queued;  // the job stays deferred
 };
 
-const std::array<ResultMeaning, 19> kMeanings = {{
+const std::array<ResultMeaning, 20> kMeanings = {{
     {"The operation failed with an unknown problem.", kLogError, false, true},
     {"Could not copy because exclusive access was requested and file is in use.", kLogError, true, true},
     {"Could not execute the operation because the destination is unavailable, will try again in a minute.",
@@ -43,6 +43,7 @@ const std::array<ResultMeaning, 19> kMeanings = {{
      false, false},
     {"There was nothing to back up: the file was gone before its first copy.", kLogInformation, false, false},
     {"Folder was created in the backup location.", kLogInformation, false, false},
+    {"Folder was deleted from the backup location with everything in it.", kLogInformation, false, false},
 }};
 
 const ResultMeaning& MeaningOf(std::int32_t resultCode) {

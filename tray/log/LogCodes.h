@@ -43,6 +43,9 @@ enum JobResult : std::int32_t {
     kJobNothingToCopy = 17,
     // The source is a folder and sub-folders are replicated: the backup has the folder now.
     kJobFolderCreated = 18,
+    // A folder that left the watched tree (removed, moved out, renamed) with deletions
+    // replicated: its backup folder went with everything in it.
+    kJobFolderDeleted = 19,
 };
 
 // True for the codes that leave the job deferred in the table to be tried again.

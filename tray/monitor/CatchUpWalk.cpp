@@ -35,14 +35,19 @@ CatchUpWalk::~CatchUpWalk() {
 void CatchUpWalk::Walk(std::stop_token stop) {
     std::vector<std::string> pending{plan_.root};
     Batch batch;
+    FolderComparison found;
     while (!pending.empty()) {
         if (stop.stop_requested()) return;
         const std::string folder = std::move(pending.back());
         pending.pop_back();
-        CompareFolderWithBackup(plan_, folder, &batch, &pending);
-        if (batch.size() >= kBatchSize) onBatch_(std::exchange(batch, {}));
+        CompareFolderWithBackup(plan_, folder, &found);
+        batch.outOfDate.insert(batch.outOfDate.end(), found.outOfDate.begin(), found.outOfDate.end());
+        batch.unreachable.insert(batch.unreachable.end(), found.unreachable.begin(), found.unreachable.end());
+        pending.insert(pending.end(), found.subfolders.begin(), found.subfolders.end());
+        found = {};
+        if (batch.Size() >= kBatchSize) onBatch_(std::exchange(batch, {}));
     }
-    if (!batch.empty()) onBatch_(std::move(batch));
+    if (batch.Size() > 0) onBatch_(std::move(batch));
     onEnd_();
 }
 

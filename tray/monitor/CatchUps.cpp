@@ -41,9 +41,13 @@ bool CatchUps::Begin(const std::shared_ptr<Run>& run) {
     platform::Dispatcher& dispatcher = dispatcher_;
     auto onBatch = [&dispatcher, run](CatchUpWalk::Batch batch) {
         dispatcher.Post([run, batch = std::move(batch)] {
-            for (const std::string& path : batch) {
+            for (const std::string& path : batch.outOfDate) {
                 if (!run->live) return;
                 if (!run->heard.contains(path) && run->monitor->ReportOutOfDate(path)) ++run->queued;
+            }
+            for (const std::string& path : batch.unreachable) {
+                if (!run->live) return;
+                run->monitor->ReportUnreachable(path);
             }
         });
     };

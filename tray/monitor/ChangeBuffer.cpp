@@ -49,6 +49,8 @@ DirAction DirActionOf(std::uint32_t action) {
         case platform::FileActionModified: return DirModified;
         case platform::FileActionRenamedOld: return DirRenamedOld;
         case platform::FileActionRenamedNew: return DirRenamedNew;
+        case platform::FileActionFolderAdded: return DirFolderAdded;
+        case platform::FileActionFolderRemoved: return DirFolderRemoved;
         default: return DirAdded;
     }
 }
@@ -74,7 +76,12 @@ void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& 
             if (record.action == platform::FileActionWatchesIncomplete) context.deliver(DirIncomplete, std::string());
             continue;
         }
+        if (record.action == platform::FileActionWritten) {
+            context.writes.Written(record.name, context.now);
+            continue;
+        }
         const DirAction action = DirActionOf(record.action);
+        context.writes.Settled(record.name);
         if (action == DirModified) {
             if (!ScreenModification(record.name, context)) continue;
         } else {

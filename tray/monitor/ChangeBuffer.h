@@ -6,6 +6,7 @@
 
 #include "platform/DirectoryWatch.h"
 #include "platform/LocalClock.h"
+#include "tray/monitor/OpenWrites.h"
 
 #include <chrono>
 #include <cstdint>
@@ -28,6 +29,9 @@ enum DirAction : int {
     DirIncomplete = 6,
     // Not a file's change: the watch broke (reading its changes failed) and hears nothing more.
     DirBroken = 7,
+    // A folder came into the tree, or left it (removed, moved out, moved away from its name).
+    DirFolderAdded = 8,
+    DirFolderRemoved = 9,
 };
 
 using ChangeBuffer = std::vector<platform::DirectoryChange>;
@@ -64,11 +68,14 @@ struct ChangeBufferContext {
     std::function<platform::LocalTimeFields()> clock;
     std::function<bool()> live;       // checked before every record; false ends the walk
     std::function<void(DirAction, const std::string&)> deliver;
+    OpenWrites& writes;               // takes the records of files written but not closed
+    OpenWrites::Clock::time_point now;
 };
 
 // Walks the records in order and delivers each one that survives, name never empty, except a
 // record without action and name (the OS lost changes), delivered as DirLost, and a record of
-// folders left unwatched, delivered as DirIncomplete. A repeat
+// folders left unwatched, delivered as DirIncomplete. A write without a close is not delivered
+// but noted in `writes` until a record of the same name settles it. A repeat
 // is held instead of dropped; the held one is delivered before any later record of its name and
 // before a modification of another path, and is replaced by a later-second one of its own path.
 void ProcessChangeBuffer(const ChangeBuffer& buffer, const ChangeBufferContext& context);

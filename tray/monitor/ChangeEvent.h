@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Environment.h"
+
 namespace pellmar {
 
 enum JobType : std::int32_t {
@@ -28,5 +30,10 @@ struct ChangeEvent {
     // the OS, so it is not wanted when a copy of the file is already waiting in `jobs`.
     bool resync = false;
 };
+
+// A job of a folder (one that came into the tree or left it) names it with a trailing delimiter.
+inline bool NamesFolder(const ChangeEvent& event) {
+    return !event.src.empty() && platform::IsPathDelimiter(event.src.back());
+}
 
 }  // namespace pellmar

@@ -28,6 +28,18 @@ void FolderScanner::ReportCreated(const std::string& path) { Report(ChangeCreate
 void FolderScanner::ReportModified(const std::string& path) { Report(ChangeModified, path); }
 void FolderScanner::ReportDeleted(const std::string& path) { Report(ChangeDeleted, path); }
 bool FolderScanner::ReportOutOfDate(const std::string& path) { return Report(ChangeModified, path, true); }
+void FolderScanner::ReportFolderCreated(const std::string& path) { ReportFolder(ChangeCreated, path); }
+void FolderScanner::ReportFolderDeleted(const std::string& path) { ReportFolder(ChangeDeleted, path); }
+
+void FolderScanner::ReportUnreachable(const std::string& path) {
+    // A walk every minute of a partly watched tree would otherwise log it every minute.
+    if (reportedUnreachable_.insert(path).second) Report(ChangeModified, path, true);
+}
+
+void FolderScanner::ReportFolder(JobType kind, const std::string& path) {
+    if (!GetSubfolders() || IsExcepted(FileNamePart(path))) return;
+    Report(kind, IncludeTrailingPathDelimiter(path));
+}
 
 void FolderScanner::ReportLost() {
     // A copy, for the same reason as in Report.
@@ -66,7 +78,7 @@ void FolderScanner::ReportInvalidMask(const std::string& message) {
 
 bool FolderScanner::Report(JobType kind, const std::string& path, bool resync) {
     if (kind == ChangeDeleted && !deletions_) return false;
-    if (IsDropped(path) || !onChange_) return false;
+    if (IsDropped(path, FileNamePart(path)) || !onChange_) return false;
     auto event = std::make_unique<ChangeEvent>();
     event->jobtype = kind;
     event->fileid = Crc32OfText(path);
@@ -84,8 +96,8 @@ bool FolderScanner::Report(JobType kind, const std::string& path, bool resync) {
     return true;
 }
 
-bool FolderScanner::IsDropped(const std::string& path) {
-    if (IsExcepted(FileNamePart(path))) return true;
+bool FolderScanner::IsDropped(const std::string& path, std::string_view name) {
+    if (!name.empty() && IsExcepted(name)) return true;
     for (const std::string& folder : context_.ProtectedFolders())
         if (!folder.empty() && StartsWithIgnoringAsciiCase(path, folder)) return true;
     bool inBackupFolder = false;

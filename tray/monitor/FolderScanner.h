@@ -88,6 +88,14 @@ public:
     void ReportDeleted(const std::string& path);
     // A modification found by comparing the folder with its backup; true when an event went out.
     bool ReportOutOfDate(const std::string& path);
+    // A folder that came into the tree or left it, by its full path; only where sub-folders are
+    // watched. Its job names it with a trailing delimiter. The replicate masks are about files
+    // and do not apply; the exception masks apply to the folder's own name.
+    void ReportFolderCreated(const std::string& path);
+    void ReportFolderDeleted(const std::string& path);
+    // A file or folder that a comparison could not reach because its path is longer than the
+    // system allows: one job, whose result names it, once per scanner and path.
+    void ReportUnreachable(const std::string& path);
     // Called by the variants when their engine lost changes; passes it on to OnLost.
     void ReportLost();
     // Called by the variants when their engine stops hearing changes; passes it on to OnTrouble.
@@ -105,7 +113,8 @@ protected:
 
 private:
     bool Report(JobType kind, const std::string& path, bool resync = false);
-    bool IsDropped(const std::string& path);
+    void ReportFolder(JobType kind, const std::string& path);
+    bool IsDropped(const std::string& path, std::string_view name);
     bool IsExcepted(std::string_view fileName);
     void ReportInvalidMask(const std::string& message);
 
@@ -122,6 +131,7 @@ private:
     TroubleHandler onTrouble_;
     std::vector<std::string> exceptions_;
     std::set<std::string> reportedMaskErrors_;  // messages already shown for this scanner
+    std::set<std::string> reportedUnreachable_;
 };
 
 // The folder of the backup that mirrors `folder` (the root or a folder below it): the backup

@@ -6,6 +6,7 @@
 
 #include "platform/ErrorReporter.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <optional>
@@ -30,6 +31,10 @@ struct KolDirMonitor::Run {
 
 namespace {
 
+// Long enough that a program writing a file in pieces is not copied between every two of them.
+constexpr std::chrono::seconds kOpenWriteQuiet{2};
+constexpr std::chrono::minutes kOpenWriteLongest{1};
+
 // A refused watch names its cause and the setting to change rather than the system call that
 // failed: the user can act on the first, not on the second.
 std::string MessageFor(platform::WatchFailure failure) {
@@ -44,7 +49,7 @@ std::string MessageFor(platform::WatchFailure failure) {
 }  // namespace
 
 KolDirMonitor::KolDirMonitor(platform::Dispatcher& dispatcher, Clock clock)
-    : dispatcher_(dispatcher), clock_(std::move(clock)) {}
+    : dispatcher_(dispatcher), clock_(std::move(clock)), writes_(kOpenWriteQuiet, kOpenWriteLongest) {}
 
 KolDirMonitor::~KolDirMonitor() {
     *alive_ = false;
@@ -97,6 +102,9 @@ void KolDirMonitor::End(bool deliverPending) {
     // Only now, with nobody waiting on them, are the descriptors closed.
     run->watch.reset();
     if (!*alive) return;  // a handler destroyed this monitor
+    std::vector<std::string> open = writes_.TakeAll();
+    if (deliver) DeliverOpenWrites(std::move(open));
+    if (!*alive) return;
     const std::string held = repeats_.TakeHeld();
     if (!deliver || held.empty()) return;
     // Last of all: the handler may start, stop or destroy this monitor.
@@ -114,7 +122,8 @@ void KolDirMonitor::DeliverRemaining(Run& run) {
     run.watch->ReadPending(&buffers.back());
     const std::shared_ptr<bool> alive = alive_;
     const ChangeBufferContext context{runningPath_, repeats_, clock_, [alive] { return *alive; },
-                                      [this](DirAction action, const std::string& name) { Notify(action, name); }};
+                                      [this](DirAction action, const std::string& name) { Notify(action, name); },
+                                      writes_, OpenWrites::Clock::now()};
     for (const ChangeBuffer& buffer : buffers) {
         if (!*alive) return;
         try {
@@ -163,7 +172,21 @@ void KolDirMonitor::Work(std::stop_token stop, std::shared_ptr<Run> run) {
 
 ChangeBufferContext KolDirMonitor::ContextFor(const Run& run) {
     return ChangeBufferContext{runningPath_, repeats_, clock_, [&run] { return run.live; },
-                               [this](DirAction action, const std::string& name) { Notify(action, name); }};
+                               [this](DirAction action, const std::string& name) { Notify(action, name); },
+                               writes_, OpenWrites::Clock::now()};
+}
+
+// The handler may stop or destroy this monitor: the names are this call's own.
+void KolDirMonitor::DeliverOpenWrites(std::vector<std::string> names) {
+    const std::shared_ptr<bool> alive = alive_;
+    for (const std::string& name : names) {
+        if (!*alive) return;
+        try {
+            Notify(DirModified, name);
+        } catch (const std::exception& error) {
+            platform::ReportError(error.what());
+        }
+    }
 }
 
 void KolDirMonitor::Notify(DirAction action, const std::string& name) {
@@ -199,10 +222,21 @@ void KolDirMonitor::FlushHeld(Run& run) {
     } catch (const std::exception& error) {
         platform::ReportError(error.what());
     }
-    if (run.live) PlanNextFlush(run);
+    const std::shared_ptr<bool> alive = alive_;
+    if (run.live) DeliverOpenWrites(writes_.TakeDue(OpenWrites::Clock::now()));
+    if (*alive && run.live) PlanNextFlush(run);
 }
 
-// Only while a repeat is held does the worker wait with a timeout; otherwise nothing polls.
-void KolDirMonitor::PlanNextFlush(Run& run) { run.flushDelay = HeldRepeatDelay(repeats_, clock_()); }
+// Only while a repeat is held or a file is being written does the worker wait with a timeout;
+// otherwise nothing polls.
+void KolDirMonitor::PlanNextFlush(Run& run) {
+    std::optional<std::chrono::milliseconds> delay = HeldRepeatDelay(repeats_, clock_());
+    if (const std::optional<OpenWrites::Clock::time_point> due = writes_.NextDue()) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*due - OpenWrites::Clock::now());
+        const std::chrono::milliseconds writesDelay = std::max(left, std::chrono::milliseconds(0));
+        delay = delay ? std::min(*delay, writesDelay) : writesDelay;
+    }
+    run.flushDelay = delay;
+}
 
 }  // namespace pellmar

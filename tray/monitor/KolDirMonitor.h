@@ -1,7 +1,9 @@
 // One directory monitor: watches a folder (optionally its whole tree) through the platform's
 // DirectoryWatch on a worker thread of its own, hands each buffer of records (and, while a repeat
-// is held back, an empty flush once its second is over) to the main thread and reports every
-// surviving record through OnChange there. Knows nothing of masks or scanners.
+// is held back or a file is written without a close, an empty flush once one is due) to the main
+// thread and reports every surviving record through OnChange there. A file written without a
+// close is reported as modified once it has been quiet for a while, and at least once a minute
+// while it keeps being written. Knows nothing of masks or scanners.
 #pragma once
 
 #include "platform/Dispatcher.h"
@@ -59,7 +61,8 @@ public:
     // read (a buffer whose hand-over it cut short), every change the OS still holds for the
     // watch, and last a modification held back as a same-second repeat. Called from inside a
     // handler it ends delivery at once (the rest of that buffer and anything pending is dropped,
-    // the held repeat still delivered); off the main thread it drops everything. Destruction
+    // the held repeat still delivered); off the main thread it drops everything. Files written
+    // without a close are delivered as modified just before the held repeat. Destruction
     // drops everything too.
     void Stop();
 
@@ -75,6 +78,7 @@ private:
     void Deliver(const ChangeBuffer& buffer, Run& run);
     void FlushHeld(Run& run);
     void PlanNextFlush(Run& run);
+    void DeliverOpenWrites(std::vector<std::string> names);
 
     platform::Dispatcher& dispatcher_;
     Clock clock_;
@@ -84,6 +88,7 @@ private:
     bool partial_ = false;
     ChangeHandler onChange_;
     ModifiedRepeatFilter repeats_;
+    OpenWrites writes_;
     std::string runningPath_;
     std::shared_ptr<Run> run_;
     // False once destruction has begun: a handler may destroy the monitor while Stop delivers.

@@ -29,6 +29,8 @@ void NTFolderScanner::HandleChange(DirAction action, const std::string& name) {
         case DirLost: ReportLost(); return;
         case DirIncomplete: ReportTrouble(PartlyWatchedMessage(platform::WatchLimitAdvice()), false); return;
         case DirBroken: ReportTrouble(kWatchBrokenMessage, true); return;
+        case DirFolderAdded: ReportFolderCreated(IncludeTrailingPathDelimiter(GetRoot()) + name); return;
+        case DirFolderRemoved: ReportFolderDeleted(IncludeTrailingPathDelimiter(GetRoot()) + name); return;
         default: break;
     }
     if (!PassesFilters(FileNamePart(name))) return;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/CopyTemporaries.h"
+#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessLiveness.h"
 #include "tray/util/Paths.h"
@@ -93,17 +94,21 @@ CatchUpPlan PlanOf(const FolderScanner& scanner) {
     return plan;
 }
 
-void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, std::vector<std::string>* outOfDate,
-                             std::vector<std::string>* subfolders) {
+void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, FolderComparison* found) {
     const std::string prefix = IncludeTrailingPathDelimiter(folder);
     const std::vector<platform::FolderEntry> entries = platform::ListFolder(folder);
     const std::string backupFolder = BackupFolderOf(plan.root, plan.backup, plan.subfolders, folder);
     const std::unordered_map<std::string, Kept> backups = IndexBackupFolder(backupFolder, plan.versioned);
     for (const platform::FolderEntry& entry : entries) {
+        const std::string path = prefix + entry.name;
         if (entry.folder) {
-            if (plan.subfolders) subfolders->push_back(prefix + entry.name);
-        } else if (entry.file && Wanted(plan, entry.name) && !BackedUp(entry, backups)) {
-            outOfDate->push_back(prefix + entry.name);
+            if (plan.subfolders) found->subfolders.push_back(path);
+        } else if (entry.file) {
+            if (Wanted(plan, entry.name) && !BackedUp(entry, backups)) found->outOfDate.push_back(path);
+        } else if (platform::InspectEntry(path) == platform::EntryKind::NameTooLong &&
+                   (plan.subfolders || Wanted(plan, entry.name))) {
+            // Neither file nor folder: its facts could not be read, here because of its length.
+            found->unreachable.push_back(path);
         }
     }
 }

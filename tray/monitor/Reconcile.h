@@ -26,13 +26,21 @@ struct CatchUpPlan {
 // Main thread: the plan of the monitor as configured now.
 CatchUpPlan PlanOf(const FolderScanner& scanner);
 
+// What the comparison of one folder found.
+struct FolderComparison {
+    std::vector<std::string> outOfDate;
+    std::vector<std::string> subfolders;
+    // Entries whose full path is longer than the system allows: nothing can reach them.
+    std::vector<std::string> unreachable;
+};
+
 // Any thread. Lists `folder` (the root or a folder below it) and its backup folder; appends the
 // full path of every wanted file whose backup copy (for a versioned monitor: its newest kept
 // version) is missing, of another size or older than the file, allowing for the two-second
-// resolution of FAT and SMB backup drives, to *outOfDate; and, when the plan watches
-// sub-folders, every sub-folder (links to folders are never followed) to *subfolders.
-// Temporaries that copies of ended processes left in the backup folder are removed.
-void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, std::vector<std::string>* outOfDate,
-                             std::vector<std::string>* subfolders);
+// resolution of FAT and SMB backup drives, to outOfDate; when the plan watches sub-folders,
+// every sub-folder (links to folders are never followed) to subfolders; and what its path makes
+// unreachable to unreachable. Temporaries that copies of ended processes left in the backup
+// folder are removed.
+void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, FolderComparison* found);
 
 }  // namespace pellmar
