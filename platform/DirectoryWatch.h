@@ -33,9 +33,8 @@ enum FileAction : std::uint32_t {
 };
 
 // One record: the action and the name relative to the watched folder (sub-folder parts joined
-// with the platform delimiter). Where the OS says what a name is, folders come with the folder
-// actions only; otherwise (Windows) they come as added, removed or renamed like files, and
-// never as modified.
+// with the platform delimiter). Folders come with the folder actions only, and only from watches
+// that can tell them (inotify); the Windows watch reports files alone.
 struct DirectoryChange {
     std::uint32_t action = FileActionNone;
     std::string name;

@@ -70,6 +70,7 @@ TEST_F(CatchUpTest, ChangesMadeWhileNoHostRanAreBackedUpAtStartAndNothingIsDelet
     fs::remove(watched + "/sub/deleted.txt");
     fs::create_directories(watched + "/new/deeper");
     WriteFile(watched + "/new/deeper/unpacked.txt", "unpacked");
+    fs::create_directories(watched + "/new/empty");
 
     StartSession();
     EXPECT_TRUE(RunUntilFile(backup + "/edited.txt", "new, and longer"));
@@ -80,6 +81,7 @@ TEST_F(CatchUpTest, ChangesMadeWhileNoHostRanAreBackedUpAtStartAndNothingIsDelet
     EXPECT_EQ("renamed", ReadFile(backup + "/renamed.txt"));
     EXPECT_EQ("deleted", ReadFile(backup + "/sub/deleted.txt"));
     EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_TRUE(RunUntil([&] { return fs::is_directory(backup + "/new/empty"); }));
 
     // A start with nothing changed copies nothing and says nothing.
     StopSession();

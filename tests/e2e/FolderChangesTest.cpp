@@ -55,6 +55,7 @@ TEST_F(FolderChangesTest, FoldersThatLeaveTheTreeTakeTheirBackupsAlongAndNewOnes
     ASSERT_TRUE(AllJobsDone());
     EXPECT_GE(LogCount(kJobFolderDeleted), 2);
     EXPECT_EQ(0, LogCount(kJobBackupMissing)) << "a folder already emptied by its files' deletions is no warning";
+    for (const auto& entry : Log()) EXPECT_EQ("0", entry.at("status")) << entry.at("message") << " " << entry.at("src");
     EXPECT_TRUE(fs::exists(root / "outside/src/main.c"));
     StopSession();
 }

@@ -236,7 +236,7 @@ TEST_F(ExecuteJobTest, DeletesBackupCopiesWithEveryOutcome) {
     WriteFile(root / "bak/b.doc", "b");
     EXPECT_EQ(kJobDeleted, Run(Job(ChangeDeleted, root / "src/a.doc", root / "bak/a.doc")));
     EXPECT_FALSE(fs::exists(root / "bak/a.doc"));
-    EXPECT_EQ(kJobBackupMissing, Run(Job(ChangeDeleted, root / "src/a.doc", root / "bak/a.doc")));
+    EXPECT_EQ(kJobNothingToCopy, Run(Job(ChangeDeleted, root / "src/a.doc", root / "bak/a.doc")));
     EXPECT_EQ(kJobDestinationUnavailable, Run(Job(ChangeDeleted, root / "src/a.doc", root / "gone/a.doc")));
     files.failDeletes = true;
     EXPECT_EQ(kJobDeleteFailed, Run(Job(ChangeDeleted, root / "src/b.doc", root / "bak/b.doc")));

@@ -242,7 +242,11 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, bool folder, FileOperations& fi
     const platform::EntryKind backup = files.Inspect(job.dest);
     // Where the OS does not say that a name was a folder, its deletion arrives as a file's.
     if (backup == platform::EntryKind::Folder && job.createfolder == 1) return DeleteFolder(job, files, backups);
-    if (backup == platform::EntryKind::Missing || backup == platform::EntryKind::Folder) return {kJobBackupMissing, {}};
+    // No backup to delete: mostly a temporary file (an editor's, git's lock files) that was
+    // renamed or removed before its copy ran. The end is what the user wants, and a warning
+    // for every save would bury the entries that matter.
+    if (backup == platform::EntryKind::Missing) return {kJobNothingToCopy, {}};
+    if (backup == platform::EntryKind::Folder) return {kJobBackupMissing, {}};
     // Never the user's file: a re-created source reached through another name of the backup folder.
     if (files.SameFile(job.src, job.dest)) return {kJobDeleteFailed, {}};
     if (!files.DeleteFile(job.dest)) return {kJobDeleteFailed, {}};

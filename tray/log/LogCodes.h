@@ -38,8 +38,9 @@ enum JobResult : std::int32_t {
     kJobSourceUnreadable = 15,
     // A pipe, socket or device: there is no content to copy, now or later.
     kJobSpecialFile = 16,
-    // Nothing to back up: the source was gone before its copy and never had a backup (a temporary
-    // file), or it is a folder where sub-folders are not replicated. Not logged.
+    // Nothing to do: the source was gone before its copy and never had a backup (a temporary
+    // file), a deleted file had no backup, or it is a folder where sub-folders are not
+    // replicated (or one that is there already). Not logged.
     kJobNothingToCopy = 17,
     // The source is a folder and sub-folders are replicated: the backup has the folder now.
     kJobFolderCreated = 18,

@@ -11,6 +11,10 @@ namespace {
 // enough that a tree of changed files costs few hand-overs.
 constexpr std::size_t kBatchSize = 256;
 
+void Append(const std::vector<std::string>& from, std::vector<std::string>* to) {
+    to->insert(to->end(), from.begin(), from.end());
+}
+
 }  // namespace
 
 std::unique_ptr<CatchUpWalk> CatchUpWalk::Begin(CatchUpPlan plan, BatchHandler onBatch, EndHandler onEnd) {
@@ -41,8 +45,9 @@ void CatchUpWalk::Walk(std::stop_token stop) {
         const std::string folder = std::move(pending.back());
         pending.pop_back();
         CompareFolderWithBackup(plan_, folder, &found);
-        batch.outOfDate.insert(batch.outOfDate.end(), found.outOfDate.begin(), found.outOfDate.end());
-        batch.unreachable.insert(batch.unreachable.end(), found.unreachable.begin(), found.unreachable.end());
+        Append(found.outOfDate, &batch.outOfDate);
+        Append(found.missingFolders, &batch.missingFolders);
+        Append(found.unreachable, &batch.unreachable);
         pending.insert(pending.end(), found.subfolders.begin(), found.subfolders.end());
         found = {};
         if (batch.Size() >= kBatchSize) onBatch_(std::exchange(batch, {}));

@@ -17,11 +17,12 @@ namespace pellmar {
 // `onEnd` run on the walk's thread and must not wait for the owner's thread: they post.
 class CatchUpWalk {
 public:
-    // Full paths out of date, and ones too long to be reached.
+    // Full paths out of date, folders missing from the backup, and paths too long to be reached.
     struct Batch {
         std::vector<std::string> outOfDate;
+        std::vector<std::string> missingFolders;
         std::vector<std::string> unreachable;
-        std::size_t Size() const { return outOfDate.size() + unreachable.size(); }
+        std::size_t Size() const { return outOfDate.size() + missingFolders.size() + unreachable.size(); }
     };
     using BatchHandler = std::function<void(Batch)>;
     using EndHandler = std::function<void()>;  // the last call of a walk that was not stopped

@@ -41,6 +41,11 @@ bool CatchUps::Begin(const std::shared_ptr<Run>& run) {
     platform::Dispatcher& dispatcher = dispatcher_;
     auto onBatch = [&dispatcher, run](CatchUpWalk::Batch batch) {
         dispatcher.Post([run, batch = std::move(batch)] {
+            // Folders first: a folder's job must come before the jobs of the files in it.
+            for (const std::string& path : batch.missingFolders) {
+                if (!run->live) return;
+                run->monitor->ReportFolderCreated(path);
+            }
             for (const std::string& path : batch.outOfDate) {
                 if (!run->live) return;
                 if (!run->heard.contains(path) && run->monitor->ReportOutOfDate(path)) ++run->queued;

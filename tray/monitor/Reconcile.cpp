@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "platform/CopyTemporaries.h"
 #include "platform/FileCopy.h"
@@ -56,12 +57,18 @@ bool IsLeftoverOfEndedCopy(const std::string& folder, const platform::FolderEntr
     return true;
 }
 
-std::unordered_map<std::string, Kept> IndexBackupFolder(const std::string& folder, bool versioned) {
-    std::unordered_map<std::string, Kept> index;
+struct BackupIndex {
+    std::unordered_map<std::string, Kept> files;
+    std::unordered_set<std::string> folders;
+};
+
+BackupIndex IndexBackupFolder(const std::string& folder, bool versioned) {
+    BackupIndex index;
     for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+        if (entry.folder) index.folders.insert(entry.name);
         if (!entry.file || IsLeftoverOfEndedCopy(folder, entry)) continue;
-        if (versioned) OfferVersionReadings(entry, &index);
-        else index[entry.name] = Kept{entry, -1};
+        if (versioned) OfferVersionReadings(entry, &index.files);
+        else index.files[entry.name] = Kept{entry, -1};
     }
     return index;
 }
@@ -98,13 +105,15 @@ void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder,
     const std::string prefix = IncludeTrailingPathDelimiter(folder);
     const std::vector<platform::FolderEntry> entries = platform::ListFolder(folder);
     const std::string backupFolder = BackupFolderOf(plan.root, plan.backup, plan.subfolders, folder);
-    const std::unordered_map<std::string, Kept> backups = IndexBackupFolder(backupFolder, plan.versioned);
+    const BackupIndex backups = IndexBackupFolder(backupFolder, plan.versioned);
     for (const platform::FolderEntry& entry : entries) {
         const std::string path = prefix + entry.name;
         if (entry.folder) {
-            if (plan.subfolders) found->subfolders.push_back(path);
+            if (!plan.subfolders) continue;
+            found->subfolders.push_back(path);
+            if (!backups.folders.contains(entry.name)) found->missingFolders.push_back(path);
         } else if (entry.file) {
-            if (Wanted(plan, entry.name) && !BackedUp(entry, backups)) found->outOfDate.push_back(path);
+            if (Wanted(plan, entry.name) && !BackedUp(entry, backups.files)) found->outOfDate.push_back(path);
         } else if (platform::InspectEntry(path) == platform::EntryKind::NameTooLong &&
                    (plan.subfolders || Wanted(plan, entry.name))) {
             // Neither file nor folder: its facts could not be read, here because of its length.

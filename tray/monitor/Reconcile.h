@@ -32,14 +32,16 @@ struct FolderComparison {
     std::vector<std::string> subfolders;
     // Entries whose full path is longer than the system allows: nothing can reach them.
     std::vector<std::string> unreachable;
+    // Sub-folders the backup has no folder for (an empty one would otherwise never be made).
+    std::vector<std::string> missingFolders;
 };
 
 // Any thread. Lists `folder` (the root or a folder below it) and its backup folder; appends the
 // full path of every wanted file whose backup copy (for a versioned monitor: its newest kept
 // version) is missing, of another size or older than the file, allowing for the two-second
 // resolution of FAT and SMB backup drives, to outOfDate; when the plan watches sub-folders,
-// every sub-folder (links to folders are never followed) to subfolders; and what its path makes
-// unreachable to unreachable. Temporaries that copies of ended processes left in the backup
+// every sub-folder (links to folders are never followed) to subfolders, and to missingFolders
+// too when the backup lacks it; and what its path makes unreachable to unreachable. Temporaries that copies of ended processes left in the backup
 // folder are removed.
 void CompareFolderWithBackup(const CatchUpPlan& plan, const std::string& folder, FolderComparison* found);
 
