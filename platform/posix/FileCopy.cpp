@@ -2,6 +2,7 @@
 // in flight, the leftovers of crashed copies and the hold's descriptor; knows nothing of jobs or
 // result codes.
 #include "platform/FileCopy.h"
+#include "platform/CopyBatch.h"
 #include "platform/ProcessLiveness.h"
 
 #include "platform/CopyTemporaries.h"
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sys/file.h>
@@ -24,6 +26,12 @@ namespace {
 class UniqueFd {
 public:
     explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept {
+        Reset();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+        return *this;
+    }
     ~UniqueFd() { Reset(); }
     UniqueFd(const UniqueFd&) = delete;
     UniqueFd& operator=(const UniqueFd&) = delete;
@@ -156,8 +164,8 @@ mode_t ModeForCopy(const struct stat& source, int out) {
     return mode;
 }
 
-// False with errno set.
-bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress) {
+// False with errno set. Without `durable` the caller makes the content durable later.
+bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress, bool durable) {
     if (!CopyBytes(in, out.Get(), info.st_size, progress)) return false;
     // Times last: every write above moves the modification time.
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
@@ -165,17 +173,25 @@ bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyPro
     if (futimens(out.Get(), times) != 0) return false;
     // On stable storage before the rename: otherwise a power loss after the job's row is gone
     // could leave an empty or partial file in place of the previous, complete backup.
-    if (fdatasync(out.Get()) != 0) return false;
+    if (durable && fdatasync(out.Get()) != 0) return false;
     return out.Close();
 }
 
 CopyResult CopyIntoTemporary(int in, const struct stat& info, const std::string& temporary,
-                             const CopyProgress& progress) {
+                             const CopyProgress& progress, bool durable) {
     UniqueFd out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!out.Valid()) return ResultOfFailure(errno);
     errno = 0;
-    if (FillTemporary(in, info, out, progress)) return CopyResult::Copied;
+    if (FillTemporary(in, info, out, progress, durable)) return CopyResult::Copied;
     return errno == ENOSPC || errno == EDQUOT ? CopyResult::NoSpace : CopyResult::Failed;
+}
+
+// The source opened for a copy, or why it cannot be: not found, not readable, not a regular file.
+CopyResult OpenSource(const std::string& source, UniqueFd& in, struct stat& info) {
+    in = UniqueFd(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (!in.Valid()) return errno == EACCES ? CopyResult::SourceUnreadable : ResultOfFailure(errno);
+    if (fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::Failed;
+    return CopyResult::Copied;
 }
 
 // The rename itself reaches the disk only with its folder; a failure here is not the copy's.
@@ -188,13 +204,12 @@ void SyncFolderOf(const std::string& path) {
 
 CopyResult CopyFileReplacing(const std::string& source, const std::string& destination,
                              const CopyProgress& progress) {
-    UniqueFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (!in.Valid()) return errno == EACCES ? CopyResult::SourceUnreadable : ResultOfFailure(errno);
+    UniqueFd in;
     struct stat info {};
-    if (fstat(in.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return CopyResult::Failed;
+    if (const CopyResult opened = OpenSource(source, in, info); opened != CopyResult::Copied) return opened;
     RemoveLeftoversOfEndedCopies(FolderOf(destination));
     const std::string temporary = TemporaryNameBeside(destination);
-    CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, progress);
+    CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, progress, true);
     if (result == CopyResult::Copied) {
         // The temporary's own name is always storable, so EINVAL here is about the final name.
         if (rename(temporary.c_str(), destination.c_str()) == 0) {
@@ -315,5 +330,106 @@ std::unique_ptr<ExclusiveHold> TakeLockHold(const std::string& path) {
 }
 
 bool PathNamesIgnoreCase() { return false; }
+
+namespace {
+
+// Up to this many copies a commit flushes each file and folder, as a single copy does: a
+// flush of the whole file system would also wait for whatever else is being written there.
+constexpr std::size_t kFlushedOneByOne = 4;
+
+class PosixCopyBatch final : public CopyBatch {
+public:
+    ~PosixCopyBatch() override {
+        for (const Staged& copy : staged_) unlink(copy.temporary.c_str());
+        CloseFileSystems();
+    }
+
+    CopyResult Stage(const std::string& source, const std::string& destination) override {
+        UniqueFd in;
+        struct stat info {};
+        if (const CopyResult opened = OpenSource(source, in, info); opened != CopyResult::Copied) return opened;
+        const std::string folder = FolderOf(destination);
+        RemoveLeftoversOfEndedCopies(folder);
+        std::string temporary = TemporaryNameBeside(destination);
+        CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, nullptr, false);
+        struct stat where {};
+        if (result == CopyResult::Copied && stat(folder.c_str(), &where) != 0) result = CopyResult::Failed;
+        if (result != CopyResult::Copied) {
+            unlink(temporary.c_str());
+            return result;
+        }
+        if (!fileSystems_.contains(where.st_dev))
+            fileSystems_[where.st_dev] = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        staged_.push_back(Staged{std::move(temporary), destination, where.st_dev});
+        return CopyResult::Copied;
+    }
+
+    std::vector<CopyResult> Commit() override {
+        const bool together = staged_.size() > kFlushedOneByOne;
+        std::vector<CopyResult> results(staged_.size(), CopyResult::Copied);
+        // Content first: a rename must never put a name on data that is not on the disk yet.
+        const std::map<dev_t, bool> contentDurable = together ? FlushFileSystems() : std::map<dev_t, bool>{};
+        for (std::size_t i = 0; i < staged_.size(); ++i) {
+            const Staged& copy = staged_[i];
+            const bool durable = together ? contentDurable.at(copy.device) : FlushFile(copy.temporary);
+            if (!durable) {
+                results[i] = CopyResult::Failed;
+            } else if (rename(copy.temporary.c_str(), copy.destination.c_str()) != 0) {
+                results[i] = ResultOfFailure(errno);
+            } else {
+                continue;
+            }
+            unlink(copy.temporary.c_str());
+        }
+        // Then the renames. One that may not have reached the disk is reported as failed, so
+        // its job is tried again; the file in place is complete either way.
+        const std::map<dev_t, bool> renamesDurable = together ? FlushFileSystems() : std::map<dev_t, bool>{};
+        for (std::size_t i = 0; i < staged_.size(); ++i) {
+            if (results[i] != CopyResult::Copied) continue;
+            const bool durable = together ? renamesDurable.at(staged_[i].device) : FlushFolderOf(staged_[i].destination);
+            if (!durable) results[i] = CopyResult::Failed;
+        }
+        staged_.clear();
+        CloseFileSystems();
+        return results;
+    }
+
+private:
+    struct Staged {
+        std::string temporary;
+        std::string destination;
+        dev_t device;
+    };
+
+    static bool FlushFile(const std::string& path) {
+        UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        return file.Valid() && fdatasync(file.Get()) == 0;
+    }
+
+    static bool FlushFolderOf(const std::string& path) {
+        UniqueFd folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return folder.Valid() && fsync(folder.Get()) == 0;
+    }
+
+    // syncfs reports the write-back errors of its file system since Linux 5.8.
+    std::map<dev_t, bool> FlushFileSystems() const {
+        std::map<dev_t, bool> durable;
+        for (const auto& [device, folder] : fileSystems_) durable[device] = folder >= 0 && syncfs(folder) == 0;
+        return durable;
+    }
+
+    void CloseFileSystems() {
+        for (const auto& [device, folder] : fileSystems_)
+            if (folder >= 0) close(folder);
+        fileSystems_.clear();
+    }
+
+    std::vector<Staged> staged_;
+    std::map<dev_t, int> fileSystems_;  // one open folder of each file system a copy goes to
+};
+
+}  // namespace
+
+std::unique_ptr<CopyBatch> CopyBatch::Create() { return std::make_unique<PosixCopyBatch>(); }
 
 }  // namespace pellmar::platform

@@ -19,6 +19,33 @@ namespace pellmar {
 
 namespace fs = std::filesystem;
 
+platform::CopyResult FileOperations::StageCopy(const std::string& source, const std::string& destination) {
+    const platform::CopyResult result = CopyFile(source, destination);
+    if (result == platform::CopyResult::Copied) staged_.push_back(result);
+    return result;
+}
+
+std::vector<platform::CopyResult> FileOperations::CommitStagedCopies() { return std::exchange(staged_, {}); }
+
+SystemFileOperations::SystemFileOperations(bool batched) {
+    if (batched) batch_ = platform::CopyBatch::Create();
+}
+
+platform::CopyResult SystemFileOperations::StageCopy(const std::string& source, const std::string& destination) {
+    return batch_ ? batch_->Stage(source, destination) : FileOperations::StageCopy(source, destination);
+}
+
+std::vector<platform::CopyResult> SystemFileOperations::CommitStagedCopies() {
+    return batch_ ? batch_->Commit() : FileOperations::CommitStagedCopies();
+}
+
+std::optional<std::uint64_t> SystemFileOperations::FileSize(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(PathFromUtf8(path), error);
+    if (error) return std::nullopt;
+    return static_cast<std::uint64_t>(size);
+}
+
 bool SystemFileOperations::FileExists(const std::string& path) { return platform::FileExists(path); }
 
 bool SystemFileOperations::FolderExists(const std::string& path) { return platform::FolderExists(path); }

@@ -3,10 +3,13 @@
 // Thread contract: an instance is used by one thread at a time (the job worker); calls block.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "platform/CopyBatch.h"
 #include "platform/FileCopy.h"
 
 namespace pellmar {
@@ -23,6 +26,13 @@ public:
     virtual platform::CopyResult ForceFolders(const std::string& path) = 0;
     // Replaces `destination` whole or leaves it untouched (see platform::CopyFileReplacing).
     virtual platform::CopyResult CopyFile(const std::string& source, const std::string& destination) = 0;
+    // A copy that may be made durable together with others (see platform::CopyBatch): Copied
+    // says it is staged, and CommitStagedCopies gives its final result. Without a batch of its
+    // own an implementation makes the whole copy here with CopyFile.
+    virtual platform::CopyResult StageCopy(const std::string& source, const std::string& destination);
+    virtual std::vector<platform::CopyResult> CommitStagedCopies();
+    // The size of a regular file; nothing when it cannot be said.
+    virtual std::optional<std::uint64_t> FileSize(const std::string& path) = 0;
     // Replaces `destination` by a link with the target text of the link `source`.
     virtual platform::CopyResult CopyLink(const std::string& source, const std::string& destination) = 0;
     // True when both regular files hold the same bytes; false when either cannot be read.
@@ -43,16 +53,24 @@ public:
     // True when both paths name one directory entry, existing or not: the same name in the same
     // folder, reached through a symbolic link or a ".." segment as much as by equal text.
     virtual bool SameFile(const std::string& first, const std::string& second) = 0;
+
+private:
+    std::vector<platform::CopyResult> staged_;
 };
 
 class SystemFileOperations : public FileOperations {
 public:
+    // With `batched`, staged copies reach stable storage together at their commit.
+    explicit SystemFileOperations(bool batched = false);
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     platform::EntryKind Inspect(const std::string& path) override;
     platform::CopyResult ForceFolders(const std::string& path) override;
     platform::CopyResult CopyFile(const std::string& source, const std::string& destination) override;
     platform::CopyResult CopyLink(const std::string& source, const std::string& destination) override;
+    platform::CopyResult StageCopy(const std::string& source, const std::string& destination) override;
+    std::vector<platform::CopyResult> CommitStagedCopies() override;
+    std::optional<std::uint64_t> FileSize(const std::string& path) override;
     bool SameContent(const std::string& first, const std::string& second) override;
     bool RenameFile(const std::string& from, const std::string& to) override;
     std::optional<std::string> MountPointOf(const std::string& folder) override;
@@ -62,6 +80,9 @@ public:
     std::unique_ptr<platform::ExclusiveHold> HoldExclusive(const std::string& path) override;
     bool PathNamesIgnoreCase() override;
     bool SameFile(const std::string& first, const std::string& second) override;
+
+private:
+    std::unique_ptr<platform::CopyBatch> batch_;
 };
 
 }  // namespace pellmar

@@ -51,6 +51,7 @@ struct CopyContext {
     FileOperations& files;
     BackupFolderRecord* backups;
     bool fromTemp;
+    bool mayStage = false;
 };
 
 enum class BackupFolderState { Unknown, Present, Offline };
@@ -145,6 +146,11 @@ JobOutcome CopyHeld(const CopyContext& c, platform::EntryKind kind) {
         const std::optional<std::string> newest = NewestKeptVersion(job, c.files);
         if (newest && c.files.SameContent(job.src, *newest) && c.files.RenameFile(*newest, job.dest))
             return Delivered(c, kJobVersionUnchanged);
+    }
+    if (kind == platform::EntryKind::File && c.mayStage && !IsVersion(job) && !c.fromTemp) {
+        const platform::CopyResult staged = c.files.StageCopy(job.src, job.dest);
+        if (staged != platform::CopyResult::Copied) return FailedCopy(c, staged);
+        return {kJobCopied, {}, true};
     }
     const platform::CopyResult copied =
         kind == platform::EntryKind::Link ? c.files.CopyLink(job.src, job.dest) : c.files.CopyFile(job.src, job.dest);
@@ -257,7 +263,7 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, bool folder, FileOperations& fi
 }  // namespace
 
 JobOutcome ExecuteJob(const ChangeEvent& given, const std::string& tempFilePath, FileOperations& files,
-                      BackupFolderRecord* backups) {
+                      BackupFolderRecord* backups, bool mayStage) {
     // A job of a folder names it with a trailing delimiter; the steps take the folder's own name.
     const bool folder = NamesFolder(given);
     ChangeEvent plain;
@@ -275,13 +281,20 @@ JobOutcome ExecuteJob(const ChangeEvent& given, const std::string& tempFilePath,
         // would have its users' files deleted after every copy.
         const bool fromTemp = job.currentversion > 0 && NamePart(job.src) == NamePart(job.dest) &&
                               StartsWithFolder(job.src, tempFilePath, files.PathNamesIgnoreCase());
-        return ExecuteCopy(CopyContext{job, tempFilePath, files, backups, fromTemp});
+        return ExecuteCopy(CopyContext{job, tempFilePath, files, backups, fromTemp, mayStage});
     }
     case ChangeDeleted:
         return ExecuteDelete(job, folder, files, backups);
     default:
         return {kJobUnknownProblem, {}};
     }
+}
+
+JobOutcome FinishStagedCopy(const ChangeEvent& job, platform::CopyResult committed, FileOperations& files,
+                            BackupFolderRecord* backups) {
+    const std::string noTemporaryFolder;  // a staged copy is never a version, so never parked
+    const CopyContext c{job, noTemporaryFolder, files, backups, false};
+    return committed == platform::CopyResult::Copied ? Delivered(c, kJobCopied) : FailedCopy(c, committed);
 }
 
 std::string SiblingVersionPath(const std::string& dest, int currentVersion, int version) {

@@ -16,14 +16,21 @@ namespace pellmar {
 struct JobOutcome {
     int code = kJobUnknownProblem;
     std::string parkedCopy;  // a version parked in the temporary folder: the job's new source
+    // The copy is staged (FileOperations::StageCopy): its final outcome is FinishStagedCopy's.
+    bool staged = false;
 };
 
 // `tempFilePath` ends in a delimiter. With `backups`, a backup folder delivered into before and
 // missing now, or now on another file system than at its delivery, counts as offline (deferred,
 // versions parked) and nothing is written there; a deletion whose sub-folder is missing below a
 // present backup folder has nothing to delete. A link is backed up as a link.
+// With `mayStage`, a plain copy of a regular file (no version) is staged rather than made.
 JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, FileOperations& files,
-                      BackupFolderRecord* backups = nullptr);
+                      BackupFolderRecord* backups = nullptr, bool mayStage = false);
+
+// The outcome of a staged copy once its commit gave `committed`.
+JobOutcome FinishStagedCopy(const ChangeEvent& job, platform::CopyResult committed, FileOperations& files,
+                            BackupFolderRecord* backups);
 
 // The name of version `version` of the file whose version `currentVersion` is named `dest`: only
 // the number between base name and extension differs ("a.4.doc" -> "a.1.doc", "README.4" -> "README.1").

@@ -2,10 +2,12 @@
 // how the batch reaches the database is the store's.
 #include "tray/jobs/JobWorker.h"
 
+#include <optional>
 #include <unordered_map>
 
 #include "tray/db/Statements.h"
 #include "tray/jobs/JobExecution.h"
+#include "tray/jobs/PendingOutcomes.h"
 
 namespace pellmar {
 namespace {
@@ -17,6 +19,16 @@ DateTime AddSeconds(DateTime t, std::chrono::seconds seconds) {
 bool IsPlainCopy(const ChangeEvent& job) {
     return (job.jobtype == ChangeCreated || job.jobtype == ChangeModified) && job.currentversion == 0;
 }
+
+// Staged copies are committed together up to these bounds, so that the table sees progress
+// during a long backlog and a commit never waits for much data.
+constexpr std::size_t kStagedCopiesPerCommit = 256;
+constexpr std::uint64_t kStagedBytesPerCommit = 64u << 20;
+// A larger file is copied on its own, after the staged ones are committed: it must not hold
+// a batch of small files back while its bytes are copied.
+constexpr std::uint64_t kLargestStagedFile = 8u << 20;
+// Outcomes are written to the table once this many have gathered, and at the end of the pass.
+constexpr int kOutcomesPerWrite = 1024;
 
 }  // namespace
 
@@ -59,27 +71,69 @@ JobWorker::JobWorker(JobWorkerStore& store, JobWorkerHost& host, FileOperations&
       timings_(timings),
       backups_(backups) {}
 
-JobOutcome JobWorker::Execute(const ChangeEvent& job, CopiesOfPass& copies) {
+struct JobWorker::Pass {
+    JobPassResult result;
+    CopiesOfPass copies;
+    PendingOutcomes pending;
+    int unwritten = 0;
+};
+
+JobOutcome JobWorker::Execute(const ChangeEvent& job, CopiesOfPass& copies, bool mayStage) {
     if (const JobOutcome* earlier = copies.Find(job)) return *earlier;
-    const JobOutcome outcome = ExecuteJob(job, tempFilePath_, files_, backups_);
-    copies.Record(job, outcome);
+    const JobOutcome outcome = ExecuteJob(job, tempFilePath_, files_, backups_, mayStage);
+    if (!outcome.staged) copies.Record(job, outcome);
     return outcome;
 }
 
+void JobWorker::Record(const ChangeEvent& job, const JobOutcome& outcome, Pass& pass) {
+    const std::string log = JobIsLogged(outcome.code) ? store_.LogStatement(job, outcome.code) : std::string();
+    pass.result.batch += JobOutcomeStatements(job, outcome, log);
+    if (JobStaysQueued(outcome.code)) pass.result.anyDeferred = true;
+    ++pass.result.attempted;
+    ++pass.unwritten;
+}
+
+// A row goes only after its copy is on stable storage: the commit of the staged copies comes
+// before their outcomes are written.
+void JobWorker::CommitStaged(Pass& pass) {
+    if (pass.pending.Empty()) return;
+    for (const auto& [job, outcome] : pass.pending.Finish(files_, backups_)) {
+        pass.copies.Record(job, outcome);
+        Record(job, outcome, pass);
+    }
+    if (pass.unwritten < kOutcomesPerWrite) return;
+    store_.RunBatch(pass.result.batch);
+    pass.result.batch.clear();
+    pass.unwritten = 0;
+}
+
+void JobWorker::RunJob(const ChangeEvent& job, Pass& pass) {
+    const std::optional<std::uint64_t> size =
+        IsPlainCopy(job) && !NamesFolder(job) ? files_.FileSize(job.src) : std::nullopt;
+    const bool mayStage = size && *size <= kLargestStagedFile;
+    // Anything but a small copy to a place no staged copy goes to may depend on what the staged
+    // ones leave behind, or would hold them back.
+    if (!mayStage || pass.pending.Holds(job.dest)) CommitStaged(pass);
+    const JobOutcome outcome = Execute(job, pass.copies, mayStage);
+    if (pass.pending.Empty() && !outcome.staged) {
+        Record(job, outcome, pass);
+        return;
+    }
+    pass.pending.Add(job, outcome, size.value_or(0));
+    if (pass.pending.StagedCount() >= kStagedCopiesPerCommit || pass.pending.StagedBytes() >= kStagedBytesPerCommit)
+        CommitStaged(pass);
+}
+
 JobPassResult JobWorker::RunPass(bool fullPass) {
-    JobPassResult result;
-    CopiesOfPass copies;
+    Pass pass;
     for (const ChangeEvent& job : store_.ReadJobs(fullPass)) {
         // A quick exit during a long backlog: the jobs not reached stay in the table untouched.
         if (host_.Terminated()) break;
-        const JobOutcome outcome = Execute(job, copies);
-        const std::string log = JobIsLogged(outcome.code) ? store_.LogStatement(job, outcome.code) : std::string();
-        result.batch += JobOutcomeStatements(job, outcome, log);
-        if (JobStaysQueued(outcome.code)) result.anyDeferred = true;
-        ++result.attempted;
+        RunJob(job, pass);
     }
-    store_.RunBatch(result.batch);
-    return result;
+    CommitStaged(pass);
+    store_.RunBatch(pass.result.batch);
+    return std::move(pass.result);
 }
 
 void JobWorker::PurgeWhenDue() {

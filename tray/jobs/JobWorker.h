@@ -38,8 +38,12 @@ public:
     JobPassResult RunPass(bool fullPass);
 
 private:
+    struct Pass;
     void PurgeWhenDue();
-    JobOutcome Execute(const ChangeEvent& job, class CopiesOfPass& copies);
+    JobOutcome Execute(const ChangeEvent& job, class CopiesOfPass& copies, bool mayStage);
+    void RunJob(const ChangeEvent& job, Pass& pass);
+    void Record(const ChangeEvent& job, const JobOutcome& outcome, Pass& pass);
+    void CommitStaged(Pass& pass);
 
     JobWorkerStore& store_;
     JobWorkerHost& host_;

@@ -22,7 +22,7 @@ void JobWorkerThread::Resume(const std::string& databasePath, const std::string&
     const std::string record = dataPath.empty() ? std::string() : IncludeTrailingPathDelimiter(dataPath) + kBackupFolderRecordName;
     thread_ = std::thread([this, databasePath, tempFilePath, record] {
         std::unique_ptr<JobWorkerStore> store = makeStore_(databasePath);
-        SystemFileOperations files;
+        SystemFileOperations files(true);
         BackupFolderRecord backups(record, [this] { return host_.BackupFolders(); });
         JobWorker(*store, host_, files, tempFilePath, timings_, &backups).Run();
     });

@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# A big source tree unpacked into a watched folder, side by side in one run with its floor (the
+# same unpack, then cp -a of the tree into a backup folder, then sync) and with lsyncd in rsync
+# mode: the time from the start of the unpack until the backup holds every regular file at its
+# size. Also the host's CPU time for the tree, and a 1 GiB file against cp + sync. Run by hand:
+#   bench/bigtree-vs-cp.sh build/tray/app/pellmard build/tray/ctl/pellmarctl TARBALL
+# TARBALL is a .tar.* archive, or the .deb of `apt-get download linux-source-6.1` (its tarball is
+# taken out of it). Skips lsyncd when it is not installed.
+set -euo pipefail
+pellmard=$(realpath "$1")
+pellmarctl=$(realpath "$2")
+archive=$(realpath "$3")
+
+work=$(mktemp -d /var/tmp/pellmar-bigtree.XXXXXX)
+host="" peer=""
+trap '[ -n "$host" ] && kill -9 "$host" 2>/dev/null; [ -n "$peer" ] && kill -9 "$peer" 2>/dev/null; rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+if [[ "$archive" == *.deb ]]; then
+    dpkg-deb -x "$archive" "$work/deb"
+    archive=$(find "$work/deb" -name '*.tar.*' | head -1)
+fi
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+seconds() { awk "BEGIN{printf \"%.1f\", $1/1000}"; }
+# Copies in flight come and go while find lists: their names are not wanted anyway.
+listing() { (cd "$1" && find . -type f ! -name '.pellmar-copy.*' -printf '%p %s\n' 2>/dev/null | sort); }
+# Waits until every regular file of $1 stands in $2 at its size.
+wait_complete() {
+    local expected="$work/expected"
+    listing "$1" > "$expected"
+    until [ -z "$(listing "$2" | comm -23 "$expected" - | head -1)" ]; do sleep 0.5; done
+}
+cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{print int(($14 + $15) * 1000 / hz)}' "/proc/$1/stat"; }
+fresh() { rm -rf "$work/src" "$work/backup"; mkdir -p "$work/src" "$work/backup"; sync; }
+
+tar -xf "$archive" -C "$work" --to-command='cat > /dev/null'  # the archive in the page cache
+
+fresh
+t0=$(now_ms)
+tar -xf "$archive" -C "$work/src"
+cp -a "$work/src/." "$work/backup/"
+sync
+floor=$(( $(now_ms) - t0 ))
+files=$(find "$work/src" -type f | wc -l)
+
+fresh
+"$pellmarctl" add "$work/src" "$work/backup" > /dev/null
+"$pellmard" 2> "$work/host.err" & host=$!
+until "$pellmarctl" list 2>/dev/null | grep -q 'watching$'; do sleep 0.1; done
+c0=$(cpu_ms "$host"); t0=$(now_ms)
+tar -xf "$archive" -C "$work/src"
+unpacked=$(( $(now_ms) - t0 ))
+wait_complete "$work/src" "$work/backup"
+pellmar=$(( $(now_ms) - t0 )); cpu=$(( $(cpu_ms "$host") - c0 ))
+
+dd if=/dev/urandom of="$work/big.bin" bs=1M count=1024 status=none
+t0=$(now_ms); cp "$work/big.bin" "$work/big.copy"; sync; bigfloor=$(( $(now_ms) - t0 ))
+rm -f "$work/big.copy"
+cp "$work/big.bin" "$work/src/big.bin"; t0=$(now_ms)  # from its close
+until [ "$(stat -c %s "$work/backup/big.bin" 2>/dev/null || echo 0)" = 1073741824 ]; do sleep 0.05; done
+bigpellmar=$(( $(now_ms) - t0 ))
+kill -TERM "$host"; wait "$host" || true; host=""
+
+if command -v lsyncd > /dev/null; then
+    fresh
+    cat > "$work/lsyncd.conf" <<CONF
+settings { nodaemon = true, logfile = "$work/lsyncd.log" }
+sync { default.rsync, source = "$work/src", target = "$work/backup", delay = 0 }
+CONF
+    lsyncd "$work/lsyncd.conf" > /dev/null 2>&1 & peer=$!
+    until grep -q "Startup of" "$work/lsyncd.log" 2>/dev/null && grep -q "finished" "$work/lsyncd.log" 2>/dev/null; do sleep 0.1; done
+    t0=$(now_ms)
+    tar -xf "$archive" -C "$work/src"
+    wait_complete "$work/src" "$work/backup"
+    lsyncd_ms=$(( $(now_ms) - t0 ))
+    kill "$peer"; wait "$peer" || true; peer=""
+fi
+
+echo "tree: $files files from $(basename "$archive")"
+echo "floor (unpack, cp -a, sync):           $(seconds $floor) s"
+echo "pellmard (unpack until all backed up): $(seconds $pellmar) s ($(awk "BEGIN{printf \"%.2f\", $pellmar/$floor}") x the floor; the unpack took $(seconds $unpacked) s)"
+echo "pellmard CPU for the tree:             $(seconds $cpu) s"
+[ -n "${lsyncd_ms:-}" ] && echo "lsyncd rsync, delay 0:                 $(seconds $lsyncd_ms) s"
+echo "1 GiB file: cp + sync $(seconds $bigfloor) s, pellmard from its close to its backup in place $(seconds $bigpellmar) s"
