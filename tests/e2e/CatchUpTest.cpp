@@ -34,11 +34,6 @@ protected:
         timings.changePause = timings.queuePause = std::chrono::milliseconds(50);
     }
     MonitorState State(int index = 0) const { return session->StatusOf(session->Items(index)).state; }
-    int LogCount(const std::string& message) const {
-        int count = 0;
-        for (const auto& entry : Log()) count += entry.at("message") == message;
-        return count;
-    }
     bool RunUntilState(MonitorState state) { return RunUntil([&] { return State() == state; }); }
     void UnmountAndMountAgain();
     bool RunUntilWatching() {

@@ -1,6 +1,7 @@
 // The end-to-end fixture: private folders and settings, a session on the plain dispatcher, and
 // database access of the test's own for arranging and checking rows.
 #include "tests/e2e/E2eFixture.h"
+#include "tray/log/LogCodes.h"
 
 #include <filesystem>
 
@@ -77,6 +78,14 @@ void E2eTest::StopSession() {
     session->StopMonitoring();
     session.reset();
 }
+
+int E2eTest::LogCount(const std::string& message) const {
+    int count = 0;
+    for (const auto& entry : Log()) count += entry.at("message") == message;
+    return count;
+}
+
+int E2eTest::LogCount(std::int32_t resultCode) const { return LogCount(JobResultMessage(resultCode)); }
 
 ScannerValues E2eTest::Monitor(const std::string& folder, const std::string& backupFolder) const {
     ScannerValues values;

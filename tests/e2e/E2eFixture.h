@@ -45,6 +45,12 @@ protected:
 
     std::vector<Row> Jobs() const { return SelectRows(DatabasePath(), "SELECT * FROM jobs;"); }
     std::vector<Row> Log() const { return SelectRows(DatabasePath(), "SELECT * FROM log ORDER BY id;"); }
+    // Entries with this message, or with the message of this job result code.
+    int LogCount(const std::string& message) const;
+    int LogCount(std::int32_t resultCode) const;
+    bool AllJobsDone() {
+        return RunUntil([&] { return Jobs().empty(); });
+    }
     std::string DataPath() const;
     std::string TempFilePath() const;  // with its trailing delimiter
     std::string DatabasePath() const;

@@ -20,14 +20,6 @@ class FolderChangesTest : public test::E2eTest {
 protected:
     // A real host's settle time: a file's creation and its close make one job.
     FolderChangesTest() { timings.changePause = timings.queuePause = std::chrono::milliseconds(50); }
-    int LogCount(std::int32_t code) {
-        int count = 0;
-        for (const auto& entry : Log()) count += entry.at("message") == JobResultMessage(code);
-        return count;
-    }
-    bool AllJobsDone() {
-        return RunUntil([&] { return Jobs().empty(); });
-    }
     bool Gone(const std::string& path) {
         return RunUntil([&] { return !fs::exists(path); });
     }

@@ -36,14 +36,6 @@ protected:
     // A real host's settle time: a file's creation and its close make one job, as the counts
     // of jobs and entries below expect.
     HonestOutcomesTest() { timings.changePause = timings.queuePause = std::chrono::milliseconds(50); }
-    int LogCount(std::int32_t code) {
-        int count = 0;
-        for (const auto& entry : Log()) count += entry.at("message") == JobResultMessage(code);
-        return count;
-    }
-    bool AllJobsDone() {
-        return RunUntil([&] { return Jobs().empty(); });
-    }
     ChangeEvent VersionJob(const std::string& name, int version, int max) {
         ChangeEvent job;
         job.jobtype = ChangeModified;
