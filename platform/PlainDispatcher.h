@@ -2,19 +2,14 @@
 // and the tests. Owns the queued work until it runs or is dropped; knows nothing of windows.
 #pragma once
 
+#include "platform/DispatchQueue.h"
 #include "platform/Dispatcher.h"
 
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
-#include <deque>
-#include <memory>
-#include <mutex>
-#include <thread>
 
 namespace pellmar::platform {
-
-struct SendTicket;
 
 // Thread contract: Send, Post, Quit and PendingCount from any thread; Run, RunPending and
 // RunUntil only on the owning thread (the one that constructed it). Destruction counts as Quit.
@@ -42,20 +37,8 @@ public:
     std::size_t PendingCount() const;
 
 private:
-    struct Item {
-        std::function<void()> work;
-        std::shared_ptr<SendTicket> ticket;  // null for posted work
-    };
-
-    bool TakeOne(Item* item);
-    bool Stopped() const;
-    static bool Execute(Item& item);
-
-    const std::thread::id owner_;
-    mutable std::mutex mutex_;
     std::condition_variable arrived_;
-    std::deque<Item> queue_;
-    bool quit_ = false;
+    DispatchQueue queue_;
 };
 
 }  // namespace pellmar::platform

@@ -1,27 +1,29 @@
-// The Qt main-thread hand-over. As in the plain flavour, each sender waits on a ticket of its own,
-// so a released sender never touches the dispatcher again. Work is posted under the shared lock,
-// so nothing reaches the receiving object once Quit has run and it may be destroyed.
+// The Qt main-thread hand-over: the shared queue, woken by one queued call per piece on the
+// receiving object, so work also runs inside modal loops. The queued calls hold the queue only
+// weakly: once the dispatcher is gone, a call still in Qt's queue finds nothing.
 #include "tray/ui/qt/QtDispatcher.h"
 
-#include "platform/SendTicket.h"
+#include "platform/DispatchQueue.h"
 
 #include <QMetaObject>
 #include <QObject>
 
-#include <condition_variable>
-#include <mutex>
-#include <vector>
-
 namespace pellmar {
 
 struct QtDispatcher::Shared {
-    std::mutex mutex;
-    bool quit = false;
     std::unique_ptr<QObject> receiver = std::make_unique<QObject>();
-    std::vector<std::weak_ptr<platform::SendTicket>> waiting;
+    std::unique_ptr<platform::DispatchQueue> queue;
 };
 
-QtDispatcher::QtDispatcher() : owner_(std::this_thread::get_id()), shared_(std::make_shared<Shared>()) {}
+QtDispatcher::QtDispatcher() : shared_(std::make_shared<Shared>()) {
+    Shared* shared = shared_.get();
+    std::weak_ptr<Shared> weak = shared_;
+    shared->queue = std::make_unique<platform::DispatchQueue>([receiver = shared->receiver.get(), weak] {
+        QMetaObject::invokeMethod(receiver, [weak] {
+            if (const auto alive = weak.lock()) alive->queue->RunOne();
+        }, Qt::QueuedConnection);
+    });
+}
 
 QtDispatcher::~QtDispatcher() {
     Quit();
@@ -29,47 +31,14 @@ QtDispatcher::~QtDispatcher() {
     shared_->receiver.reset();
 }
 
-bool QtDispatcher::IsOwningThread() const { return std::this_thread::get_id() == owner_; }
+bool QtDispatcher::IsOwningThread() const { return shared_->queue->IsOwningThread(); }
 
 bool QtDispatcher::Send(std::function<void()> work, std::stop_token stop) {
-    if (IsOwningThread()) {
-        {
-            std::lock_guard lock(shared_->mutex);
-            if (shared_->quit) return false;
-        }
-        if (stop.stop_requested()) return false;
-        work();
-        return true;
-    }
-    auto ticket = std::make_shared<platform::SendTicket>();
-    {
-        std::lock_guard lock(shared_->mutex);
-        if (shared_->quit) return false;
-        std::erase_if(shared_->waiting, [](const std::weak_ptr<platform::SendTicket>& item) { return item.expired(); });
-        shared_->waiting.push_back(ticket);
-        QMetaObject::invokeMethod(shared_->receiver.get(), [ticket, work = std::move(work)] {
-            ticket->RunUnlessAbandoned(work);
-        }, Qt::QueuedConnection);
-    }
-    return ticket->AwaitRun(stop);
+    return shared_->queue->Send(std::move(work), stop);
 }
 
-void QtDispatcher::Post(std::function<void()> work) {
-    std::lock_guard lock(shared_->mutex);
-    if (shared_->quit) return;
-    QMetaObject::invokeMethod(shared_->receiver.get(), std::move(work), Qt::QueuedConnection);
-}
+void QtDispatcher::Post(std::function<void()> work) { shared_->queue->Post(std::move(work)); }
 
-void QtDispatcher::Quit() {
-    std::vector<std::weak_ptr<platform::SendTicket>> waiting;
-    {
-        std::lock_guard lock(shared_->mutex);
-        shared_->quit = true;
-        waiting.swap(shared_->waiting);
-    }
-    for (const std::weak_ptr<platform::SendTicket>& item : waiting) {
-        if (auto ticket = item.lock()) ticket->Drop();
-    }
-}
+void QtDispatcher::Quit() { shared_->queue->Quit(); }
 
 }  // namespace pellmar

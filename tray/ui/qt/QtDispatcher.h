@@ -6,7 +6,6 @@
 #include "platform/Dispatcher.h"
 
 #include <memory>
-#include <thread>
 
 class QObject;
 
@@ -31,7 +30,6 @@ public:
 private:
     struct Shared;
 
-    const std::thread::id owner_;
     std::shared_ptr<Shared> shared_;
 };
 

@@ -7,13 +7,8 @@
 #include "platform/Dispatcher.h"
 
 #include <memory>
-#include <thread>
 
 namespace pellmar {
-
-namespace platform {
-struct SendTicket;
-}
 
 // Thread contract: construct and destroy on the thread that runs the message loop; Send, Post and
 // Quit from any thread. A sender blocked in Send is released by its stop token, by Quit, or by
@@ -36,9 +31,7 @@ public:
 
 private:
     explicit Win32Dispatcher(std::shared_ptr<Shared> shared);
-    void Queue(std::function<void()> work, std::shared_ptr<platform::SendTicket> ticket);
 
-    const std::thread::id owner_;
     std::shared_ptr<Shared> shared_;
 };
 
