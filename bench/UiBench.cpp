@@ -132,7 +132,7 @@ public:
         return session;
     }
     bool ReadAutostart(bool current) override { return current; }
-    void WriteAutostart(bool) override {}
+    bool WriteAutostart(bool) override { return true; }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues*) override { return std::nullopt; }
     void RunLogWindow(MonitorSession&) override {}
     void ExitStarted() override {}

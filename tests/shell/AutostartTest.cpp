@@ -1,5 +1,6 @@
-// The autostart entry in a temporary XDG_CONFIG_DIRS: written, detected, removed, and left alone
-// where it cannot be read or written.
+// The autostart entry in a temporary XDG_CONFIG_HOME, with a temporary folder standing in for the
+// machine-wide one: written, detected, removed, earlier machine-wide entries taken over, and a
+// place that cannot be written reported.
 #include "tray/shell/Autostart.h"
 
 #include "platform/AutostartEntry.h"
@@ -18,78 +19,80 @@ namespace fs = std::filesystem;
 
 class AutostartTest : public ::testing::Test {
 protected:
-    void SetUp() override { env.Set("XDG_CONFIG_DIRS", config.Path() + "/:/etc/xdg"); }
-    std::string Entry() const { return config / "autostart/PellmarTray.desktop"; }
+    void SetUp() override {
+        env.Set("XDG_CONFIG_HOME", home / "config");
+        env.Set("XDG_CONFIG_DIRS", system / "xdg/" + ":/etc/xdg");
+    }
+    std::string Entry() const { return home / "config/autostart/PellmarTray.desktop"; }
+    std::string SystemEntry() const { return system / "xdg/autostart/PellmarTray.desktop"; }
+    bool Read(bool current) {
+        ReadAutostart(current);
+        return current;
+    }
 
-    test::TempFolder config;
+    test::TempFolder home;
+    test::TempFolder system;
     test::ScopedEnvironment env;
 };
 
-TEST_F(AutostartTest, WrittenDetectedAndRemoved) {
+TEST_F(AutostartTest, TheUsersOwnEntryIsWrittenDetectedAndRemovedWithoutAnyRights) {
     EXPECT_EQ(platform::AutostartEntryLocation(), Entry());
-    bool autostart = true;
-    ReadAutostart(autostart);
-    EXPECT_FALSE(autostart);  // no autostart folder yet: no entry
+    EXPECT_FALSE(Read(true));  // no configuration folder yet: no entry
 
-    WriteAutostart(true, "/opt/Pel mar/");
+    ASSERT_TRUE(WriteAutostart(true, "/opt/Pel mar/"));
     EXPECT_EQ(test::ReadFile(Entry()),
               "[Desktop Entry]\nType=Application\nName=Pellmar\nExec=\"/opt/Pel mar/Pellmar\"\nTerminal=false\n");
-    ReadAutostart(autostart);
-    EXPECT_TRUE(autostart);
+    EXPECT_TRUE(Read(false));
 
-    WriteAutostart(false, "/opt/Pel mar/");
+    EXPECT_TRUE(WriteAutostart(false, "/opt/Pel mar/"));
     EXPECT_FALSE(fs::exists(Entry()));
-    ReadAutostart(autostart);
-    EXPECT_FALSE(autostart);
-    WriteAutostart(false, "/opt/Pel mar/");  // no entry to delete: no change, no error
-    EXPECT_FALSE(fs::exists(Entry()));
-    EXPECT_EQ(std::distance(fs::directory_iterator(config / "autostart"), fs::directory_iterator()), 0);
-}
+    EXPECT_FALSE(Read(true));
+    EXPECT_TRUE(WriteAutostart(false, ""));  // nothing to delete, and deleting needs no folder
+    EXPECT_EQ(std::distance(fs::directory_iterator(home / "config/autostart"), fs::directory_iterator()), 0);
 
-TEST_F(AutostartTest, AnyEntryCountsAndTheRunningProgramsFolderIsTheDefault) {
-    fs::create_directories(Entry());  // not even a file
-    bool autostart = false;
-    ReadAutostart(autostart);
-    EXPECT_TRUE(autostart);
-    fs::remove(Entry());
-
-    WriteAutostart(true);
-    std::string content = test::ReadFile(Entry());
-    EXPECT_NE(content.find("Exec=\"" + platform::GetProgramFolder() + "Pellmar\"\n"), std::string::npos);
-}
-
-TEST_F(AutostartTest, UnknownOrRelativeProgramFolderWritesNoEntryNamingABareProgram) {
-    WriteAutostart(true, "");
+    // The running program's folder by default; never a bare or relative program name.
+    ASSERT_TRUE(WriteAutostart(true));
+    EXPECT_NE(test::ReadFile(Entry()).find("Exec=\"" + platform::GetProgramFolder() + "Pellmar\"\n"), std::string::npos);
+    EXPECT_FALSE(WriteAutostart(true, ""));
     EXPECT_FALSE(platform::WriteAutostartEntry(true, "bin/"));
-    EXPECT_FALSE(fs::exists(Entry()));
-    WriteAutostart(true, "/opt/");
-    WriteAutostart(false, "");  // deleting needs no folder
-    EXPECT_FALSE(fs::exists(Entry()));
+}
+
+TEST_F(AutostartTest, AnEarlierMachineWideEntryCountsAndIsTakenOverOrOverridden) {
+    fs::create_directories(system / "xdg/autostart");
+    test::WriteFile(SystemEntry(), "[Desktop Entry]\nExec=Pellmar\n");
+    EXPECT_TRUE(Read(false));
+    ASSERT_TRUE(WriteAutostart(true, "/opt/"));
+    EXPECT_FALSE(fs::exists(SystemEntry())) << "moved to the user's own folder";
+    EXPECT_TRUE(fs::exists(Entry()));
+
+    // One this user cannot remove (here a folder, which even root cannot unlink) is overridden
+    // by a hidden entry of the user's own.
+    fs::create_directories(SystemEntry());
+    EXPECT_TRUE(WriteAutostart(false, "/opt/"));
+    EXPECT_FALSE(Read(true));
+    EXPECT_NE(test::ReadFile(Entry()).find("Hidden=true\n"), std::string::npos);
+    ASSERT_TRUE(WriteAutostart(true, "/opt/"));
+    EXPECT_TRUE(Read(false));
 }
 
 TEST_F(AutostartTest, ExecArgumentEscapesWhatTheDesktopFormatWouldInterpret) {
-    WriteAutostart(true, "/opt/a$b\"c`d\\e%f/");
+    ASSERT_TRUE(WriteAutostart(true, "/opt/a$b\"c`d\\e%f/"));
     EXPECT_NE(test::ReadFile(Entry()).find("Exec=\"/opt/a\\\\$b\\\\\"c\\\\`d\\\\\\\\e%%f/Pellmar\"\n"), std::string::npos);
 }
 
-TEST_F(AutostartTest, UnreadableOrUnwritablePlaceChangesNothing) {
+TEST_F(AutostartTest, APlaceThatCannotBeWrittenChangesNothingAndSaysWhere) {
     // A configuration folder that is a file: the place can neither be read nor written.
-    env.Set("XDG_CONFIG_DIRS", config / "not-a-folder");
-    test::WriteFile(config / "not-a-folder", "x");
-    bool autostart = true;
-    ReadAutostart(autostart);
-    EXPECT_TRUE(autostart);
-    autostart = false;
-    ReadAutostart(autostart);
-    EXPECT_FALSE(autostart);
-    WriteAutostart(true, "/opt/");
-    EXPECT_EQ(test::ReadFile(config / "not-a-folder"), "x");
+    test::WriteFile(home / "config", "x");
+    EXPECT_TRUE(Read(true));
+    EXPECT_FALSE(Read(false));
+    EXPECT_FALSE(WriteAutostart(true, "/opt/"));
+    EXPECT_EQ(test::ReadFile(home / "config"), "x");
+    EXPECT_NE(AutostartFailureMessage(true).find(Entry()), std::string::npos);
 
-    // Empty or relative first entries fall back to the system default.
-    env.Set("XDG_CONFIG_DIRS", "");
-    EXPECT_EQ(platform::AutostartEntryLocation(), "/etc/xdg/autostart/PellmarTray.desktop");
-    env.Set("XDG_CONFIG_DIRS", "relative/dir:" + config.Path());
-    EXPECT_EQ(platform::AutostartEntryLocation(), "/etc/xdg/autostart/PellmarTray.desktop");
+    // Without XDG_CONFIG_HOME the folder is the one under HOME; relative values are not used.
+    env.Set("XDG_CONFIG_HOME", "relative/dir");
+    env.Set("HOME", home.Path());
+    EXPECT_EQ(platform::AutostartEntryLocation(), home / ".config/autostart/PellmarTray.desktop");
 }
 
 }  // namespace

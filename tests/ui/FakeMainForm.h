@@ -89,7 +89,12 @@ public:
         return made;
     }
     bool ReadAutostart(bool) override { return autostartEntry; }
-    void WriteAutostart(bool value) override { autostartEntry = value; ++writes; }
+    bool WriteAutostart(bool value) override {
+        ++writes;
+        if (autostartRefused) return false;
+        autostartEntry = value;
+        return true;
+    }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) override {
         dialogSawExisting.push_back(existing ? std::optional<ScannerValues>(*existing) : std::nullopt);
         auto answer = dialogAnswers.front();
@@ -103,6 +108,7 @@ public:
     std::list<ScannerValues> initialMonitors;
     FakeSession* session = nullptr;
     bool autostartEntry = false;
+    bool autostartRefused = false;
     int writes = 0;
     int logWindows = 0;
     std::deque<std::optional<ScannerValues>> dialogAnswers;

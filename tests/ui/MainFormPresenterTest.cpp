@@ -146,6 +146,14 @@ TEST_F(MainFormPresenterTest, ApplyWritesTheCheckboxAndIsDisabledUntilTheNextCli
     presenter.Apply();
     EXPECT_FALSE(services.autostartEntry);
     EXPECT_FALSE(view.applyEnabled);
+
+    // A refused write leaves Apply on, so the box is not taken for saved.
+    services.autostartRefused = true;
+    view.autostart = true;
+    presenter.AutostartClicked();
+    presenter.Apply();
+    EXPECT_FALSE(services.autostartEntry);
+    EXPECT_TRUE(view.applyEnabled);
 }
 
 TEST_F(MainFormPresenterTest, CloseHidesAndOnlyExitStopsTheSession) {

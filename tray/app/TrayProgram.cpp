@@ -29,7 +29,7 @@ public:
     void LaunchUpdater() override { services_.LaunchUpdater(); }
     std::unique_ptr<MonitorSession> CreateSession() override { return services_.CreateSession(); }
     bool ReadAutostart(bool current) override { return services_.ReadAutostart(current); }
-    void WriteAutostart(bool autostart) override { services_.WriteAutostart(autostart); }
+    bool WriteAutostart(bool autostart) override { return services_.WriteAutostart(autostart); }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) override {
         return setupDialog_ ? setupDialog_(existing) : services_.RunSetupDialog(existing);
     }

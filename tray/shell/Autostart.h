@@ -12,10 +12,13 @@ namespace pellmar {
 // Sets `autostart` to whether the entry exists; leaves it unchanged when the entry cannot be read.
 void ReadAutostart(bool& autostart);
 
-// Writes the entry (naming `programFolder` + the tray program) or deletes it. A user who may not
-// write there gets no change and no message. `programFolder` ends in a delimiter; by default the
-// running executable's folder. When it is empty (the folder cannot be found) no entry is written,
-// rather than one naming a bare program name; deleting works without it.
-void WriteAutostart(bool autostart, const std::string& programFolder = platform::GetProgramFolder());
+// Writes the entry (naming `programFolder` + the tray program) or deletes it; false, with nothing
+// changed, when that cannot be done (the caller says so). `programFolder` ends in a delimiter; by
+// default the running executable's folder. When it is empty (the folder cannot be found) no entry
+// is written, rather than one naming a bare program name; deleting works without it.
+bool WriteAutostart(bool autostart, const std::string& programFolder = platform::GetProgramFolder());
+
+// What the user is told when the entry cannot be written.
+std::string AutostartFailureMessage(bool autostart);
 
 }  // namespace pellmar

@@ -146,9 +146,9 @@ void MainFormPresenter::ListClicked() {
 
 void MainFormPresenter::AutostartClicked() { view_.SetApplyEnabled(true); }
 
+// A refused write keeps Apply on: the box still says what the user wants, and it can be tried again.
 void MainFormPresenter::Apply() {
-    services_.WriteAutostart(view_.AutostartChecked());
-    view_.SetApplyEnabled(false);
+    if (services_.WriteAutostart(view_.AutostartChecked())) view_.SetApplyEnabled(false);
 }
 
 void MainFormPresenter::Close() { HideOrMinimise(); }

@@ -48,7 +48,8 @@ public:
     virtual void LaunchUpdater() = 0;
     virtual std::unique_ptr<MonitorSession> CreateSession() = 0;
     virtual bool ReadAutostart(bool current) = 0;  // `current` when the entry cannot be read
-    virtual void WriteAutostart(bool autostart) = 0;
+    // False when it could not be written; the services told the user why.
+    virtual bool WriteAutostart(bool autostart) = 0;
     // Runs the setup dialog for a new (null) or an existing monitor; the values on OK.
     virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) = 0;
     virtual void RunLogWindow(MonitorSession& session) = 0;

@@ -1,5 +1,6 @@
 // The toolkit-free services of the configuration window.
 #include "tray/ui/ShellMainFormServices.h"
+#include "platform/ErrorReporter.h"
 
 #include "tray/shell/Autostart.h"
 #include "tray/shell/StagedUpdater.h"
@@ -21,7 +22,11 @@ bool ShellMainFormServices::ReadAutostart(bool current) {
     return current;
 }
 
-void ShellMainFormServices::WriteAutostart(bool autostart) { pellmar::WriteAutostart(autostart); }
+bool ShellMainFormServices::WriteAutostart(bool autostart) {
+    if (pellmar::WriteAutostart(autostart)) return true;
+    platform::ReportError(AutostartFailureMessage(autostart));
+    return false;
+}
 
 void ShellMainFormServices::ExitStarted() { reporter_.Release(); }
 

@@ -22,7 +22,7 @@ public:
     void LaunchUpdater() override;
     std::unique_ptr<MonitorSession> CreateSession() override;
     bool ReadAutostart(bool current) override;
-    void WriteAutostart(bool autostart) override;
+    bool WriteAutostart(bool autostart) override;
     void ExitStarted() override;
 
 private:
