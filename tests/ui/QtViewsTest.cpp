@@ -138,6 +138,14 @@ TEST(InputBoxViewTest, EnterConfirmsAndCancelReturnsNothing) {
         Button(second, "Cancel")->click();
     });
     EXPECT_EQ(ShowInputBox(second, "Add New Filter", "p", ""), "");
+    // Enter on a focused "Cancel" cancels; it used to press OK and add the filter.
+    InputBoxForm third;
+    QTimer::singleShot(0, &third, [&third] {
+        QTest::keyClicks(third.Edit(), "x");
+        Button(third, "Cancel")->setFocus();
+        QTest::keyClick(Button(third, "Cancel"), Qt::Key_Return);
+    });
+    EXPECT_EQ(ShowInputBox(third, "Add New Filter", "p", ""), "");
 }
 
 class RowsStore final : public LogStore {

@@ -26,7 +26,9 @@ QPushButton* AddButton(QWidget* parent, const QString& text, int left, int top, 
     auto* button = new QPushButton(text, parent);
     button->setFont(PixelFont(fontHeight));
     button->setGeometry(left, top, width, height);
-    button->setAutoDefault(false);
+    // In a dialog a focused auto-default button is the one Enter presses, so Enter on a focused
+    // "Cancel" cancels; with the focus elsewhere the dialog's own default ("OK") is pressed.
+    button->setAutoDefault(true);
     return button;
 }
 
