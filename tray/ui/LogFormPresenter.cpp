@@ -12,9 +12,14 @@ int LogFormPresenter::Reload() {
     return count;
 }
 
+void LogFormPresenter::ShowCount(int count) {
+    view_.SetCaption(caption_ + "  " + std::to_string(count) + " Events");
+}
+
 void LogFormPresenter::Shown() {
-    const int count = Reload();
-    view_.SetCaption(view_.Caption() + "  " + std::to_string(count) + " Events");
+    caption_ = view_.Caption();
+    ShowCount(Reload());
+    const int count = rows_.Count();
     if (count > 0) {
         view_.SelectRow(0);
         ShowDetailOf(0);
@@ -37,7 +42,11 @@ void LogFormPresenter::CancelOperation() {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= rows_.Count()) return;
     store_.CancelJob(rows_.Row(row).item.jobid);
-    Reload();
+    // The reloaded list has no selection: the pane and the button must not keep showing the
+    // cancelled entry, and the caption counts what is left.
+    ShowCount(Reload());
+    view_.ShowDetail({});
+    view_.SetCancelVisible(false);
 }
 
 }  // namespace pellmar

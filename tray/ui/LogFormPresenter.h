@@ -1,6 +1,6 @@
 // The event log window's behaviour: loading the entries newest first, the caption with the
 // number of events, the detail pane of the clicked row, "Cancel Operation" for Warning entries
-// only and the reload after a cancel. The rows live in a LogListModel that the view shows
+// only and the reload after a cancel (with the count anew and an empty pane). The rows live in a LogListModel that the view shows
 // through a model of its toolkit (no widget per row).
 #pragma once
 
@@ -50,11 +50,13 @@ public:
 
 private:
     int Reload();
+    void ShowCount(int count);
     void ShowDetailOf(int row);
 
     LogFormView& view_;
     LogStore& store_;
     LogListModel rows_;
+    std::string caption_;  // the window's own caption, before the count
 };
 
 }  // namespace pellmar
