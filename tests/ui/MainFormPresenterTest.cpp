@@ -117,10 +117,29 @@ TEST_F(MainFormPresenterTest, DeleteRemovesAtOnceWithoutAQuestion) {
     ASSERT_EQ(view.rows.size(), 1u);
     EXPECT_EQ(view.rows[0].folder, "/b");
     EXPECT_TRUE(services.dialogSawExisting.empty());
-    // The remaining row still names the remaining monitor.
-    view.selected = 0;
+    // The row that took its place is selected and shown, and the commands name it.
+    EXPECT_EQ(view.selected, 0);
+    EXPECT_EQ(view.details.root, "/b");
     presenter.Disable();
     EXPECT_EQ(Session().monitors.front().status, 0);
+    presenter.Delete();
+    EXPECT_EQ(view.selected, -1);
+    EXPECT_EQ(view.details.root, "");
+    EXPECT_FALSE(view.deleteEnabled);
+    EXPECT_FALSE(view.editEnabled);
+}
+
+TEST_F(MainFormPresenterTest, TheNewMonitorIsSelectedAsWellAsShownSoDeleteNeverHitsAnother) {
+    services.initialMonitors = {Monitor("/a")};
+    Construct();
+    ASSERT_EQ(view.selected, 0);
+    services.dialogAnswers = {Monitor("/new")};
+    presenter.Add();
+    EXPECT_EQ(view.selected, 1);
+    EXPECT_EQ(view.details.root, "/new");
+    presenter.Delete();
+    ASSERT_EQ(Session().monitors.size(), 1u);
+    EXPECT_EQ(Session().monitors.front().root, "/a");
 }
 
 TEST_F(MainFormPresenterTest, DisableAndEnableChangeRowAndPane) {

@@ -185,6 +185,12 @@ TEST(LogFormViewTest, ModelRowsDetailAndCancelOperation) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     EXPECT_EQ(window.DescriptionBox()->text(), "d1");
     EXPECT_TRUE(window.CancelOperationButton()->isVisible());
+    // The arrow keys move the selection, and the pane with it.
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(window.DescriptionBox()->text(), "d2");
+    QTest::keyClick(list, Qt::Key_Up);
+    EXPECT_EQ(window.DescriptionBox()->text(), "d1");
     window.CancelOperationButton()->click();
     EXPECT_EQ(store.cancelled, 2);
     EXPECT_EQ(window.SelectedRow(), -1);

@@ -3,6 +3,8 @@
 // after), then the list.
 #include "tray/ui/MainFormPresenter.h"
 
+#include <algorithm>
+
 namespace pellmar {
 namespace {
 
@@ -19,6 +21,24 @@ private:
 };
 
 }  // namespace
+
+// While the presenter itself changes the list, the view's selection changes are not the user's.
+class MainFormPresenter::ListUpdate {
+public:
+    explicit ListUpdate(MainFormPresenter& presenter) : presenter_(presenter) {
+        presenter_.listUpdating_ = true;
+        presenter_.view_.BeginListUpdate();
+    }
+    ~ListUpdate() {
+        presenter_.view_.EndListUpdate();
+        presenter_.listUpdating_ = false;
+    }
+    ListUpdate(const ListUpdate&) = delete;
+    ListUpdate& operator=(const ListUpdate&) = delete;
+
+private:
+    MainFormPresenter& presenter_;
+};
 
 MainFormPresenter::MainFormPresenter(MainFormView& view, MainFormServices& services)
     : view_(view), services_(services) {}
@@ -47,21 +67,22 @@ void MainFormPresenter::TrayAvailabilityChanged(bool trayAvailable) {
 
 void MainFormPresenter::SessionChanged() {
     if (!session_) return;
-    view_.BeginListUpdate();
-    for (int index = static_cast<int>(rows_.size()) - 1; index >= 0; --index) view_.RemoveRow(index);
-    view_.EndListUpdate();
-    rows_.clear();
+    {
+        ListUpdate update(*this);
+        for (int index = static_cast<int>(rows_.size()) - 1; index >= 0; --index) view_.RemoveRow(index);
+        rows_.clear();
+    }
     FillList();
+    ShowSelected();
 }
 
 void MainFormPresenter::FillList() {
-    view_.BeginListUpdate();
+    ListUpdate update(*this);
     for (int index = 0; index < session_->Count(); ++index) {
         rows_.push_back(session_->Item(index));
         view_.AppendRow(MonitorRow(session_->Values(rows_.back())));
         WriteRow(index);
     }
-    view_.EndListUpdate();
 }
 
 void MainFormPresenter::WriteRow(int index) {
@@ -96,12 +117,15 @@ void MainFormPresenter::Add() {
     const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr);
     if (!values || !session_) return;
     WaitCursor wait(view_);
-    rows_.push_back(session_->Save(nullptr, *values));
-    view_.SetEditEnabled(true);
-    view_.BeginListUpdate();
-    view_.AppendRow(MonitorRow(*values));
-    WriteRow(static_cast<int>(rows_.size()) - 1);
-    view_.EndListUpdate();
+    {
+        ListUpdate update(*this);
+        rows_.push_back(session_->Save(nullptr, *values));
+        view_.AppendRow(MonitorRow(*values));
+        WriteRow(static_cast<int>(rows_.size()) - 1);
+    }
+    // The new monitor is the one shown, so it is the one selected too.
+    view_.SelectRow(static_cast<int>(rows_.size()) - 1);
+    ShowSelected();
 }
 
 void MainFormPresenter::Edit() {
@@ -113,20 +137,28 @@ void MainFormPresenter::Edit() {
     // An exit may have been requested while the dialog was open: the session is gone then.
     if (!values || !session_) return;
     WaitCursor wait(view_);
-    rows_[static_cast<std::size_t>(row)] = session_->Save(monitor, *values);
-    view_.SetEditEnabled(true);
-    view_.BeginListUpdate();
-    WriteRow(row);
-    view_.EndListUpdate();
+    {
+        ListUpdate update(*this);
+        rows_[static_cast<std::size_t>(row)] = session_->Save(monitor, *values);
+        WriteRow(row);
+    }
+    view_.SelectRow(row);
+    ShowSelected();
 }
 
 void MainFormPresenter::Delete() {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     WaitCursor wait(view_);
-    session_->Delete(rows_[static_cast<std::size_t>(row)]);
-    rows_.erase(rows_.begin() + row);
-    view_.RemoveRow(row);
+    {
+        ListUpdate update(*this);
+        session_->Delete(rows_[static_cast<std::size_t>(row)]);
+        rows_.erase(rows_.begin() + row);
+        view_.RemoveRow(row);
+    }
+    // The row that took its place is selected and shown; the pane never shows a deleted monitor.
+    if (!rows_.empty()) view_.SelectRow(std::min(row, static_cast<int>(rows_.size()) - 1));
+    ShowSelected();
 }
 
 void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
@@ -136,12 +168,18 @@ void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
     WriteRow(row);
 }
 
+// A click, the keyboard or the presenter itself changed the selection: the pane and the commands
+// follow it, so that they always name the row the user sees selected.
 void MainFormPresenter::ListClicked() {
+    if (!listUpdating_) ShowSelected();
+}
+
+void MainFormPresenter::ShowSelected() {
     const int row = view_.SelectedRow();
-    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-    view_.ShowDetails(DetailsOf(session_->Values(rows_[static_cast<std::size_t>(row)])));
-    view_.SetEditEnabled(true);
-    view_.SetDeleteEnabled(true);
+    const bool selected = session_ && row >= 0 && row < static_cast<int>(rows_.size());
+    view_.ShowDetails(selected ? DetailsOf(session_->Values(rows_[static_cast<std::size_t>(row)])) : MonitorDetails{});
+    view_.SetEditEnabled(selected);
+    view_.SetDeleteEnabled(selected);
 }
 
 void MainFormPresenter::AutostartClicked() { view_.SetApplyEnabled(true); }

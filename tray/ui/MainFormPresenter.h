@@ -47,6 +47,7 @@ public:
     void SessionChanged();
 
 private:
+    class ListUpdate;
     void FillList();
     void WriteRow(int index);
     void ShowSelected();
@@ -60,6 +61,7 @@ private:
     std::vector<MonitorHandle> rows_;  // one per list row, in the session's order
     bool exiting_ = false;
     bool trayAvailable_ = true;
+    bool listUpdating_ = false;
 };
 
 }  // namespace pellmar

@@ -69,6 +69,10 @@ LogForm::LogForm(QWidget* parent) : QDialog(parent) {
         list_->setColumnWidth(static_cast<int>(column), kLogColumns[column].width);
     }
     list_->viewport()->installEventFilter(this);
+    // The arrow keys move the selection too; the pane must follow it, not only clicks.
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (presenter_) presenter_->ListClicked();
+    });
     auto* close = AddButton(this, "Close", 520, 496, kButtonWidth, kButtonHeight, 10);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

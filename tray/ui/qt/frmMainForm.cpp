@@ -76,6 +76,10 @@ void MainForm::BuildMonitorPage(QWidget* page) {
     list_->header()->setStretchLastSection(false);
     list_->setContextMenuPolicy(Qt::PreventContextMenu);
     list_->viewport()->installEventFilter(this);
+    // The arrow keys move the selection too; the pane must follow it, not only clicks.
+    connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (presenter_) presenter_->ListClicked();
+    });
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (presenter_) presenter_->Edit();
     });

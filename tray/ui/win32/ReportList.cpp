@@ -16,4 +16,8 @@ void SelectListRow(HWND list, int row) {
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
+bool SelectionChanged(const NMLISTVIEW& change) {
+    return (change.uChanged & LVIF_STATE) != 0 && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) != 0;
+}
+
 }  // namespace pellmar::win32ui

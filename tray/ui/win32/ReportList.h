@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 namespace pellmar::win32ui {
 
@@ -10,5 +11,8 @@ namespace pellmar::win32ui {
 int SelectedListRow(HWND list);
 // Selects and focuses the row and scrolls it into view.
 void SelectListRow(HWND list, int row);
+// Whether an item-changed notification is a row becoming selected or unselected (by a click, the
+// keyboard or a program), as opposed to other state changes.
+bool SelectionChanged(const NMLISTVIEW& change);
 
 }  // namespace pellmar::win32ui

@@ -132,6 +132,10 @@ LRESULT LogForm::Notified(NMHDR& header) {
         FillCell(*reinterpret_cast<NMLVDISPINFOW*>(&header));
     } else if ((header.code == NM_CLICK || header.code == NM_RCLICK) && presenter_) {
         presenter_->ListClicked();
+    } else if (header.code == LVN_ITEMCHANGED && presenter_ &&
+               win32ui::SelectionChanged(reinterpret_cast<const NMLISTVIEW&>(header))) {
+        // The arrow keys move the selection too; the pane must follow it, not only clicks.
+        presenter_->ListClicked();
     }
     return 0;
 }

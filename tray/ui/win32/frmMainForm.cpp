@@ -312,6 +312,10 @@ void MainForm::Notified(const NMHDR& header) {
         ListClicked(false);
     } else if (header.hwndFrom == list_ && header.code == NM_RCLICK) {
         ListClicked(true);
+    } else if (header.hwndFrom == list_ && header.code == LVN_ITEMCHANGED && presenter_ &&
+               win32ui::SelectionChanged(reinterpret_cast<const NMLISTVIEW&>(header))) {
+        // The arrow keys move the selection too; the pane must follow it, not only clicks.
+        presenter_->ListClicked();
     } else if (header.hwndFrom == list_ && header.code == NM_DBLCLK && presenter_) {
         presenter_->Edit();
     }
