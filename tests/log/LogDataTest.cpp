@@ -57,6 +57,13 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     EXPECT_EQ(list.Row(2).operation, "Copy");
     EXPECT_EQ(db.Column("SELECT cancancel FROM log;", "cancancel"), (std::vector<std::string>{"0", "0", "0"}));
     EXPECT_TRUE(errors.Reports().empty());
+
+    // Entries of one second: the later one first, as everywhere else.
+    ASSERT_TRUE(log.AddLogEntry(kLogInformation, 43, kLogCopy, At(2025, 7, 6, 9, 0, 0), "first", "/c", "/d"));
+    ASSERT_TRUE(log.AddLogEntry(kLogInformation, 44, kLogCopy, At(2025, 7, 6, 9, 0, 0), "second", "/e", "/f"));
+    ASSERT_EQ(log.LoadLogEntries(list), 5);
+    EXPECT_EQ(list.Row(0).description, "second");
+    EXPECT_EQ(list.Row(1).description, "first");
 }
 
 TEST_F(LogDataTest, JobWorkerStatementsStoreTheOutcomeAndRowsOutsideTheCodesStayVisible) {

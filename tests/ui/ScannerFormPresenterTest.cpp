@@ -128,6 +128,13 @@ TEST_F(ScannerFormPresenterTest, EditFillsEveryControlFromTheMonitor) {
     EXPECT_EQ(read.exclusive, true);
     EXPECT_EQ(read.maxversions, 7);
     EXPECT_EQ(read.status, 0);
+
+    // A monitor made without versions offers the usual 10 once the box is ticked, not 0.
+    values.hasversions = false;
+    values.maxversions = 0;
+    presenter.LoadExisting(values);
+    EXPECT_EQ(view.versionsText, "10");
+    EXPECT_FALSE(view.versionsEnabled);
 }
 
 TEST_F(ScannerFormPresenterTest, OkWithEverythingEmptyShowsThreeTipsInOrderAndStaysOpen) {

@@ -186,7 +186,8 @@ std::string PurgeLogStatement(std::int64_t cutoff) {
 }
 
 std::string SelectLogStatement() {
-    return "SELECT * FROM log ORDER BY logdate DESC;";
+    // Ids break the ties of one second: the newest entry comes first there too.
+    return "SELECT * FROM log ORDER BY logdate DESC, id DESC;";
 }
 
 }  // namespace pellmar

@@ -66,7 +66,8 @@ void ScannerFormPresenter::LoadExisting(const ScannerValues& values) {
     view_.SetSwitchChecked(SetupSwitch::Deletions, values.deletions);
     view_.SetSwitchChecked(SetupSwitch::Exclusive, values.exclusive);
     view_.SetSwitchChecked(SetupSwitch::Versions, values.hasversions);
-    view_.SetVersionsText(std::to_string(values.maxversions));
+    // A monitor made without versions stores 0; ticking the box then offers the usual 10.
+    view_.SetVersionsText(values.hasversions && values.maxversions > 0 ? std::to_string(values.maxversions) : "10");
     view_.SetVersionsEnabled(values.hasversions);
     view_.SetEnabledChecked(values.status == 1);
 }
