@@ -10,7 +10,9 @@
 #include "tray/ui/qt/frmMainForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
 
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -29,6 +31,14 @@ QPushButton* Button(QWidget& window, const QString& text) {
         if (button->text() == text) return button;
     }
     return nullptr;
+}
+
+// The fixed position where the window fits on the screen; shifted onto it where it would not
+// (the offscreen screen is 800 x 600, smaller than the positions assume).
+QPoint OnScreen(int left, int top, QSize size) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(size.width(), area.width());
+    return QPoint(std::min(left, area.right() + 1 - size.width()), std::min(top, area.bottom() + 1 - size.height()));
 }
 
 class NoPrompts final : public Prompter {
@@ -127,7 +137,7 @@ TEST(ScannerFormViewTest, EnterInATextBoxRunsTheChecksAndAttachesTheTips) {
 TEST(InputBoxViewTest, EnterConfirmsAndCancelReturnsNothing) {
     InputBoxForm box;
     EXPECT_EQ(box.size(), QSize(319, 106));
-    EXPECT_EQ(box.pos(), QPoint(583, 299));
+    EXPECT_EQ(box.pos(), OnScreen(583, 299, box.size()));
     EXPECT_EQ(box.windowTitle(), "InputBox");
     QTimer::singleShot(0, &box, [&box] { QTest::keyClick(box.Edit(), Qt::Key_Return); });
     EXPECT_EQ(ShowInputBox(box, "Edit Filter", "Enter file filter", "*.doc"), "*.doc");
@@ -174,7 +184,7 @@ TEST(LogFormViewTest, ModelRowsDetailAndCancelOperation) {
     window.show();
     EXPECT_EQ(window.windowTitle(), "Pellmar Event Log  3 Events");
     EXPECT_EQ(window.size(), QSize(593, 527));
-    EXPECT_EQ(window.pos(), QPoint(436, 209));
+    EXPECT_EQ(window.pos(), OnScreen(436, 209, window.size()));
     QTableView* list = window.List();
     EXPECT_EQ(list->model()->rowCount(), 3);
     EXPECT_EQ(list->model()->headerData(3, Qt::Horizontal).toString(), "Operation");

@@ -57,6 +57,18 @@ void CentreOnScreen(QWidget* window) {
     }
 }
 
+void MoveOntoScreen(QWidget* window, int left, int top) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        window->move(left, top);
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->size();
+    window->move(std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - size.width())),
+                 std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
+}
+
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 std::string FromQt(const QString& text) { return text.toStdString(); }
 

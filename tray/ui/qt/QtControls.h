@@ -26,6 +26,9 @@ QPushButton* AddButton(QWidget* parent, const QString& text, int left, int top, 
 // A label sized to its text.
 QLabel* AddLabel(QWidget* parent, const QString& text, int left, int top, int fontHeight, bool bold = false);
 void CentreOnScreen(QWidget* window);
+// Moves a window of fixed size to its fixed screen position, shifted as far as needed to lie
+// wholly on the screen: at a high scaling the position alone would put it off screen.
+void MoveOntoScreen(QWidget* window, int left, int top);
 // Narrows a label's font until the label fits `width`: name labels end where their value begins,
 // and the fonts here run wider than the ones the layout was drawn with.
 void FitLabelWidth(QLabel* label, int width);

@@ -13,7 +13,7 @@ InputBoxForm::InputBoxForm(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle("InputBox");
     setFixedSize(319, 106);
-    move(583, 299);
+    MoveOntoScreen(this, 583, 299);
     setFont(PixelFont(10));
     prompt_ = new QLabel("Input Text Below:", this);
     prompt_->setGeometry(4, 16, 145, 17);

@@ -52,7 +52,7 @@ LogForm::LogForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Pellmar Event Log");
     setWindowIcon(QIcon());
     setFixedSize(593, 527);
-    move(436, 209);
+    MoveOntoScreen(this, 436, 209);
     list_ = new QTableView(this);
     list_->setGeometry(0, 0, 593, 279);
     list_->setModel(&model_);
