@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/PlainDispatcher.h"
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/monitor/FolderMonitor.h"
 #include "tray/monitor/NTFolderScanner.h"
 

@@ -8,8 +8,8 @@
 
 #include "tray/jobs/BackupFolderRecord.h"
 #include "tray/jobs/FileOperations.h"
-#include "tray/log/LogCodes.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
+#include "tray/model/JobResults.h"
 
 namespace pellmar {
 
