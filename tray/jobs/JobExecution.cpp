@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "common/TextCase.h"
 #include "platform/Environment.h"
-#include "tray/util/TextCase.h"
 
 namespace pellmar {
 namespace {

@@ -3,7 +3,7 @@
 // the handler and the timing of the next look at a held repeat are the caller's.
 #include "tray/monitor/ChangeBuffer.h"
 
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 #include <utility>

@@ -3,7 +3,7 @@
 // later gets a new one); a folder replaced at its path is watched afresh.
 #include "tray/monitor/DirWatcher.h"
 
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 #include <utility>

@@ -2,9 +2,9 @@
 // action table. The watching itself is KolDirMonitor's; drops and events are the base's.
 #include "tray/monitor/NTFolderScanner.h"
 
+#include "common/Paths.h"
 #include "tray/monitor/MonitorMessages.h"
 #include "tray/monitor/PathParts.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 

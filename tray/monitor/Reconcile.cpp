@@ -6,11 +6,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "common/Paths.h"
 #include "platform/CopyTemporaries.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessLiveness.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 namespace {

@@ -3,8 +3,8 @@
 // drains whatever is queued; later wake-ups may then find the queue empty.
 #include "tray/ui/win32/Win32Dispatcher.h"
 
+#include "common/win32/Win32Controls.h"
 #include "platform/SendTicket.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <windows.h>
 
