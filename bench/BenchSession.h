@@ -11,7 +11,7 @@
 #include "platform/PlainDispatcher.h"
 #include "tray/model/ScannerValues.h"
 #include "tray/monitor/FolderMonitor.h"
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 
 namespace pellmar::bench {
 

@@ -10,7 +10,7 @@
 #include "tray/db/Schema.h"
 #include "tray/db/Statements.h"
 #include "tray/db/UnitOfWork.h"
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 #include "tray/util/DateTime.h"
 
 namespace pellmar::test {
