@@ -9,9 +9,9 @@
 #include <string>
 
 #include "platform/PlainDispatcher.h"
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/monitor/FolderMonitor.h"
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 
 namespace pellmar::bench {
 

@@ -7,6 +7,7 @@
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
+#include "tray/db/Statements.h"
 #include "tray/db/UnitOfWork.h"
 #include "tray/ui/FolderMonitorSession.h"
 #include "tray/ui/LogFormPresenter.h"

@@ -3,7 +3,7 @@
 // share gets it (the timer alone) after one change, and start and stop of a tree with 2,000 direct
 // sub-folders (time, threads, memory). Prints its figures; Linux only (reads /proc).
 #include "platform/PlainDispatcher.h"
-#include "tray/monitor/KolChangeNotifier.h"
+#include "tray/monitor/snapshot/KolChangeNotifier.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // close-after-write to OnChange on the main thread, the cost of watching a 10,000-folder tree,
 // and the CPU an idle monitor uses. Run by hand; it asserts nothing.
 #include "platform/PlainDispatcher.h"
-#include "tray/monitor/KolDirMonitor.h"
+#include "tray/monitor/notification/KolDirMonitor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -2,8 +2,8 @@
 // through the platform's file copy.
 #include "common/FileReplace.h"
 
+#include "common/Utf8Path.h"
 #include "platform/FileCopy.h"
-#include "tray/util/Utf8Path.h"
 
 #include <filesystem>
 

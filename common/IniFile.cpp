@@ -3,7 +3,7 @@
 // would change what a published file list says.
 #include "common/IniFile.h"
 
-#include "tray/util/TextCase.h"
+#include "common/TextCase.h"
 
 #include <fstream>
 #include <iterator>

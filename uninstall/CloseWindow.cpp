@@ -1,7 +1,7 @@
 // Closing a window by title with a bounded wait for it to disappear.
 #include "uninstall/CloseWindow.h"
 
-#include "tray/util/TextCase.h"
+#include "common/TextCase.h"
 
 #include <thread>
 

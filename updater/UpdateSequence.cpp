@@ -2,11 +2,11 @@
 #include "updater/UpdateSequence.h"
 
 #include "common/FileReplace.h"
+#include "common/Paths.h"
+#include "common/TextCase.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramStart.h"
-#include "tray/util/Paths.h"
-#include "tray/util/TextCase.h"
 
 #include <set>
 

@@ -2,7 +2,7 @@
 #include "updater/UpdaterParams.h"
 
 #include "common/CommandLine.h"
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 namespace pellmar {
 

@@ -1,11 +1,11 @@
 // qmUpdate: brings an application up to the version published on its update location.
 // Only wiring: the command line as UTF-8 items, the system services, the window entry.
 #include "common/CommandLine.h"
+#include "common/Utf8Path.h"
 #include "platform/ProgramArguments.h"
 #include "updater/AppMain.h"
 #include "updater/UpdateServices.h"
 #include "updater/UpdateWindow.h"
-#include "tray/util/Utf8Path.h"
 
 #include <filesystem>
 #include <iostream>

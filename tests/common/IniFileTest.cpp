@@ -1,8 +1,8 @@
 // INI lookups: the rules the version description depends on, and text that is no INI at all.
 #include "common/IniFile.h"
 
+#include "common/TextCase.h"
 #include "tests/support/TempFolder.h"
-#include "tray/util/TextCase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Names outside the system code page (on Windows) survive the steps that go through
 // std::filesystem: the updater's file replacement and pellmarctl's absolute paths.
 #include "common/FileReplace.h"
+#include "common/Utf8Path.h"
 #include "tests/support/TempFolder.h"
 #include "tray/ctl/CtlCommand.h"
-#include "tray/util/Utf8Path.h"
 
 #include <gtest/gtest.h>
 

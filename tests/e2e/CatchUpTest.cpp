@@ -16,7 +16,7 @@
 #include "platform/UserSettings.h"
 #include "tray/monitor/EngineSettings.h"
 #include "tray/monitor/MonitorMessages.h"
-#include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 
 namespace pellmar {
 namespace {

@@ -1,7 +1,7 @@
 // The end-to-end fixture: private folders and settings, a session on the plain dispatcher, and
 // database access of the test's own for arranging and checking rows.
 #include "tests/e2e/E2eFixture.h"
-#include "tray/log/LogCodes.h"
+#include "tray/model/JobResults.h"
 
 #include <filesystem>
 
@@ -11,7 +11,7 @@
 #include "tray/db/Schema.h"
 #include "tray/db/Statements.h"
 #include "tray/db/UnitOfWork.h"
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 #include "tray/util/DateTime.h"
 
 namespace pellmar::test {

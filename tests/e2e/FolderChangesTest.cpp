@@ -1,7 +1,7 @@
 // Folders that come, move and go, files written without a close, and paths too long to reach:
 // through the real session, inotify and worker on real folders.
 #include "tests/e2e/E2eFixture.h"
-#include "tray/log/LogCodes.h"
+#include "tray/model/JobResults.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

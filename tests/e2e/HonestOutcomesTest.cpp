@@ -4,7 +4,7 @@
 // files, and temporary files that vanish before their copy.
 #include "tests/e2e/E2eFixture.h"
 #include "tray/db/Statements.h"
-#include "tray/log/LogCodes.h"
+#include "tray/model/JobResults.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/DirectoryWatch.h"
-#include "tray/db/Statements.h"
+#include "tray/model/ChangeEvent.h"
 #include "tray/util/Checksums.h"
 
 namespace pellmar {

@@ -1,9 +1,9 @@
 // What happens around the happy path: monitors that cannot start, jobs left from the last run,
 // offline backup folders, parked versions, vanished sources, refused holds, failed copies and an
 // exit in the middle of a backlog.
+#include "common/TextCase.h"
 #include "tests/e2e/E2eFixture.h"
 #include "tray/util/Checksums.h"
-#include "tray/util/TextCase.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

@@ -3,6 +3,7 @@
 #include "tray/jobs/JobExecution.h"
 
 #include "tests/support/TempFolder.h"
+#include "tray/jobs/VersionNames.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -10,8 +10,8 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Wine.h"
-#include "tray/monitor/NTFolderScanner.h"
-#include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
+#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 
 #include <gtest/gtest.h>
 

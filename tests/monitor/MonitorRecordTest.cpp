@@ -13,6 +13,7 @@
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/Schema.h"
+#include "tray/db/Statements.h"
 #include "tray/db/UnitOfWork.h"
 
 namespace pellmar {

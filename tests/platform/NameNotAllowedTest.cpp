@@ -1,10 +1,10 @@
 // A name the backup's file system cannot store is told apart from every other failure, for the
 // copy's final name and for the folders created on the way; ordinary Linux folders take any name.
+#include "common/Paths.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "tests/platform/RefusingFileSystem.h"
 #include "tests/support/TempFolder.h"
-#include "tray/util/Paths.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

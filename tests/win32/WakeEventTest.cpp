@@ -3,7 +3,7 @@
 // the session. A second event asked for under a taken name is a separate one.
 #include "platform/WakeEvent.h"
 #include "tests/win32/RegisteredLocationsTest.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 
 #include <filesystem>
 

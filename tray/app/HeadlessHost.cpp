@@ -9,8 +9,8 @@
 #include "platform/TerminationSignals.h"
 #include "tray/ctl/ControlServer.h"
 #include "tray/db/DatabaseCheck.h"
-#include "tray/monitor/NTFolderScanner.h"
-#include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
+#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 #include "tray/shell/DataLocations.h"
 
 #include <cstdio>

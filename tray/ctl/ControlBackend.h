@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "tray/db/Statements.h"
 #include "tray/log/LogList.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
+#include "tray/model/ScannerValues.h"
 
 namespace pellmar::ctl {
 

@@ -3,13 +3,13 @@
 // runs), so the request is tried again for a while.
 #include "tray/ctl/CtlClient.h"
 
+#include "common/Utf8Path.h"
 #include "platform/ControlChannel.h"
 #include "platform/ErrorReporter.h"
 #include "platform/HostLock.h"
 #include "tray/ctl/Backends.h"
 #include "tray/ctl/CtlProtocol.h"
 #include "tray/shell/DataLocations.h"
-#include "tray/util/Utf8Path.h"
 
 #include <chrono>
 #include <cstdio>

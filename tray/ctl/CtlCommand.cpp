@@ -2,8 +2,8 @@
 // so the checks (unknown option, missing value, wrong count) are made once for all verbs.
 #include "tray/ctl/CtlCommand.h"
 
+#include "common/Utf8Path.h"
 #include "tray/util/Lists.h"
-#include "tray/util/Utf8Path.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 
 namespace pellmar::ctl {
 

@@ -4,8 +4,8 @@
 
 #include "tray/ctl/CtlOutput.h"
 #include "tray/log/LogCodes.h"
+#include "tray/model/SetupRequirements.h"
 #include "tray/monitor/Masks.h"
-#include "tray/monitor/SetupRequirements.h"
 
 #include <algorithm>
 

@@ -7,6 +7,7 @@
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/Schema.h"
+#include "tray/db/Statements.h"
 #include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
 #include "tray/log/LogData.h"

@@ -2,9 +2,9 @@
 // Neither transactions nor error reports: those belong to the session and the unit of work.
 #include "tray/db/SQLiteQuery.h"
 
+#include "common/TextCase.h"
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteSession.h"
-#include "tray/util/TextCase.h"
 
 namespace pellmar {
 

@@ -3,7 +3,8 @@
 // rather than assembling SQL itself.
 #pragma once
 
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
+#include "tray/model/ScannerValues.h"
 
 #include <cstdint>
 #include <string>
@@ -32,20 +33,6 @@ std::uint32_t ReadFileId(std::string_view text);
 bool ReadFlag(std::string_view text);
 
 // --- Table scanners -------------------------------------------------------------------------
-struct ScannerValues {
-    std::int32_t id = 0;
-    std::string root;
-    std::vector<std::string> filters;     // joined with ";" in the row
-    std::vector<std::string> exceptions;  // joined with ";" in the row
-    std::string backuppath;
-    bool subfolders = true;
-    bool deletions = true;
-    bool exclusive = false;
-    bool hasversions = false;
-    std::int32_t maxversions = 0;
-    std::int32_t status = 0;
-};
-
 std::string SelectScannersStatement();
 std::string InsertScannerStatement(const ScannerValues& scanner);  // id is assigned by SQLite
 std::string UpdateScannerStatement(const ScannerValues& scanner);  // WHERE id=scanner.id

@@ -5,8 +5,8 @@
 
 #include <sstream>
 
+#include "common/Paths.h"
 #include "platform/FileSystem.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 namespace {

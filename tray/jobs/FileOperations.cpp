@@ -10,10 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/Paths.h"
+#include "common/TextCase.h"
+#include "common/Utf8Path.h"
 #include "platform/FileSystem.h"
-#include "tray/util/Paths.h"
-#include "tray/util/TextCase.h"
-#include "tray/util/Utf8Path.h"
 
 namespace pellmar {
 

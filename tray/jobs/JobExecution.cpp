@@ -1,12 +1,13 @@
-// ExecuteJob and the path arithmetic of versions and parked copies. Touches files only through
-// FileOperations; the database and the log belong to the pass loop.
+// ExecuteJob and the path arithmetic of parked copies; the names of versions and the kept ones are
+// VersionNames' and KeptVersions'. Touches files only through FileOperations; the database and the
+// log belong to the pass loop.
 #include "tray/jobs/JobExecution.h"
 
-#include <algorithm>
 #include <optional>
 
+#include "common/TextCase.h"
 #include "platform/Environment.h"
-#include "tray/util/TextCase.h"
+#include "tray/jobs/KeptVersions.h"
 
 namespace pellmar {
 namespace {
@@ -25,10 +26,6 @@ std::string NamePart(const std::string& path) { return path.substr(NameStart(pat
 std::string WithoutTrailingDelimiter(std::string folder) {
     while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
     return folder;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // "C:\" on Windows, the leading "/" (or "\\" of a share) elsewhere.
@@ -77,27 +74,11 @@ void RememberDelivery(const std::string& dest, FileOperations& files, BackupFold
     if (const std::optional<std::string> mountPoint = files.MountPointOf(*found)) backups->Remember(*found, *mountPoint);
 }
 
-bool IsVersion(const ChangeEvent& job) { return job.currentversion > 0 && job.maxversions > 0; }
-
-// Versions further back than this are not looked for: a file that old is simply copied anew.
-constexpr int kVersionsProbed = 100;
-
-// The newest version of the file that is still kept, the one about to fall out of range included.
-std::optional<std::string> NewestKeptVersion(const ChangeEvent& job, FileOperations& files) {
-    if (!IsVersion(job)) return std::nullopt;
-    const int oldest = std::max({1, job.currentversion - job.maxversions, job.currentversion - kVersionsProbed});
-    for (int version = job.currentversion - 1; version >= oldest; --version) {
-        const std::string path = SiblingVersionPath(job.dest, job.currentversion, version);
-        if (path != job.dest && files.Inspect(path) != platform::EntryKind::Missing) return path;
-    }
-    return std::nullopt;
-}
-
 // A source that vanished before its copy and never had a backup was a temporary file: its job
 // ends without an entry, or an editor's save would fill the log with warnings.
 JobOutcome SourceGone(const CopyContext& c) {
-    const bool hadBackup = IsVersion(c.job) ? NewestKeptVersion(c.job, c.files).has_value()
-                                            : c.files.Inspect(c.job.dest) != platform::EntryKind::Missing;
+    const bool hadBackup = IsVersionJob(c.job) ? NewestKeptVersion(c.job, c.files).has_value()
+                                               : c.files.Inspect(c.job.dest) != platform::EntryKind::Missing;
     return {c.fromTemp || hadBackup ? kJobSourceGone : kJobNothingToCopy, {}};
 }
 
@@ -124,13 +105,6 @@ JobOutcome FailedCopy(const CopyContext& c, platform::CopyResult result) {
     }
 }
 
-// maxversions must be positive: with 0 the "old" version would be the copy just made.
-void PruneOldVersion(const ChangeEvent& job, FileOperations& files) {
-    if (!IsVersion(job) || job.currentversion < job.maxversions) return;
-    const std::string old = SiblingVersionPath(job.dest, job.currentversion, job.currentversion - job.maxversions);
-    if (old != job.dest && files.Inspect(old) != platform::EntryKind::Missing) files.DeleteFile(old);
-}
-
 JobOutcome Delivered(const CopyContext& c, int code) {
     PruneOldVersion(c.job, c.files);
     if (c.fromTemp) c.files.DeleteFile(c.job.src);
@@ -147,7 +121,7 @@ JobOutcome CopyHeld(const CopyContext& c, platform::EntryKind kind) {
         if (newest && c.files.SameContent(job.src, *newest) && c.files.RenameFile(*newest, job.dest))
             return Delivered(c, kJobVersionUnchanged);
     }
-    if (kind == platform::EntryKind::File && c.mayStage && !IsVersion(job) && !c.fromTemp) {
+    if (kind == platform::EntryKind::File && c.mayStage && !IsVersionJob(job) && !c.fromTemp) {
         const platform::CopyResult staged = c.files.StageCopy(job.src, job.dest);
         if (staged != platform::CopyResult::Copied) return FailedCopy(c, staged);
         return {kJobCopied, {}, true};
@@ -295,22 +269,6 @@ JobOutcome FinishStagedCopy(const ChangeEvent& job, platform::CopyResult committ
     const std::string noTemporaryFolder;  // a staged copy is never a version, so never parked
     const CopyContext c{job, noTemporaryFolder, files, backups, false};
     return committed == platform::CopyResult::Copied ? Delivered(c, kJobCopied) : FailedCopy(c, committed);
-}
-
-std::string SiblingVersionPath(const std::string& dest, int currentVersion, int version) {
-    const std::string folder = FolderPart(dest);
-    const std::string name = NamePart(dest);
-    // Appended rather than "." + text: GCC 12 at -O3 reports a false -Wrestrict on the latter.
-    std::string marker = ".";
-    marker += std::to_string(currentVersion);
-    const std::size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    const std::string stem = name.substr(0, dot == std::string::npos ? name.size() : dot);
-    if (EndsWith(stem, marker)) {
-        return folder + stem.substr(0, stem.size() - marker.size()) + "." + std::to_string(version) + extension;
-    }
-    if (extension == marker) return folder + stem + "." + std::to_string(version);
-    return dest;  // not a versioned name: there is no sibling to point at
 }
 
 std::string ParkedCopyPath(const std::string& tempFilePath, const std::string& src, const std::string& dest) {

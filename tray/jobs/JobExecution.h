@@ -8,8 +8,8 @@
 
 #include "tray/jobs/BackupFolderRecord.h"
 #include "tray/jobs/FileOperations.h"
-#include "tray/log/LogCodes.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
+#include "tray/model/JobResults.h"
 
 namespace pellmar {
 
@@ -31,10 +31,6 @@ JobOutcome ExecuteJob(const ChangeEvent& job, const std::string& tempFilePath, F
 // The outcome of a staged copy once its commit gave `committed`.
 JobOutcome FinishStagedCopy(const ChangeEvent& job, platform::CopyResult committed, FileOperations& files,
                             BackupFolderRecord* backups);
-
-// The name of version `version` of the file whose version `currentVersion` is named `dest`: only
-// the number between base name and extension differs ("a.4.doc" -> "a.1.doc", "README.4" -> "README.1").
-std::string SiblingVersionPath(const std::string& dest, int currentVersion, int version);
 
 // Where a version that cannot reach its backup folder waits: the temporary folder, then the
 // source's folder without its drive part (Linux: the leading "/"), then the versioned file name.

@@ -14,7 +14,7 @@
 
 #include "platform/Event.h"
 #include "tray/jobs/KolGenQueue.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 
 namespace pellmar {
 

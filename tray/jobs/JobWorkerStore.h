@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 #include "tray/util/DateTime.h"
 
 namespace pellmar {

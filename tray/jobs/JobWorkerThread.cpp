@@ -2,8 +2,8 @@
 // database object never crosses threads.
 #include "tray/jobs/JobWorkerThread.h"
 
+#include "common/Paths.h"
 #include "tray/jobs/JobWorkerSqliteStore.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 

@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 
 namespace pellmar {
 

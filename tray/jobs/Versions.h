@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "tray/jobs/VersionNames.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 
 namespace pellmar {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tray/log/LogList.h"
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 #include "tray/util/DateTime.h"
 
 namespace pellmar {

@@ -1,8 +1,8 @@
 // Parsing of the engine settings; the store itself is the platform's.
 #include "tray/monitor/EngineSettings.h"
 
+#include "common/TextCase.h"
 #include "platform/UserSettings.h"
-#include "tray/util/TextCase.h"
 
 #include <charconv>
 

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/Paths.h"
+#include "common/TextCase.h"
+#include "common/Utf8Path.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "tray/db/SQLiteDatabase.h"
@@ -24,9 +27,6 @@
 #include "tray/monitor/MonitorRecord.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
-#include "tray/util/Paths.h"
-#include "tray/util/TextCase.h"
-#include "tray/util/Utf8Path.h"
 
 namespace pellmar {
 namespace {

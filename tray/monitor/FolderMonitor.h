@@ -19,7 +19,8 @@
 #include "tray/monitor/FolderScanner.h"
 #include "tray/monitor/MonitorKeeper.h"
 #include "tray/monitor/ScannerContext.h"
-#include "tray/db/Statements.h"
+#include "tray/model/ChangeEvent.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/shell/DataLocations.h"
 
 namespace pellmar {

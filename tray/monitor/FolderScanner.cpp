@@ -3,12 +3,12 @@
 // ScannerFactory.
 #include "tray/monitor/FolderScanner.h"
 
+#include "common/Paths.h"
+#include "common/TextCase.h"
 #include "platform/ErrorReporter.h"
 #include "tray/monitor/Masks.h"
 #include "tray/monitor/PathParts.h"
 #include "tray/util/Checksums.h"
-#include "tray/util/Paths.h"
-#include "tray/util/TextCase.h"
 
 namespace pellmar {
 namespace {

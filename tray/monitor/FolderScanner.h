@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tray/monitor/ChangeEvent.h"
+#include "tray/model/ChangeEvent.h"
 #include "tray/monitor/ScannerContext.h"
 
 namespace pellmar {

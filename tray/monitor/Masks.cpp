@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "tray/util/TextCase.h"
+#include "common/TextCase.h"
 
 namespace pellmar {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <exception>
 
+#include "common/Paths.h"
 #include "platform/ErrorReporter.h"
 #include "tray/log/LogCodes.h"
 #include "tray/monitor/MonitorMessages.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 namespace {

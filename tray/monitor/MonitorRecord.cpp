@@ -3,6 +3,7 @@
 #include "tray/monitor/MonitorRecord.h"
 
 #include "tray/db/SQLiteQuery.h"
+#include "tray/db/Statements.h"
 #include "tray/util/Lists.h"
 
 namespace pellmar {

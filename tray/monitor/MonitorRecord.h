@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/monitor/FolderScanner.h"
 
 namespace pellmar {

@@ -6,11 +6,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "common/Paths.h"
 #include "platform/CopyTemporaries.h"
 #include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProcessLiveness.h"
-#include "tray/util/Paths.h"
+#include "tray/jobs/VersionNames.h"
 
 namespace pellmar {
 namespace {
@@ -22,30 +23,12 @@ struct Kept {
     std::int64_t version = -1;  // -1: the plain mirror copy
 };
 
-bool AllDigits(std::string_view text) {
-    if (text.empty() || text.size() > 9) return false;
-    for (const char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-// "report.3.doc" may be version 3 of "report.doc"; "README.3" version 3 of "README". A name
-// can be read both ways ("a.1.2"), so each reading is offered.
+// Each reading of a version name is offered: the newest number of each original name wins.
 void OfferVersionReadings(const platform::FolderEntry& entry, std::unordered_map<std::string, Kept>* newest) {
-    const std::string& name = entry.name;
-    auto offer = [&](const std::string& original, std::string_view digits) {
-        const std::int64_t version = std::stoll(std::string(digits));
-        Kept& kept = (*newest)[original];
-        if (version > kept.version) kept = Kept{entry, version};
-    };
-    const std::size_t lastDot = name.rfind('.');
-    if (lastDot == std::string::npos || lastDot == 0) return;
-    const std::string extension = name.substr(lastDot);
-    const std::string stem = name.substr(0, lastDot);
-    if (AllDigits(extension.substr(1))) offer(stem, extension.substr(1));
-    const std::size_t numberDot = stem.rfind('.');
-    if (numberDot != std::string::npos && numberDot > 0 && AllDigits(std::string_view(stem).substr(numberDot + 1)))
-        offer(stem.substr(0, numberDot) + extension, std::string_view(stem).substr(numberDot + 1));
+    for (const VersionReading& reading : VersionReadings(entry.name)) {
+        Kept& kept = (*newest)[reading.original];
+        if (reading.version > kept.version) kept = Kept{entry, reading.version};
+    }
 }
 
 // A temporary of a copy that a crash or kill cut short is removed on the way; one of a live

@@ -1,10 +1,10 @@
 #include "tray/shell/DataLocations.h"
 
+#include "common/Paths.h"
+#include "common/TextCase.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/UserSettings.h"
-#include "tray/util/Paths.h"
-#include "tray/util/TextCase.h"
 
 namespace pellmar {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <optional>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/ui/MonitorSession.h"
 #include "tray/ui/MonitorTexts.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/log/LogList.h"
 
 namespace pellmar {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 
 namespace pellmar {
 

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "tray/db/Statements.h"
-#include "tray/monitor/SetupRequirements.h"
+#include "tray/model/ScannerValues.h"
+#include "tray/model/SetupRequirements.h"
 #include "tray/ui/Prompter.h"
 #include "tray/ui/ScannerFormView.h"
 

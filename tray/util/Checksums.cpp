@@ -1,8 +1,8 @@
 // CRC-32 through zlib (same polynomial, initial value and final complement); MD5 via the platform.
 #include "tray/util/Checksums.h"
 
+#include "common/TextCase.h"
 #include "platform/Md5.h"
-#include "tray/util/TextCase.h"
 
 #include <zlib.h>
 

@@ -2,7 +2,7 @@
 // and "Cancel" commands through the modal loop's dialog keys; the close box acts like "Cancel".
 #include "updater/win32/frmUpdateForm.h"
 
-#include "tray/ui/win32/Win32Controls.h"
+#include "common/win32/Win32Controls.h"
 #include "updater/UpdateWindow.h"
 
 #include <commctrl.h>

@@ -3,8 +3,8 @@
 // RunUpdate's. Created, shown modally and destroyed on the updater's one thread.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "updater/AppMain.h"
-#include "tray/ui/win32/Win32Controls.h"
 #include "updater/UpdateSequence.h"
 
 #include <windows.h>

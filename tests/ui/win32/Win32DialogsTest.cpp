@@ -3,7 +3,7 @@
 // tips and their removal, the values read back, and the log's caption and "Cancel Operation".
 #include "tests/ui/win32/ModalScript.h"
 #include "platform/win32/WideText.h"
-#include "tray/ui/win32/Win32Controls.h"
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/win32/Win32Dialogs.h"
 #include "tray/ui/win32/Win32Prompter.h"
 #include "tray/ui/win32/frmLogForm.h"

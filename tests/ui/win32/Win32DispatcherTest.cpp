@@ -4,7 +4,7 @@
 // another thread no longer waits for the main thread.
 #include "tests/ui/win32/Win32MessagePump.h"
 #include "platform/win32/WideText.h"
-#include "tray/ui/win32/Win32Controls.h"
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/win32/Win32Dispatcher.h"
 #include "tray/ui/win32/Win32ErrorReporter.h"
 

@@ -1,7 +1,7 @@
 // The Win32 building blocks through real windows: the images from the linked resources, a form's
 // client size, default control sizes, commands from inside a group box, and the modal loop
 // (dialog keys, other windows disabled meanwhile and enabled again).
-#include "tray/ui/win32/Win32Controls.h"
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/win32/Win32Images.h"
 
 #include <gtest/gtest.h>

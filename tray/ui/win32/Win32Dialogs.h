@@ -3,7 +3,7 @@
 // Main thread.
 #pragma once
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 #include "tray/ui/MonitorSession.h"
 
 #include <windows.h>

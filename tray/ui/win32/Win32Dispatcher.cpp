@@ -3,8 +3,8 @@
 // loop. A message may find the queue empty (drained by an earlier one); it then does nothing.
 #include "tray/ui/win32/Win32Dispatcher.h"
 
+#include "common/win32/Win32Controls.h"
 #include "platform/DispatchQueue.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <windows.h>
 

@@ -4,8 +4,8 @@
 // top-level window that receives the icon's mouse messages and the broadcast. Main thread.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/MainFormPresenter.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <windows.h>
 

@@ -3,8 +3,8 @@
 // Main thread; made for one question and destroyed after it.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/InputBox.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 namespace pellmar {
 

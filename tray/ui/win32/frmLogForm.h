@@ -4,8 +4,8 @@
 // one showing and destroyed after it.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/LogFormPresenter.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <commctrl.h>
 

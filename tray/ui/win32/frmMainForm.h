@@ -4,8 +4,8 @@
 // Main thread.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/MainFormPresenter.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <windows.h>
 

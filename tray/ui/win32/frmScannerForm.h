@@ -3,9 +3,9 @@
 // ScannerFormPresenter's. Main thread; made for one use and destroyed after the caller has read it.
 #pragma once
 
+#include "common/win32/Win32Controls.h"
 #include "tray/ui/ScannerFormPresenter.h"
 #include "tray/ui/win32/BalloonTips.h"
-#include "tray/ui/win32/Win32Controls.h"
 
 #include <memory>
 

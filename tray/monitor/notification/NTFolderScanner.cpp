@@ -1,10 +1,10 @@
 // The detailed-records scanner: masks on the file-name part, then the base's event path by the
 // action table. The watching itself is KolDirMonitor's; drops and events are the base's.
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 
+#include "common/Paths.h"
 #include "tray/monitor/MonitorMessages.h"
 #include "tray/monitor/PathParts.h"
-#include "tray/util/Paths.h"
 
 namespace pellmar {
 

@@ -1,6 +1,6 @@
 // Due times of files written without a close: the earlier of "quiet long enough" and "written
 // for too long since the last backup".
-#include "tray/monitor/OpenWrites.h"
+#include "tray/monitor/notification/OpenWrites.h"
 
 #include <algorithm>
 

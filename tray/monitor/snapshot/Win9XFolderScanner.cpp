@@ -1,7 +1,7 @@
 // The snapshot scanner: the notifier's three messages become the base's three reports, and its
 // trouble the base's. Deletions are not passed on while versions are kept, so the kept versions
 // outlive the file.
-#include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 
 #include "tray/monitor/EngineSettings.h"
 

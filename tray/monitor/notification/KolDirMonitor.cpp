@@ -2,7 +2,7 @@
 // buffers in flight share it, and it outlives the monitor's interest in them, so a buffer that
 // reaches the main thread after Stop finds its run ended and delivers nothing. The worker waits
 // without a timeout unless the main thread has asked for a flush of a held repeat.
-#include "tray/monitor/KolDirMonitor.h"
+#include "tray/monitor/notification/KolDirMonitor.h"
 
 #include "platform/ErrorReporter.h"
 

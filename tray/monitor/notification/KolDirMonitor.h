@@ -9,7 +9,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/DirectoryWatch.h"
 #include "platform/LocalClock.h"
-#include "tray/monitor/ChangeBuffer.h"
+#include "tray/monitor/notification/ChangeBuffer.h"
 
 #include <functional>
 #include <memory>

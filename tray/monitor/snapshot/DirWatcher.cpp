@@ -1,9 +1,9 @@
 // The watcher thread: watch, first scan (recorded silently when it belongs to the start), then
 // rescan on every signal until stopped. A folder that is gone ends its watcher (so one made again
 // later gets a new one); a folder replaced at its path is watched afresh.
-#include "tray/monitor/DirWatcher.h"
+#include "tray/monitor/snapshot/DirWatcher.h"
 
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,9 +1,9 @@
 // Reading one buffer of change records on the main thread: action codes, repeat suppression of
 // modifications with the held-back repeat, delivery in order. Owns no thread or handle; the clock,
 // the handler and the timing of the next look at a held repeat are the caller's.
-#include "tray/monitor/ChangeBuffer.h"
+#include "tray/monitor/notification/ChangeBuffer.h"
 
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 #include <algorithm>
 #include <utility>

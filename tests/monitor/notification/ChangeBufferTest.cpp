@@ -1,5 +1,5 @@
 // Reading a buffer of change records on the main thread: codes, repeat suppression, delivery.
-#include "tray/monitor/ChangeBuffer.h"
+#include "tray/monitor/notification/ChangeBuffer.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "platform/Dispatcher.h"
 #include "tray/monitor/FolderScanner.h"
-#include "tray/monitor/KolChangeNotifier.h"
+#include "tray/monitor/snapshot/KolChangeNotifier.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 
 #include "platform/DirectoryWatch.h"
 #include "platform/LocalClock.h"
-#include "tray/monitor/OpenWrites.h"
+#include "tray/monitor/notification/OpenWrites.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // NTFolderScanner: the action table, masks on the file-name part and full paths, driven directly;
 // then the whole road from a real file change to a ChangeEvent, and CreateScanner.
-#include "tray/monitor/NTFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
 
 #include "platform/PlainDispatcher.h"
 #include "tests/support/NativePath.h"

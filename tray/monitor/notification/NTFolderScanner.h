@@ -5,7 +5,7 @@
 
 #include "platform/Dispatcher.h"
 #include "tray/monitor/FolderScanner.h"
-#include "tray/monitor/KolDirMonitor.h"
+#include "tray/monitor/notification/KolDirMonitor.h"
 
 #include <string>
 #include <vector>

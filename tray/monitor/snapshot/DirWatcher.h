@@ -7,7 +7,7 @@
 #include "platform/Event.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderSignal.h"
-#include "tray/monitor/FileSnapshot.h"
+#include "tray/monitor/snapshot/FileSnapshot.h"
 
 #include <atomic>
 #include <cstdint>

@@ -9,9 +9,9 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tray/monitor/EngineSettings.h"
-#include "tray/monitor/NTFolderScanner.h"
 #include "tray/monitor/PerRootFolderScanner.h"
-#include "tray/monitor/Win9XFolderScanner.h"
+#include "tray/monitor/notification/NTFolderScanner.h"
+#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

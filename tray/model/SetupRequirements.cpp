@@ -1,5 +1,5 @@
 // The setup requirements in the order the dialog checks them, so its pointer ends on the last one.
-#include "tray/monitor/SetupRequirements.h"
+#include "tray/model/SetupRequirements.h"
 
 namespace pellmar {
 

@@ -1,4 +1,4 @@
-#include "tray/util/TextCase.h"
+#include "common/TextCase.h"
 
 namespace pellmar {
 

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "platform/Dispatcher.h"
-#include "tray/monitor/FileSnapshot.h"
+#include "tray/monitor/snapshot/FileSnapshot.h"
 
 #include <chrono>
 #include <cstddef>

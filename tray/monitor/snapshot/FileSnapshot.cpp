@@ -1,7 +1,7 @@
 // The snapshot: folder -> name -> entry, so a scan costs the files listed, a deletion check one
 // listing per folder, and each path is kept once as its folder plus its name. Paths are their own
 // keys (letter case counts): no digest is needed, so none can be refused.
-#include "tray/monitor/FileSnapshot.h"
+#include "tray/monitor/snapshot/FileSnapshot.h"
 
 #include "platform/Environment.h"
 

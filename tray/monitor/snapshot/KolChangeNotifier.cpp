@@ -3,10 +3,10 @@
 // does nothing; Stop itself hands on what was queued. Changes are queued under the snapshot lock,
 // so they reach the handlers in snapshot order. Deletions are concluded only from a root that is
 // still the folder the run started on, and only for files the OS says are not there.
-#include "tray/monitor/KolChangeNotifier.h"
+#include "tray/monitor/snapshot/KolChangeNotifier.h"
 
-#include "tray/monitor/DirWatcher.h"
 #include "tray/monitor/Masks.h"
+#include "tray/monitor/snapshot/DirWatcher.h"
 
 #include <atomic>
 #include <mutex>

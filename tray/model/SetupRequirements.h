@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "tray/db/Statements.h"
+#include "tray/model/ScannerValues.h"
 
 namespace pellmar {
 

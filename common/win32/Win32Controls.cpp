@@ -1,5 +1,5 @@
 // Fonts, child controls, the shared form class and the modal loop of the Win32 windows.
-#include "tray/ui/win32/Win32Controls.h"
+#include "common/win32/Win32Controls.h"
 
 #include "platform/win32/WideText.h"
 

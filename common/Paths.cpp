@@ -1,6 +1,6 @@
 // Path text helpers and folder creation with every missing parent. What counts as a delimiter
 // is the platform's; where the creation of levels stops (a root, a drive) is decided here.
-#include "tray/util/Paths.h"
+#include "common/Paths.h"
 
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"

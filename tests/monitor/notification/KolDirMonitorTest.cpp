@@ -1,5 +1,5 @@
 // KolDirMonitor on real temporary folders, with the plain dispatcher driven on the test thread.
-#include "tray/monitor/KolDirMonitor.h"
+#include "tray/monitor/notification/KolDirMonitor.h"
 
 #include "platform/PlainDispatcher.h"
 #include "tests/support/TempFolder.h"
