@@ -113,6 +113,7 @@ public:
     MonitorHandle Save(MonitorHandle monitor, const ScannerValues&) override { return monitor; }
     void Delete(MonitorHandle) override {}
     void SetStatus(MonitorHandle, std::int32_t) override {}
+    MonitorStatus StatusOf(MonitorHandle) const override { return {MonitorState::Watching, {}}; }
     void StopMonitoring() override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
     std::list<ScannerValues> monitors;

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,18 @@ public:
         monitors.remove_if([monitor](const ScannerValues& item) { return &item == monitor; });
     }
     void SetStatus(MonitorHandle monitor, std::int32_t status) override { static_cast<ScannerValues*>(monitor)->status = status; }
+    // An enabled monitor watches unless a test says otherwise.
+    MonitorStatus StatusOf(MonitorHandle monitor) const override {
+        const ScannerValues& values = *static_cast<ScannerValues*>(monitor);
+        if (values.status != 1) return {};
+        const auto given = states.find(values.root);
+        return given != states.end() ? given->second : MonitorStatus{MonitorState::Watching, {}};
+    }
     void StopMonitoring() override { ++stops; }
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
 
     std::list<ScannerValues> monitors;  // stable addresses, like the session's scanners
+    std::map<std::string, MonitorStatus> states;  // by monitored folder
     int starts = 0;
     int stops = 0;
 };

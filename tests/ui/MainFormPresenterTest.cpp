@@ -129,6 +129,26 @@ TEST_F(MainFormPresenterTest, DeleteRemovesAtOnceWithoutAQuestion) {
     EXPECT_FALSE(view.editEnabled);
 }
 
+TEST_F(MainFormPresenterTest, TheStatusSaysActiveOnlyWhileWatchingAndFollowsTheStateAsItChanges) {
+    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    Construct();
+    Session().states["/a"] = {MonitorState::BackupOffline, {}};
+    Session().states["/b"] = {MonitorState::Stopped, "The monitored folder cannot be watched."};
+    presenter.RefreshStates();
+    EXPECT_EQ(view.rows[0].status, "Backup offline");
+    EXPECT_EQ(view.details.status, "Backup offline");  // row 0 is selected
+    EXPECT_EQ(view.rows[1].status, "Stopped");
+    EXPECT_EQ(view.rows[1].statusTip, "Stopped: The monitored folder cannot be watched.");
+
+    Session().states.clear();
+    presenter.RefreshStates();
+    EXPECT_EQ(view.rows[0].status, "Active");
+    EXPECT_EQ(view.details.status, "Enabled");
+    view.selected = 1;
+    presenter.Disable();
+    EXPECT_EQ(view.rows[1].status, "Disabled");
+}
+
 TEST_F(MainFormPresenterTest, TheNewMonitorIsSelectedAsWellAsShownSoDeleteNeverHitsAnother) {
     services.initialMonitors = {Monitor("/a")};
     Construct();

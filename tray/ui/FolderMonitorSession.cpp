@@ -55,6 +55,10 @@ void FolderMonitorSession::SetStatus(MonitorHandle monitor, std::int32_t status)
     monitor_->UpdateStatus(Scanner(monitor));
 }
 
+MonitorStatus FolderMonitorSession::StatusOf(MonitorHandle monitor) const {
+    return monitor_->StatusOf(Scanner(monitor));
+}
+
 void FolderMonitorSession::StopMonitoring() { monitor_->StopMonitoring(); }
 
 std::unique_ptr<LogStore> FolderMonitorSession::OpenLogStore() {

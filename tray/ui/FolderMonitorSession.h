@@ -22,6 +22,7 @@ public:
     MonitorHandle Save(MonitorHandle monitor, const ScannerValues& values) override;
     void Delete(MonitorHandle monitor) override;
     void SetStatus(MonitorHandle monitor, std::int32_t status) override;
+    MonitorStatus StatusOf(MonitorHandle monitor) const override;
     void StopMonitoring() override;
     std::unique_ptr<LogStore> OpenLogStore() override;
 

@@ -28,6 +28,9 @@ inline constexpr std::array<DetailLine, 9> kDetailLines{{
     {"Status:", 492, 56, 544, false},
 }};
 
+// How often a shown window looks at what each monitor is doing.
+inline constexpr int kStateRefreshMilliseconds = 2000;
+
 // The wrapping values end inside the 593-pixel group box.
 inline constexpr int kPathValueWidth = 593 - 152 - 8;
 

@@ -80,15 +80,31 @@ void MainFormPresenter::FillList() {
     ListUpdate update(*this);
     for (int index = 0; index < session_->Count(); ++index) {
         rows_.push_back(session_->Item(index));
-        view_.AppendRow(MonitorRow(session_->Values(rows_.back())));
+        view_.AppendRow(RowOf(index));
         WriteRow(index);
     }
 }
 
+MonitorRowTexts MainFormPresenter::RowOf(int index) const {
+    const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
+    return MonitorRow(session_->Values(monitor), session_->StatusOf(monitor));
+}
+
+MonitorDetails MainFormPresenter::DetailsOfRow(int index) const {
+    const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
+    return DetailsOf(session_->Values(monitor), session_->StatusOf(monitor));
+}
+
 void MainFormPresenter::WriteRow(int index) {
-    const ScannerValues values = session_->Values(rows_[static_cast<std::size_t>(index)]);
-    view_.SetRow(index, MonitorRow(values));
-    view_.ShowDetails(DetailsOf(values));
+    view_.SetRow(index, RowOf(index));
+    view_.ShowDetails(DetailsOfRow(index));
+}
+
+// States change by themselves (a drive unplugged, a catch-up that ends): the view asks now and then.
+void MainFormPresenter::RefreshStates() {
+    if (!session_ || listUpdating_) return;
+    for (int index = 0; index < static_cast<int>(rows_.size()); ++index) view_.SetRow(index, RowOf(index));
+    ShowSelected();
 }
 
 void MainFormPresenter::Configure() {
@@ -120,7 +136,7 @@ void MainFormPresenter::Add() {
     {
         ListUpdate update(*this);
         rows_.push_back(session_->Save(nullptr, *values));
-        view_.AppendRow(MonitorRow(*values));
+        view_.AppendRow(RowOf(static_cast<int>(rows_.size()) - 1));
         WriteRow(static_cast<int>(rows_.size()) - 1);
     }
     // The new monitor is the one shown, so it is the one selected too.
@@ -177,7 +193,7 @@ void MainFormPresenter::ListClicked() {
 void MainFormPresenter::ShowSelected() {
     const int row = view_.SelectedRow();
     const bool selected = session_ && row >= 0 && row < static_cast<int>(rows_.size());
-    view_.ShowDetails(selected ? DetailsOf(session_->Values(rows_[static_cast<std::size_t>(row)])) : MonitorDetails{});
+    view_.ShowDetails(selected ? DetailsOfRow(row) : MonitorDetails{});
     view_.SetEditEnabled(selected);
     view_.SetDeleteEnabled(selected);
 }

@@ -33,6 +33,9 @@ public:
     void Enable() { SetSelectedStatus(1); }
     void Disable() { SetSelectedStatus(0); }
     void ListClicked();
+    // Every few seconds while the window is shown: the status column and the pane follow what
+    // each monitor is doing.
+    void RefreshStates();
     void AutostartClicked();
     void Apply();
     void Close();  // "Close" button or Enter
@@ -50,6 +53,8 @@ private:
     class ListUpdate;
     void FillList();
     void WriteRow(int index);
+    MonitorRowTexts RowOf(int index) const;
+    MonitorDetails DetailsOfRow(int index) const;
     void ShowSelected();
     void SetSelectedStatus(std::int32_t status);
     void HideOrMinimise();

@@ -8,6 +8,7 @@
 
 #include "tray/model/ScannerValues.h"
 #include "tray/log/LogList.h"
+#include "tray/monitor/MonitorStates.h"
 
 namespace pellmar {
 
@@ -36,6 +37,8 @@ public:
     virtual void Delete(MonitorHandle monitor) = 0;
     // Changes the stored and shown status only; a running monitor keeps watching.
     virtual void SetStatus(MonitorHandle monitor, std::int32_t status) = 0;
+    // What the monitor is doing now (watching, catching up, waiting for its folder, ...).
+    virtual MonitorStatus StatusOf(MonitorHandle monitor) const = 0;
     virtual void StopMonitoring() = 0;
     // The event log store over the session's database, for one showing of the log window.
     virtual std::unique_ptr<LogStore> OpenLogStore() = 0;

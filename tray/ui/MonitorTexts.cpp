@@ -15,11 +15,21 @@ std::string VersionsText(bool hasversions, std::int32_t maxversions) {
     return "Yes, " + std::to_string(maxversions) + " versions maximum";
 }
 
-MonitorRowTexts MonitorRow(const ScannerValues& values) {
-    return {values.root, JoinList(values.filters), ActiveText(values.status == 1)};
+std::string StatusColumnText(const MonitorStatus& status) {
+    if (status.state == MonitorState::Watching || status.state == MonitorState::Disabled)
+        return ActiveText(status.state == MonitorState::Watching);
+    std::string text = MonitorStateText(status.state);
+    if (!text.empty()) text[0] = static_cast<char>(text[0] - 'a' + 'A');
+    return text;
 }
 
-MonitorDetails DetailsOf(const ScannerValues& values) {
+MonitorRowTexts MonitorRow(const ScannerValues& values, const MonitorStatus& status) {
+    std::string tip = StatusColumnText(status);
+    if (!status.reason.empty()) tip += ": " + status.reason;
+    return {values.root, JoinList(values.filters), StatusColumnText(status), tip};
+}
+
+MonitorDetails DetailsOf(const ScannerValues& values, const MonitorStatus& status) {
     MonitorDetails details;
     details.deletions = YesNo(values.deletions);
     details.versions = VersionsText(values.hasversions, values.maxversions);
@@ -30,6 +40,7 @@ MonitorDetails DetailsOf(const ScannerValues& values) {
     details.exclusive = YesNo(values.exclusive);
     details.subfolders = YesNo(values.subfolders);
     details.status = values.status == 1 ? "Enabled" : "Disabled";
+    if (values.status == 1 && status.state != MonitorState::Watching) details.status = StatusColumnText(status);
     return details;
 }
 

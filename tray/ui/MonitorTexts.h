@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tray/model/ScannerValues.h"
+#include "tray/monitor/MonitorStates.h"
 
 namespace pellmar {
 
@@ -12,6 +13,7 @@ struct MonitorRowTexts {
     std::string folder;  // "Monitored Folder"
     std::string types;   // "Monitored Types"
     std::string status;  // "Status"
+    std::string statusTip;  // the state in full, with its reason: the column is narrow
 };
 
 struct MonitorDetails {
@@ -26,8 +28,12 @@ struct MonitorDetails {
     std::string status;
 };
 
-MonitorRowTexts MonitorRow(const ScannerValues& values);
-MonitorDetails DetailsOf(const ScannerValues& values);
+// The row and the pane with what the monitor is doing now: the list says "Active" only while it
+// hears changes and its backup folder takes them, and otherwise what keeps it from that.
+MonitorRowTexts MonitorRow(const ScannerValues& values, const MonitorStatus& status);
+MonitorDetails DetailsOf(const ScannerValues& values, const MonitorStatus& status);
+// "Active", "Disabled", or the state in words ("Catching up", "Backup offline", ...).
+std::string StatusColumnText(const MonitorStatus& status);
 
 // "No", or "Yes, <n> versions maximum".
 std::string VersionsText(bool hasversions, std::int32_t maxversions);

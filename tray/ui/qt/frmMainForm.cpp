@@ -80,6 +80,12 @@ void MainForm::BuildMonitorPage(QWidget* page) {
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
         if (presenter_) presenter_->ListClicked();
     });
+    // What each monitor is doing changes by itself; it is looked at while the window is shown.
+    auto* states = new QTimer(this);
+    connect(states, &QTimer::timeout, this, [this] {
+        if (presenter_ && isVisible()) presenter_->RefreshStates();
+    });
+    states->start(kStateRefreshMilliseconds);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (presenter_) presenter_->Edit();
     });
@@ -156,6 +162,7 @@ void MainForm::AppendRow(const MonitorRowTexts& row) {
     item->setText(0, ToQt(row.folder));
     item->setText(1, ToQt(row.types));
     item->setText(2, ToQt(row.status));
+    item->setToolTip(2, ToQt(row.statusTip));
 }
 
 void MainForm::SetRow(int index, const MonitorRowTexts& row) {
@@ -163,6 +170,7 @@ void MainForm::SetRow(int index, const MonitorRowTexts& row) {
         item->setText(0, ToQt(row.folder));
         item->setText(1, ToQt(row.types));
         item->setText(2, ToQt(row.status));
+        item->setToolTip(2, ToQt(row.statusTip));
     }
 }
 

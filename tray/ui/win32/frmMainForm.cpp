@@ -19,6 +19,7 @@ constexpr int kClientWidth = 622;
 constexpr int kClientHeight = 418;
 constexpr DWORD kToolStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kToolExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
+constexpr UINT_PTR kStateTimer = 1;
 
 struct Column {
     const wchar_t* caption;
@@ -96,6 +97,8 @@ bool MainForm::Build() {
     frame.clientHeight = kClientHeight;
     window_ = CreateForm(frame, *this);
     if (!window_) return false;
+    // What each monitor is doing changes by itself; it is looked at while the window is shown.
+    SetTimer(window_, kStateTimer, kStateRefreshMilliseconds, nullptr);
     tabs_ = AddControl(window_, WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, 8, 8, 609, 373, kTabs, 10);
     std::array<const wchar_t*, 2> captions{L"Monitored Folders", L"Preferences"};
     for (std::size_t index = 0; index < captions.size(); ++index) {
@@ -331,6 +334,10 @@ LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case WM_CLOSE:
         if (window == window_) HandleClose();
+        return 0;
+    case WM_TIMER:
+        if (window == window_ && wParam == kStateTimer && presenter_ && IsWindowVisible(window_))
+            presenter_->RefreshStates();
         return 0;
     default:
         if (message == ShowRequestMessage() && window == window_) {
