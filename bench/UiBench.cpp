@@ -135,7 +135,9 @@ public:
     }
     bool ReadAutostart(bool current) override { return current; }
     bool WriteAutostart(bool) override { return true; }
-    std::optional<ScannerValues> RunSetupDialog(const ScannerValues*) override { return std::nullopt; }
+    std::optional<ScannerValues> RunSetupDialog(const ScannerValues*, const std::vector<ScannerValues>&) override {
+        return std::nullopt;
+    }
     void RunLogWindow(MonitorSession&) override {}
     void ExitStarted() override {}
     const BenchHome& home;

@@ -139,6 +139,17 @@ TEST_F(CtlProcessTest, WithAHostBadInputIsRefusedAndChangesNothing) {
     CtlRun mask = Ctl({"edit", "1", "--except", "~$*.doc;[a"});
     EXPECT_EQ(1, mask.code);
     EXPECT_EQ("pellmarctl: '[a' is an invalid mask at (3)\n", mask.err);
+    // Setups that could never back anything up, with the dialog's words.
+    fs::create_directories(root / "third/sub");
+    CtlRun same = Ctl({"add", root / "third", root / "third/sub/.."});
+    EXPECT_EQ(1, same.code);
+    EXPECT_EQ("pellmarctl: The backup folder must not be the monitored folder.\n", same.err);
+    CtlRun chained = Ctl({"add", backup, root / "second"});
+    EXPECT_EQ(1, chained.code);
+    EXPECT_EQ("pellmarctl: The monitored folder must not lie in or around the backup folder of another monitor (" +
+                  backup + ").\n",
+              chained.err);
+    EXPECT_EQ(0, Ctl({"edit", "1", "--masks", "*"}).code) << "a monitor is not compared with itself";
     EXPECT_EQ(1, Ctl({"edit", "1", "--versions", "many"}).code);
     EXPECT_EQ(1, Ctl({"remove", "1"}).code);
     EXPECT_EQ(2, Ctl({"edit", "9", "--disabled"}).code);

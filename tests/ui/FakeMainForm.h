@@ -104,7 +104,9 @@ public:
         autostartEntry = value;
         return true;
     }
-    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) override {
+    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
+                                                const std::vector<ScannerValues>& others) override {
+        dialogSawOthers.push_back(others.size());
         dialogSawExisting.push_back(existing ? std::optional<ScannerValues>(*existing) : std::nullopt);
         auto answer = dialogAnswers.front();
         dialogAnswers.pop_front();
@@ -122,6 +124,7 @@ public:
     int logWindows = 0;
     std::deque<std::optional<ScannerValues>> dialogAnswers;
     std::vector<std::optional<ScannerValues>> dialogSawExisting;
+    std::vector<std::size_t> dialogSawOthers;
 };
 
 }  // namespace pellmar::test

@@ -125,7 +125,7 @@ TEST(ScannerFormViewTest, EnterInATextBoxRunsTheChecksAndAttachesTheTips) {
     EXPECT_EQ(dialog.Tips().TipText(dialog.TipTarget(TipControl::MonitorBox)),
               "A valid path for the folder to monitor must be specified.");
     EXPECT_TRUE(dialog.Tips().HasTip(dialog.List(FilterList::Replicate)));
-    QTest::keyClicks(dialog.Folder(FolderBox::Monitor), "/");
+    QTest::keyClicks(dialog.Folder(FolderBox::Monitor), "/m");
     EXPECT_FALSE(dialog.Tips().HasTip(dialog.Folder(FolderBox::Monitor)));
     dialog.AppendListItem(FilterList::Replicate, "*.doc");
     dialog.SetFolderText(FolderBox::Backup, "/b");

@@ -150,12 +150,35 @@ TEST_F(ScannerFormPresenterTest, OkWithEverythingEmptyShowsThreeTipsInOrderAndSt
                                                     TipControl::MonitorBox}));
 }
 
+// Checked once the three requirements are met, with a tip at the box at fault, and OK refused.
+TEST_F(ScannerFormPresenterTest, SetupsThatCouldNeverWorkGetATipAndStayOpen) {
+    presenter.LoadNew();
+    ScannerValues other;
+    other.root = "/data/other";
+    other.backuppath = "/backup/other";
+    presenter.SetOtherMonitors({other});
+    view.lists[kReplicate] = {"[abc"};
+    view.folders[0] = "/backup/other/nested";
+    view.folders[1] = "/backup/mine";
+    presenter.Ok();
+    EXPECT_FALSE(presenter.Accepted());
+    EXPECT_EQ(view.closes, 0);
+    EXPECT_EQ(view.tips[TipControl::ReplicateList], "'[abc' is an invalid mask at (5)");
+    EXPECT_EQ(view.tips[TipControl::MonitorBox],
+              "The monitored folder must not lie in or around the backup folder of another monitor (/backup/other).");
+
+    view.lists[kReplicate] = {"*"};
+    view.folders[0] = "/data/mine";
+    presenter.Ok();
+    EXPECT_TRUE(presenter.Accepted());
+}
+
 TEST_F(ScannerFormPresenterTest, TipsGoOnlyByAddingAFilterOrTypingIntoTheBox) {
     presenter.LoadNew();
     presenter.Ok();
     presenter.FolderKeyReleased(FolderBox::Backup);  // still empty: the tip stays
     EXPECT_EQ(view.tips.count(TipControl::BackupBox), 1u);
-    view.folders[1] = "/";
+    view.folders[1] = "/backup";
     presenter.FolderKeyReleased(FolderBox::Backup);
     EXPECT_EQ(view.tips.count(TipControl::BackupBox), 0u);
     prompter.answers = {"*.doc"};

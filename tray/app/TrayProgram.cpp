@@ -30,8 +30,9 @@ public:
     std::unique_ptr<MonitorSession> CreateSession() override { return services_.CreateSession(); }
     bool ReadAutostart(bool current) override { return services_.ReadAutostart(current); }
     bool WriteAutostart(bool autostart) override { return services_.WriteAutostart(autostart); }
-    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) override {
-        return setupDialog_ ? setupDialog_(existing) : services_.RunSetupDialog(existing);
+    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
+                                                const std::vector<ScannerValues>& others) override {
+        return setupDialog_ ? setupDialog_(existing) : services_.RunSetupDialog(existing, others);
     }
     void RunLogWindow(MonitorSession& session) override { services_.RunLogWindow(session); }
     void ExitStarted() override { services_.ExitStarted(); }

@@ -5,7 +5,7 @@
 #include "tray/ctl/CtlOutput.h"
 #include "tray/log/LogCodes.h"
 #include "tray/model/SetupRequirements.h"
-#include "tray/monitor/Masks.h"
+#include "tray/monitor/SetupConflicts.h"
 
 #include <algorithm>
 
@@ -29,24 +29,22 @@ std::optional<ScannerValues> FindMonitor(ControlBackend& backend, std::int32_t i
     return *found;
 }
 
-// The setup dialog's three checks, then every mask through the mask language; empty when fine.
-std::string Problems(const ScannerValues& values) {
+// The setup dialog's checks, with its words: the three requirements, then the setups that could
+// never work (masks, folders in each other, other monitors); empty when fine.
+std::string Problems(const ScannerValues& values, std::vector<ScannerValues> others) {
     std::string text;
     for (const SetupProblem& problem : CheckSetupRequirements(values)) text += "pellmarctl: " + std::string(problem.text) + "\n";
-    for (const auto* list : {&values.filters, &values.exceptions}) {
-        for (const std::string& mask : *list) {
-            try {
-                TMask compiled(mask);
-            } catch (const EMaskException& error) {
-                text += "pellmarctl: " + std::string(error.what()) + "\n";
-            }
-        }
-    }
+    std::erase_if(others, [&values](const ScannerValues& other) { return other.id == values.id; });
+    for (const SetupConflict& conflict : CheckSetupConflicts(values, others)) text += "pellmarctl: " + conflict.text + "\n";
     return text;
 }
 
 CtlReply Save(ControlBackend& backend, std::int32_t id, const ScannerValues& values, bool json) {
-    std::string problems = Problems(values);
+    std::vector<ScannerValues> others;
+    if (!backend.Monitors(&others)) return Failure(kExitFailure, kCannotRead);
+    ScannerValues checked = values;
+    checked.id = id;
+    std::string problems = Problems(checked, std::move(others));
     if (!problems.empty()) return {kExitUsage, {}, problems};
     const std::int32_t saved = backend.Save(id, values);
     if (saved == 0) return Failure(kExitFailure, "the monitor could not be stored in the database");

@@ -85,6 +85,14 @@ void MainFormPresenter::FillList() {
     }
 }
 
+std::vector<ScannerValues> MainFormPresenter::OtherMonitors(MonitorHandle except) const {
+    std::vector<ScannerValues> others;
+    if (!session_) return others;
+    for (const MonitorHandle monitor : rows_)
+        if (monitor != except) others.push_back(session_->Values(monitor));
+    return others;
+}
+
 MonitorRowTexts MainFormPresenter::RowOf(int index) const {
     const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
     return MonitorRow(session_->Values(monitor), session_->StatusOf(monitor));
@@ -130,7 +138,7 @@ void MainFormPresenter::AppWindowCloseRequested() {
 }
 
 void MainFormPresenter::Add() {
-    const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr);
+    const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr, OtherMonitors(nullptr));
     if (!values || !session_) return;
     WaitCursor wait(view_);
     {
@@ -149,7 +157,7 @@ void MainFormPresenter::Edit() {
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     MonitorHandle monitor = rows_[static_cast<std::size_t>(row)];
     const ScannerValues current = session_->Values(monitor);
-    const std::optional<ScannerValues> values = services_.RunSetupDialog(&current);
+    const std::optional<ScannerValues> values = services_.RunSetupDialog(&current, OtherMonitors(monitor));
     // An exit may have been requested while the dialog was open: the session is gone then.
     if (!values || !session_) return;
     WaitCursor wait(view_);

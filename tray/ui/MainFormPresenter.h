@@ -54,6 +54,7 @@ private:
     void FillList();
     void WriteRow(int index);
     MonitorRowTexts RowOf(int index) const;
+    std::vector<ScannerValues> OtherMonitors(MonitorHandle except) const;
     MonitorDetails DetailsOfRow(int index) const;
     void ShowSelected();
     void SetSelectedStatus(std::int32_t status);

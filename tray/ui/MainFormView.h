@@ -51,7 +51,9 @@ public:
     // False when it could not be written; the services told the user why.
     virtual bool WriteAutostart(bool autostart) = 0;
     // Runs the setup dialog for a new (null) or an existing monitor; the values on OK.
-    virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) = 0;
+    // `others`: the session's other monitors, which the dialog's checks compare with.
+    virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
+                                                        const std::vector<ScannerValues>& others) = 0;
     virtual void RunLogWindow(MonitorSession& session) = 0;
     // The exit has begun: the main thread is about to wait for the session's threads.
     virtual void ExitStarted() = 0;

@@ -2,6 +2,8 @@
 // that the pointer ends on the last failing control and every failing control carries its tip.
 #include "tray/ui/ScannerFormPresenter.h"
 
+#include "tray/monitor/SetupConflicts.h"
+
 #include <climits>
 
 namespace pellmar {
@@ -127,14 +129,22 @@ TipControl TipControlOf(SetupField field) {
 
 }  // namespace
 
+// The three requirements first; only values that meet them are checked for setups that could
+// never work, each with a tip of the same kind.
 void ScannerFormPresenter::Ok() {
-    const std::vector<SetupProblem> problems = CheckSetupRequirements(Values());
+    const ScannerValues values = Values();
+    const std::vector<SetupProblem> problems = CheckSetupRequirements(values);
     for (const SetupProblem& problem : problems) {
         view_.ShowTip(TipControlOf(problem.field), problem.text);
         view_.MovePointerTo(TipControlOf(problem.field));
     }
-    const bool passed = problems.empty();
-    if (!passed) return;
+    if (!problems.empty()) return;
+    const std::vector<SetupConflict> conflicts = CheckSetupConflicts(values, others_);
+    for (const SetupConflict& conflict : conflicts) {
+        view_.ShowTip(TipControlOf(conflict.field), conflict.text);
+        view_.MovePointerTo(TipControlOf(conflict.field));
+    }
+    if (!conflicts.empty()) return;
     accepted_ = true;
     view_.CloseDialog();
 }

@@ -12,6 +12,8 @@
 #include "tray/ui/Prompter.h"
 #include "tray/ui/ScannerFormView.h"
 
+#include <vector>
+
 namespace pellmar {
 
 inline constexpr const char* kTipTitle = "Scanner Setup Requirements";
@@ -29,6 +31,8 @@ public:
     void LoadExisting(const ScannerValues& values);
     // Either of the two: a new monitor for null.
     void Load(const ScannerValues* existing);
+    // The session's other monitors, for the checks of setups that could never work.
+    void SetOtherMonitors(std::vector<ScannerValues> others) { others_ = std::move(others); }
 
     void VersionsClicked();
     void AddFilter(FilterList list);
@@ -50,6 +54,7 @@ private:
 
     ScannerFormView& view_;
     Prompter& prompter_;
+    std::vector<ScannerValues> others_;
     bool accepted_ = false;
 };
 

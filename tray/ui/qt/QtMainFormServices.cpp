@@ -9,10 +9,12 @@
 
 namespace pellmar {
 
-std::optional<ScannerValues> QtMainFormServices::RunSetupDialog(const ScannerValues* existing) {
+std::optional<ScannerValues> QtMainFormServices::RunSetupDialog(const ScannerValues* existing,
+                                                                const std::vector<ScannerValues>& others) {
     ScannerForm dialog(owner_);
     QtPrompter prompter(&dialog);
     ScannerFormPresenter presenter(dialog, prompter);
+    presenter.SetOtherMonitors(others);
     dialog.SetPresenter(&presenter);
     presenter.Load(existing);
     dialog.exec();

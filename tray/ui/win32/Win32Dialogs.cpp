@@ -7,10 +7,12 @@
 
 namespace pellmar {
 
-std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* existing) {
+std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* existing,
+                                             const std::vector<ScannerValues>& others) {
     ScannerForm dialog(owner);
     Win32Prompter prompter(dialog.Window());
     ScannerFormPresenter presenter(dialog, prompter);
+    presenter.SetOtherMonitors(others);
     dialog.SetPresenter(&presenter);
     presenter.Load(existing);
     dialog.RunModal();

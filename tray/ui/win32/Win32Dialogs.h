@@ -14,7 +14,8 @@ namespace pellmar {
 
 // For a new monitor (existing == nullptr) or an existing one; the values read back after OK,
 // nothing when the dialog closed any other way.
-std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* existing);
+std::optional<ScannerValues> RunScannerDialog(HWND owner, const ScannerValues* existing,
+                                             const std::vector<ScannerValues>& others = {});
 void RunLogDialog(HWND owner, LogStore& store);
 
 }  // namespace pellmar

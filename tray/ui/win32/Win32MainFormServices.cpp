@@ -5,8 +5,9 @@
 
 namespace pellmar {
 
-std::optional<ScannerValues> Win32MainFormServices::RunSetupDialog(const ScannerValues* existing) {
-    return RunScannerDialog(owner_, existing);
+std::optional<ScannerValues> Win32MainFormServices::RunSetupDialog(const ScannerValues* existing,
+                                                                   const std::vector<ScannerValues>& others) {
+    return RunScannerDialog(owner_, existing, others);
 }
 
 void Win32MainFormServices::RunLogWindow(MonitorSession& session) {

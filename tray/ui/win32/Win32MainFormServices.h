@@ -14,7 +14,8 @@ public:
     Win32MainFormServices(HWND owner, MainThreadErrorReporter& reporter, FolderMonitorTimings timings = {})
         : ShellMainFormServices(reporter, timings), owner_(owner) {}
 
-    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing) override;
+    std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
+                                                const std::vector<ScannerValues>& others) override;
     void RunLogWindow(MonitorSession& session) override;
 
 private:
