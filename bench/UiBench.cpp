@@ -135,6 +135,7 @@ public:
     }
     bool ReadAutostart(bool current) override { return current; }
     bool WriteAutostart(bool) override { return true; }
+    bool Confirm(const std::string&) override { return false; }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues*, const std::vector<ScannerValues>&) override {
         return std::nullopt;
     }

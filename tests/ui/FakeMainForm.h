@@ -104,6 +104,10 @@ public:
         autostartEntry = value;
         return true;
     }
+    bool Confirm(const std::string& question) override {
+        questions.push_back(question);
+        return confirmAnswer;
+    }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                 const std::vector<ScannerValues>& others) override {
         dialogSawOthers.push_back(others.size());
@@ -125,6 +129,8 @@ public:
     std::deque<std::optional<ScannerValues>> dialogAnswers;
     std::vector<std::optional<ScannerValues>> dialogSawExisting;
     std::vector<std::size_t> dialogSawOthers;
+    std::vector<std::string> questions;
+    bool confirmAnswer = false;
 };
 
 }  // namespace pellmar::test

@@ -33,9 +33,11 @@ public:
         cancelled.push_back(jobid);
         std::erase_if(entries, [jobid](const LogListRow& row) { return row.item.jobid == jobid; });
     }
+    std::int64_t NewestEntryId() override { return newest; }
     std::vector<LogListRow> entries;
     std::vector<std::int32_t> cancelled;
     int loads = 0;
+    std::int64_t newest = 1;
 };
 
 class FakeLogForm final : public LogFormView {
@@ -111,6 +113,23 @@ TEST_F(LogFormPresenterTest, CancelDeletesTheRowsJobAndReloadsWithoutSelection) 
     EXPECT_EQ(view.caption, "Pellmar Event Log  1 Events");
     presenter.CancelOperation();  // no row selected: nothing happens
     EXPECT_EQ(store.cancelled.size(), 1u);
+}
+
+TEST_F(LogFormPresenterTest, EntriesLoggedWhileTheWindowIsOpenAppearAndTheSelectionStaysOnItsEntry) {
+    store.entries = {Entry(1, 7, "waiting"), Entry(0, 8, "done")};
+    presenter.Shown();
+    view.selected = 1;
+    presenter.ListClicked();
+    presenter.Refresh();  // nothing new: not even read again
+    EXPECT_EQ(store.loads, 1);
+
+    store.entries.insert(store.entries.begin(), Entry(0, 9, "newer"));
+    store.newest = 2;
+    presenter.Refresh();
+    EXPECT_EQ(presenter.Rows().Count(), 3);
+    EXPECT_EQ(view.caption, "Pellmar Event Log  3 Events");
+    EXPECT_EQ(view.selected, 2);
+    EXPECT_EQ(view.detail.description, "done");
 }
 
 class FakeInputBox final : public InputBoxView {

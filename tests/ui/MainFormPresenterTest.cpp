@@ -149,6 +149,20 @@ TEST_F(MainFormPresenterTest, TheStatusSaysActiveOnlyWhileWatchingAndFollowsTheS
     EXPECT_EQ(view.rows[1].status, "Disabled");
 }
 
+TEST_F(MainFormPresenterTest, TheDeleteKeyAsksNamingTheMonitorAndDeletesOnlyOnYes) {
+    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    Construct();
+    view.selected = 1;
+    presenter.DeleteKeyPressed();
+    ASSERT_EQ(services.questions.size(), 1u);
+    EXPECT_NE(services.questions[0].find("/b"), std::string::npos);
+    EXPECT_EQ(Session().monitors.size(), 2u);
+    services.confirmAnswer = true;
+    presenter.DeleteKeyPressed();
+    ASSERT_EQ(Session().monitors.size(), 1u);
+    EXPECT_EQ(Session().monitors.front().root, "/a");
+}
+
 TEST_F(MainFormPresenterTest, TheNewMonitorIsSelectedAsWellAsShownSoDeleteNeverHitsAnother) {
     services.initialMonitors = {Monitor("/a")};
     Construct();

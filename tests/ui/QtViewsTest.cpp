@@ -173,6 +173,7 @@ public:
         return list.Count();
     }
     void CancelJob(std::int32_t jobid) override { cancelled = jobid; }
+    std::int64_t NewestEntryId() override { return 3; }
     std::int32_t cancelled = 0;
 };
 

@@ -46,6 +46,7 @@ public:
         return list.Count();
     }
     void CancelJob(std::int32_t) override {}
+    std::int64_t NewestEntryId() override { return 1; }
 };
 
 ScannerValues SampleMonitor() {

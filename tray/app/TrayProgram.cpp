@@ -35,6 +35,7 @@ public:
         return setupDialog_ ? setupDialog_(existing) : services_.RunSetupDialog(existing, others);
     }
     void RunLogWindow(MonitorSession& session) override { services_.RunLogWindow(session); }
+    bool Confirm(const std::string& question) override { return services_.Confirm(question); }
     void ExitStarted() override { services_.ExitStarted(); }
 
 private:

@@ -80,6 +80,18 @@ bool LogData::PurgeLog(DateTime cutoff) { return RunChange(PurgeLogStatement(Dat
 
 bool LogData::CancelJob(std::int32_t jobid) { return RunChange(CancelJobStatement(jobid)); }
 
+std::int64_t LogData::NewestEntryId() {
+    if (!Connect()) return -1;
+    std::int64_t newest = -1;
+    if (ExecQuery(query_, "SELECT COALESCE(MAX(id), 0) AS newest FROM log;")) {
+        query_.First();
+        if (!query_.Eof()) newest = std::stoll(query_.FieldByName("newest"));
+    }
+    query_.Clear();
+    query_.Session().Database().Close();
+    return newest;
+}
+
 int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
     if (!Connect()) return 0;

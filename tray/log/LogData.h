@@ -39,6 +39,10 @@ public:
     // Replaces the list's rows with every entry, newest first; returns their number.
     int LoadLogEntries(LogListModel& list);
 
+    // The id of the newest entry (0 for an empty log, -1 when it cannot be read): a cheap way to
+    // see whether anything was logged since the last load.
+    std::int64_t NewestEntryId();
+
 private:
     bool Connect();
     bool RunChange(const std::string& statement);

@@ -25,6 +25,7 @@ public:
     }
     int LoadLogEntries(LogListModel& list) override { return log_.LoadLogEntries(list); }
     void CancelJob(std::int32_t jobid) override { log_.CancelJob(jobid); }
+    std::int64_t NewestEntryId() override { return log_.NewestEntryId(); }
 
 private:
     SQLiteDatabase database_;

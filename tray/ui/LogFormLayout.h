@@ -10,6 +10,9 @@
 
 namespace pellmar {
 
+// How often a shown event log looks for new entries.
+inline constexpr int kLogRefreshMilliseconds = 2000;
+
 struct LogColumn {
     const char* caption;
     int width;

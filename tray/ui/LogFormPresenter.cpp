@@ -6,6 +6,7 @@ namespace pellmar {
 LogFormPresenter::LogFormPresenter(LogFormView& view, LogStore& store) : view_(view), store_(store) {}
 
 int LogFormPresenter::Reload() {
+    newest_ = store_.NewestEntryId();
     view_.BeginRowsUpdate();
     const int count = store_.LoadLogEntries(rows_);
     view_.EndRowsUpdate();
@@ -23,6 +24,21 @@ void LogFormPresenter::Shown() {
     if (count > 0) {
         view_.SelectRow(0);
         ShowDetailOf(0);
+    }
+}
+
+// New entries come first, so the selected one moves down by their number.
+void LogFormPresenter::Refresh() {
+    const std::int64_t newest = store_.NewestEntryId();
+    if (newest < 0 || newest == newest_) return;
+    const int before = rows_.Count();
+    const int selected = view_.SelectedRow();
+    const int count = Reload();
+    ShowCount(count);
+    const int moved = selected < 0 ? -1 : selected + (count - before);
+    if (moved >= 0 && moved < count) {
+        view_.SelectRow(moved);
+        ShowDetailOf(moved);
     }
 }
 

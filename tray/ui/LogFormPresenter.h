@@ -47,6 +47,9 @@ public:
     void Shown();  // once per showing
     void ListClicked();
     void CancelOperation();
+    // Every few seconds while the window is shown: entries logged since are shown, and the
+    // selected entry stays selected.
+    void Refresh();
 
 private:
     int Reload();
@@ -57,6 +60,7 @@ private:
     LogStore& store_;
     LogListModel rows_;
     std::string caption_;  // the window's own caption, before the count
+    std::int64_t newest_ = -1;  // the newest entry when last loaded
 };
 
 }  // namespace pellmar

@@ -185,6 +185,13 @@ void MainFormPresenter::Delete() {
     ShowSelected();
 }
 
+void MainFormPresenter::DeleteKeyPressed() {
+    const int row = view_.SelectedRow();
+    if (!session_ || row < 0 || row >= static_cast<int>(rows_.size())) return;
+    const std::string root = session_->Values(rows_[static_cast<std::size_t>(row)]).root;
+    if (services_.Confirm("Delete the monitor of " + root + "? Its backups stay where they are.")) Delete();
+}
+
 void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;

@@ -30,6 +30,8 @@ public:
     void Add();
     void Edit();  // also a double-click in the list
     void Delete();
+    // The Delete key in the list: the selected monitor goes after a question that names it.
+    void DeleteKeyPressed();
     void Enable() { SetSelectedStatus(1); }
     void Disable() { SetSelectedStatus(0); }
     void ListClicked();

@@ -55,6 +55,8 @@ public:
     virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                         const std::vector<ScannerValues>& others) = 0;
     virtual void RunLogWindow(MonitorSession& session) = 0;
+    // A yes/no question over the window; true for yes.
+    virtual bool Confirm(const std::string& question) = 0;
     // The exit has begun: the main thread is about to wait for the session's threads.
     virtual void ExitStarted() = 0;
 };

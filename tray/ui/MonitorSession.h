@@ -21,6 +21,8 @@ public:
     virtual ~LogStore() = default;
     virtual int LoadLogEntries(LogListModel& list) = 0;
     virtual void CancelJob(std::int32_t jobid) = 0;
+    // Changes whenever an entry is logged; -1 when the log cannot be read.
+    virtual std::int64_t NewestEntryId() = 0;
 };
 
 // Thread contract: main thread only. Handles stay valid until the monitor is deleted or the

@@ -291,6 +291,7 @@ public:
         cancelled.push_back(jobid);
         std::erase_if(entries, [jobid](const LogListRow& row) { return row.item.jobid == jobid; });
     }
+    std::int64_t NewestEntryId() override { return 1; }
     std::vector<LogListRow> entries;
     std::vector<std::int32_t> cancelled;
 };

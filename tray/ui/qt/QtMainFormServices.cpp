@@ -6,6 +6,9 @@
 #include "tray/ui/qt/QtPrompter.h"
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
+#include "tray/ui/qt/QtControls.h"
+
+#include <QMessageBox>
 
 namespace pellmar {
 
@@ -27,6 +30,11 @@ void QtMainFormServices::RunLogWindow(MonitorSession& session) {
     LogFormPresenter presenter(window, *store);
     window.SetPresenter(&presenter);
     window.exec();
+}
+
+bool QtMainFormServices::Confirm(const std::string& question) {
+    return QMessageBox::question(owner_, "Pellmar", ToQt(question), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace pellmar

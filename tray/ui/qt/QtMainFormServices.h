@@ -16,6 +16,7 @@ public:
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                 const std::vector<ScannerValues>& others) override;
     void RunLogWindow(MonitorSession& session) override;
+    bool Confirm(const std::string& question) override;
 
 private:
     QWidget* owner_;

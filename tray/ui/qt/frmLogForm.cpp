@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
 namespace pellmar {
 
@@ -73,6 +74,12 @@ LogForm::LogForm(QWidget* parent) : QDialog(parent) {
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (presenter_) presenter_->ListClicked();
     });
+    // Entries logged while the window is open appear in it.
+    auto* refresh = new QTimer(this);
+    connect(refresh, &QTimer::timeout, this, [this] {
+        if (presenter_ && isVisible()) presenter_->Refresh();
+    });
+    refresh->start(kLogRefreshMilliseconds);
     auto* close = AddButton(this, "Close", 520, 496, kButtonWidth, kButtonHeight, 10);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -76,6 +77,7 @@ void MainForm::BuildMonitorPage(QWidget* page) {
     list_->header()->setStretchLastSection(false);
     list_->setContextMenuPolicy(Qt::PreventContextMenu);
     list_->viewport()->installEventFilter(this);
+    list_->installEventFilter(this);  // the Delete key
     // The arrow keys move the selection too; the pane must follow it, not only clicks.
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] {
         if (presenter_) presenter_->ListClicked();
@@ -146,6 +148,11 @@ void MainForm::BuildListMenu() {
 // The select command follows every click, left or right, once the list has updated its
 // selection; the right button then opens the list menu at the pointer.
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete && presenter_) {
+        presenter_->DeleteKeyPressed();
+        return true;
+    }
     if (watched == list_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (presenter_) presenter_->ListClicked();

@@ -17,6 +17,7 @@ public:
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                 const std::vector<ScannerValues>& others) override;
     void RunLogWindow(MonitorSession& session) override;
+    bool Confirm(const std::string& question) override;
 
 private:
     HWND owner_;

@@ -19,6 +19,7 @@ using win32ui::kDefaultSize;
 
 constexpr int kListId = 2001;
 constexpr int kCancelId = 2002;
+constexpr UINT_PTR kRefreshTimer = 1;
 constexpr int kFont = 10;
 constexpr int kPaneFont = 11;  // the window's default font, for the pane's controls without a stated one
 
@@ -34,6 +35,7 @@ LogForm::LogForm(HWND owner) : owner_(owner) {
     frame.owner = owner;
     window_ = win32ui::CreateForm(frame, *this);
     if (!window_) return;
+    SetTimer(window_, kRefreshTimer, kLogRefreshMilliseconds, nullptr);
     BuildList();
     AddControl(window_, L"BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 520, 496, kDefaultSize, kDefaultSize, IDOK,
                kFont);
@@ -150,6 +152,9 @@ LRESULT LogForm::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_CLOSE:
         closed_ = true;
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRefreshTimer && presenter_ && IsWindowVisible(window_)) presenter_->Refresh();
         return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);

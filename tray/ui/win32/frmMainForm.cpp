@@ -319,6 +319,9 @@ void MainForm::Notified(const NMHDR& header) {
                win32ui::SelectionChanged(reinterpret_cast<const NMLISTVIEW&>(header))) {
         // The arrow keys move the selection too; the pane must follow it, not only clicks.
         presenter_->ListClicked();
+    } else if (header.hwndFrom == list_ && header.code == LVN_KEYDOWN && presenter_ &&
+               reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
+        presenter_->DeleteKeyPressed();
     } else if (header.hwndFrom == list_ && header.code == NM_DBLCLK && presenter_) {
         presenter_->Edit();
     }
