@@ -81,7 +81,6 @@ void MainFormPresenter::FillList() {
     for (int index = 0; index < session_->Count(); ++index) {
         rows_.push_back(session_->Item(index));
         view_.AppendRow(RowOf(index));
-        WriteRow(index);
     }
 }
 
@@ -101,11 +100,6 @@ MonitorRowTexts MainFormPresenter::RowOf(int index) const {
 MonitorDetails MainFormPresenter::DetailsOfRow(int index) const {
     const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
     return DetailsOf(session_->Values(monitor), session_->StatusOf(monitor));
-}
-
-void MainFormPresenter::WriteRow(int index) {
-    view_.SetRow(index, RowOf(index));
-    view_.ShowDetails(DetailsOfRow(index));
 }
 
 // States change by themselves (a drive unplugged, a catch-up that ends): the view asks now and then.
@@ -145,7 +139,6 @@ void MainFormPresenter::Add() {
         ListUpdate update(*this);
         rows_.push_back(session_->Save(nullptr, *values));
         view_.AppendRow(RowOf(static_cast<int>(rows_.size()) - 1));
-        WriteRow(static_cast<int>(rows_.size()) - 1);
     }
     // The new monitor is the one shown, so it is the one selected too.
     view_.SelectRow(static_cast<int>(rows_.size()) - 1);
@@ -164,7 +157,7 @@ void MainFormPresenter::Edit() {
     {
         ListUpdate update(*this);
         rows_[static_cast<std::size_t>(row)] = session_->Save(monitor, *values);
-        WriteRow(row);
+        view_.SetRow(row, RowOf(row));
     }
     view_.SelectRow(row);
     ShowSelected();
@@ -196,7 +189,8 @@ void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     session_->SetStatus(rows_[static_cast<std::size_t>(row)], status);
-    WriteRow(row);
+    view_.SetRow(row, RowOf(row));
+    ShowSelected();
 }
 
 // A click, the keyboard or the presenter itself changed the selection: the pane and the commands

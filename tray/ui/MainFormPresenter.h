@@ -54,7 +54,6 @@ public:
 private:
     class ListUpdate;
     void FillList();
-    void WriteRow(int index);
     MonitorRowTexts RowOf(int index) const;
     std::vector<ScannerValues> OtherMonitors(MonitorHandle except) const;
     MonitorDetails DetailsOfRow(int index) const;
