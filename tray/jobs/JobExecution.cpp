@@ -220,8 +220,6 @@ JobOutcome ExecuteDelete(const ChangeEvent& job, bool folder, FileOperations& fi
     if (!files.FolderExists(FolderPart(job.dest)))
         return {state == BackupFolderState::Present ? kJobBackupMissing : kJobDestinationUnavailable, {}};
     const platform::EntryKind backup = files.Inspect(job.dest);
-    // Where the OS does not say that a name was a folder, its deletion arrives as a file's.
-    if (backup == platform::EntryKind::Folder && job.createfolder == 1) return DeleteFolder(job, files, backups);
     // No backup to delete: mostly a temporary file (an editor's, git's lock files) that was
     // renamed or removed before its copy ran. The end is what the user wants, and a warning
     // for every save would bury the entries that matter.
