@@ -11,8 +11,11 @@ namespace {
 // enough that a tree of changed files costs few hand-overs.
 constexpr std::size_t kBatchSize = 256;
 
-void Append(const std::vector<std::string>& from, std::vector<std::string>* to) {
-    to->insert(to->end(), from.begin(), from.end());
+// What the folders compared since the last batch found, handed on whole.
+CatchUpWalk::Batch TakeBatch(FolderComparison& found) {
+    CatchUpWalk::Batch batch{std::move(found.outOfDate), std::move(found.missingFolders), std::move(found.unreachable)};
+    found = {};
+    return batch;
 }
 
 }  // namespace
@@ -38,21 +41,19 @@ CatchUpWalk::~CatchUpWalk() {
 
 void CatchUpWalk::Walk(std::stop_token stop) {
     std::vector<std::string> pending{plan_.root};
-    Batch batch;
-    FolderComparison found;
+    FolderComparison found;  // appended to folder by folder
     while (!pending.empty()) {
         if (stop.stop_requested()) return;
         const std::string folder = std::move(pending.back());
         pending.pop_back();
         CompareFolderWithBackup(plan_, folder, &found);
-        Append(found.outOfDate, &batch.outOfDate);
-        Append(found.missingFolders, &batch.missingFolders);
-        Append(found.unreachable, &batch.unreachable);
         pending.insert(pending.end(), found.subfolders.begin(), found.subfolders.end());
-        found = {};
-        if (batch.Size() >= kBatchSize) onBatch_(std::exchange(batch, {}));
+        found.subfolders.clear();
+        if (found.outOfDate.size() + found.missingFolders.size() + found.unreachable.size() >= kBatchSize)
+            onBatch_(TakeBatch(found));
     }
-    if (batch.Size() > 0) onBatch_(std::move(batch));
+    Batch last = TakeBatch(found);
+    if (last.Size() > 0) onBatch_(std::move(last));
     onEnd_();
 }
 

@@ -1,7 +1,8 @@
 // The directory monitor's life cycle and its worker loop. One Run per Start: the worker and the
 // buffers in flight share it, and it outlives the monitor's interest in them, so a buffer that
 // reaches the main thread after Stop finds its run ended and delivers nothing. The worker waits
-// without a timeout unless the main thread has asked for a flush of a held repeat.
+// without a timeout unless the main thread has asked for a flush: of a held repeat, or of a file
+// written without a close that falls due.
 #include "tray/monitor/notification/KolDirMonitor.h"
 
 #include "platform/ErrorReporter.h"
