@@ -10,8 +10,7 @@
 
 #include "platform/PlainDispatcher.h"
 #include "tray/model/ScannerValues.h"
-#include "tray/monitor/FolderMonitor.h"
-#include "tray/monitor/notification/NTFolderScanner.h"
+#include "tray/session/FolderMonitor.h"
 
 namespace pellmar::bench {
 

@@ -59,7 +59,6 @@ int main(int argc, char** argv) {
     const bool tree = argc > 2 && std::strcmp(argv[2], "--tree") == 0;
     bench::BenchHome home("burst");
     platform::PlainDispatcher dispatcher;
-    RegisterNTFolderScanner(dispatcher);
     FolderMonitor session(dispatcher);
     session.Start();
     session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));

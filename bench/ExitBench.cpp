@@ -22,7 +22,6 @@ int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
     bench::BenchHome home("exit");
     platform::PlainDispatcher dispatcher;
-    RegisterNTFolderScanner(dispatcher);
     auto session = std::make_unique<FolderMonitor>(dispatcher);
     session->Start();
     session->SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));

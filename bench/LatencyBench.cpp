@@ -14,7 +14,6 @@ int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 200;
     bench::BenchHome home("latency");
     platform::PlainDispatcher dispatcher;
-    RegisterNTFolderScanner(dispatcher);
     FolderMonitor session(dispatcher);
     session.Start();
     session.SaveFolderItem(nullptr, bench::WatchEverythingMonitor(home));

@@ -9,7 +9,7 @@
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/Statements.h"
 #include "tray/db/UnitOfWork.h"
-#include "tray/ui/FolderMonitorSession.h"
+#include "tray/session/FolderMonitorSession.h"
 #include "tray/ui/LogFormPresenter.h"
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmMainForm.h"
@@ -104,35 +104,41 @@ void OpenLogWindow(const BenchHome& home) {
     session.StopMonitoring();
 }
 
+// 500 monitors held in memory: the window's own cost, without a database.
 class ListSession final : public MonitorSession {
 public:
+    explicit ListSession(const BenchHome& home) {
+        for (int at = 0; at < 500; ++at) {
+            ScannerValues values = WatchEverythingMonitor(home);
+            values.id = at + 1;
+            values.root += "/" + std::to_string(at);
+            values.filters = {"*.doc", "*.xls"};
+            monitors.push_back(values);
+        }
+    }
     void Start() override {}
-    int Count() const override { return static_cast<int>(monitors.size()); }
-    MonitorHandle Item(int index) const override { return const_cast<ScannerValues*>(&*std::next(monitors.begin(), index)); }
-    ScannerValues Values(MonitorHandle monitor) const override { return *static_cast<ScannerValues*>(monitor); }
-    MonitorHandle Save(MonitorHandle monitor, const ScannerValues&) override { return monitor; }
-    void Delete(MonitorHandle) override {}
-    void SetStatus(MonitorHandle, std::int32_t) override {}
-    MonitorStatus StatusOf(MonitorHandle) const override { return {MonitorState::Watching, {}}; }
+    std::vector<MonitorId> Monitors() const override {
+        std::vector<MonitorId> ids;
+        for (const ScannerValues& monitor : monitors) ids.push_back(monitor.id);
+        return ids;
+    }
+    std::optional<ScannerValues> Values(MonitorId id) const override {
+        return id >= 1 && id <= static_cast<MonitorId>(monitors.size()) ? std::optional(monitors[id - 1]) : std::nullopt;
+    }
+    MonitorId Save(MonitorId monitor, const ScannerValues&) override { return monitor; }
+    bool Delete(MonitorId) override { return false; }
+    bool SetStatus(MonitorId, std::int32_t) override { return false; }
+    MonitorStatus StatusOf(MonitorId) const override { return {MonitorState::Watching, {}}; }
+    bool Synchronise(MonitorId, std::string*) override { return false; }
     void StopMonitoring() override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
-    std::list<ScannerValues> monitors;
+    std::vector<ScannerValues> monitors;
 };
 
 class ListServices final : public MainFormServices {
 public:
     void InstallStagedUpdater() override {}
     void LaunchUpdater() override {}
-    std::unique_ptr<MonitorSession> CreateSession() override {
-        auto session = std::make_unique<ListSession>();
-        for (int at = 0; at < 500; ++at) {
-            ScannerValues values = WatchEverythingMonitor(home);
-            values.root += "/" + std::to_string(at);
-            values.filters = {"*.doc", "*.xls"};
-            session->monitors.push_back(values);
-        }
-        return session;
-    }
     bool ReadAutostart(bool current) override { return current; }
     bool WriteAutostart(bool) override { return true; }
     bool Confirm(const std::string&) override { return false; }
@@ -141,14 +147,13 @@ public:
     }
     void RunLogWindow(MonitorSession&) override {}
     void ExitStarted() override {}
-    const BenchHome& home;
-    explicit ListServices(const BenchHome& at) : home(at) {}
 };
 
 void FillConfigurationWindow(const BenchHome& home) {
-    ListServices services(home);
+    ListServices services;
+    ListSession session(home);
     MainForm window;
-    MainFormPresenter presenter(window, services);
+    MainFormPresenter presenter(window, services, session);
     window.SetPresenter(&presenter);
     const auto start = std::chrono::steady_clock::now();
     presenter.Construct(true);
@@ -164,7 +169,7 @@ void IdleTrayProgram(const BenchHome& home, const char* program) {
             std::filesystem::create_directories(home.Path("watched/" + std::to_string(at)));
             ScannerValues values = WatchEverythingMonitor(home);
             values.root = home.Path("watched/" + std::to_string(at));
-            session.Save(nullptr, values);
+            session.Save(0, values);
         }
         session.StopMonitoring();
     }
@@ -196,8 +201,6 @@ int main(int argc, char** argv) {
     std::filesystem::permissions(home.Path("run"), std::filesystem::perms::owner_all);
     setenv("XDG_RUNTIME_DIR", home.Path("run").c_str(), 1);
     QApplication application(argc, argv);
-    pellmar::platform::PlainDispatcher dispatcher;
-    pellmar::RegisterNTFolderScanner(dispatcher);
     OpenLogWindow(home);
     FillConfigurationWindow(home);
     IdleTrayProgram(home, argv[1]);

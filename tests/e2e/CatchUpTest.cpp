@@ -113,8 +113,7 @@ TEST_F(CatchUpTest, DisableStopsAtOnceAndEnableBacksUpWhatChangedMeanwhile) {
     const std::string other = root / "other";
     fs::create_directories(other);
     AddMonitor(Monitor(other, backup + "/other"));
-    monitor->SetStatus(0);
-    session->UpdateStatus(monitor);
+    session->SetMonitorStatus(monitor, 0);
     EXPECT_EQ(MonitorState::Disabled, State(0));
 
     WriteFile(watched + "/while-disabled.txt", "x");
@@ -122,8 +121,7 @@ TEST_F(CatchUpTest, DisableStopsAtOnceAndEnableBacksUpWhatChangedMeanwhile) {
     ASSERT_TRUE(RunUntilFile(backup + "/other/sentinel.txt", "s"));
     EXPECT_FALSE(fs::exists(backup + "/while-disabled.txt"));
 
-    monitor->SetStatus(1);
-    session->UpdateStatus(monitor);
+    session->SetMonitorStatus(monitor, 1);
     EXPECT_TRUE(RunUntilFile(backup + "/while-disabled.txt", "x"));
 }
 
@@ -198,9 +196,8 @@ TEST_F(CatchUpTest, AnUnmountedDriveDeletesNoBackupAndIsWatchedAgainWhenMounted)
 TEST_F(CatchUpTest, AnUnmountedShareOfTheSnapshotEngineIsWaitedForTheSameWay) {
     platform::UserSettings::Open()->WriteText(kChangeEngineSetting, "rescan");
     platform::UserSettings::Open()->WriteText(kRescanSecondsSetting, "1");
-    RegisterWin9XFolderScanner(*dispatcher);
+    engines.changeSignals = Win9XFolderScannerCreator(*dispatcher);
     UnmountAndMountAgain();
-    RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);  // the other tests use inotify
 }
 
 // Another program holds a write lock on the database for as long as it likes.

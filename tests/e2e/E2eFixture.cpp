@@ -62,7 +62,7 @@ E2eTest::E2eTest() : watched(root / "watched"), backup(root / "backup") {
     timings.queuePause = std::chrono::milliseconds(1);
     timings.worker.retryWait = std::chrono::milliseconds(300);
     dispatcher = std::make_unique<platform::PlainDispatcher>();
-    RegisterNTFolderScanner(*dispatcher);
+    engines.changeRecords = NTFolderScannerCreator(*dispatcher);
 }
 
 E2eTest::~E2eTest() {
@@ -70,7 +70,7 @@ E2eTest::~E2eTest() {
 }
 
 void E2eTest::StartSession() {
-    session = std::make_unique<FolderMonitor>(*dispatcher, timings);
+    session = std::make_unique<FolderMonitor>(*dispatcher, timings, engines);
     session->Start();
 }
 

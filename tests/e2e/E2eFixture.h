@@ -16,7 +16,7 @@
 #include "tests/support/RecordingErrorReporter.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
-#include "tray/monitor/FolderMonitor.h"
+#include "tray/session/FolderMonitor.h"
 
 namespace pellmar::test {
 
@@ -62,6 +62,7 @@ protected:
     std::string watched;  // root/watched
     std::string backup;   // root/backup
     FolderMonitorTimings timings;
+    ScannerEngines engines;  // inotify only, unless a test chooses otherwise before StartSession
     std::unique_ptr<platform::PlainDispatcher> dispatcher;
     std::unique_ptr<FolderMonitor> session;
 };

@@ -1,7 +1,9 @@
 // Folders that come, move and go, files written without a close, and paths too long to reach:
 // through the real session, inotify and worker on real folders.
 #include "tests/e2e/E2eFixture.h"
+#include "platform/FolderSignal.h"
 #include "tray/model/JobResults.h"
+#include "tray/session/StandardEngines.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,6 +51,24 @@ TEST_F(FolderChangesTest, FoldersThatLeaveTheTreeTakeTheirBackupsAlongAndNewOnes
     EXPECT_EQ(0, LogCount(kJobBackupMissing)) << "a folder already emptied by its files' deletions is no warning";
     for (const auto& entry : Log()) EXPECT_EQ("0", entry.at("status")) << entry.at("message") << " " << entry.at("src");
     EXPECT_TRUE(fs::exists(root / "outside/src/main.c"));
+    StopSession();
+}
+
+// The hosts' engine choice picks an engine per folder and forwards what it hears: the monitor's
+// own rules must still apply to it, exceptions included.
+TEST_F(FolderChangesTest, WithTheHostsEngineChoiceAnExceptedFolderStaysOutOfTheBackup) {
+    engines = StandardEngines(*dispatcher);
+    if (platform::IsChangeBlindFileSystem(watched)) GTEST_SKIP() << "the temporary folder is on a blind file system";
+    StartSession();
+    auto values = Monitor(watched, backup);
+    values.exceptions = {"node_modules"};
+    AddMonitor(values);
+    fs::create_directories(watched + "/node_modules");
+    fs::create_directories(watched + "/src");
+    WriteFile(watched + "/src/main.c", "m");
+    ASSERT_TRUE(RunUntilFile(backup + "/src/main.c", "m"));
+    ASSERT_TRUE(AllJobsDone());
+    EXPECT_FALSE(fs::exists(backup + "/node_modules"));
     StopSession();
 }
 

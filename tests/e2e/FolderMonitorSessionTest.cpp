@@ -40,8 +40,7 @@ private:
 class FolderMonitorSessionTest : public test::E2eTest {
 protected:
     FolderMonitorSessionTest() {
-        RegisterScannerVariant(ScannerVariant::DetailedRecords,
-                               [](ScannerContext& context) { return std::make_unique<ScriptedScanner>(context); });
+        engines.changeRecords = [](ScannerContext& context) { return std::make_unique<ScriptedScanner>(context); };
     }
     ScriptedScanner& Scanner(int index) { return dynamic_cast<ScriptedScanner&>(*session->Items(index)); }
     std::vector<test::Row> Scanners() { return test::SelectRows(DatabasePath(), "SELECT * FROM scanners ORDER BY id;"); }
@@ -115,15 +114,12 @@ TEST_F(FolderMonitorSessionTest, SavingDisablingAndDeletingMonitorsKeepRowsAndRu
     session->SaveFolderItem(monitor, values);
     EXPECT_TRUE(Scanner(0).running);
 
-    monitor->SetStatus(0);
-    session->UpdateStatus(monitor);
+    session->SetMonitorStatus(monitor, 0);
     EXPECT_FALSE(Scanner(0).running);  // at once: every view says "Disabled"
     EXPECT_EQ("0", Scanners()[0].at("status"));
-    monitor->SetStatus(1);
-    session->UpdateStatus(monitor);
+    session->SetMonitorStatus(monitor, 1);
     EXPECT_TRUE(Scanner(0).running);
-    monitor->SetStatus(0);
-    session->UpdateStatus(monitor);
+    session->SetMonitorStatus(monitor, 0);
     StopSession();
     StartSession();
     ASSERT_EQ(1, session->Count());

@@ -10,6 +10,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/Wine.h"
+#include "tray/monitor/ScannerFactory.h"
 #include "tray/monitor/notification/NTFolderScanner.h"
 #include "tray/monitor/snapshot/Win9XFolderScanner.h"
 
@@ -42,12 +43,11 @@ class ChangeEngineSuite : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         settings.Write(GetParam(), "");
-        RegisterNTFolderScanner(dispatcher);
-        RegisterWin9XFolderScanner(dispatcher);
+        engines = {NTFolderScannerCreator(dispatcher), Win9XFolderScannerCreator(dispatcher)};
         MakeScanner();
     }
     void MakeScanner() {
-        scanner = CreateScanner(context);
+        scanner = CreateScanner(context, engines);
         scanner->SetRoot(root.Path());
         scanner->GetFilters() = {"*"};
         scanner->SetBackupPath(backups.Path());
@@ -60,8 +60,6 @@ protected:
     }
     void TearDown() override {
         scanner.reset();
-        RegisterScannerVariant(ScannerVariant::DetailedRecords, nullptr);
-        RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);
     }
     // The snapshot engine records silently what its first scans find; changes count after them.
     void StartWatching() {
@@ -100,6 +98,7 @@ protected:
     TempFolder root;
     TempFolder backups;
     FixedScannerContext context;
+    ScannerEngines engines;
     platform::PlainDispatcher dispatcher;
     std::unique_ptr<FolderScanner> scanner;
     std::vector<Job> jobs;
@@ -276,7 +275,7 @@ TEST_P(ChangeEngineSuite, ARootUnmountedAndMountedAgainDeletesNothing) {
 TEST_P(ChangeEngineSuite, AtTheThreadLimitEveryFolderIsStillHeard) {
     if (!Snapshot()) GTEST_SKIP() << "the notification engine needs one thread per monitor, taken at Start";
     auto started = std::make_shared<std::atomic<int>>(0);
-    RegisterScannerVariant(ScannerVariant::ChangeSignals, [this, started](ScannerContext& context) {
+    engines.changeSignals = [this, started](ScannerContext& context) {
         KolChangeNotifier::Options options;
         options.startThread = [started](std::function<void()> work) {
             // The root's watcher, the deletion checker and two more: then the system refuses.
@@ -284,7 +283,7 @@ TEST_P(ChangeEngineSuite, AtTheThreadLimitEveryFolderIsStillHeard) {
             return std::thread(std::move(work));
         };
         return std::make_unique<Win9XFolderScanner>(context, dispatcher, options);
-    });
+    };
     MakeScanner();
     for (int i = 0; i < 6; ++i) fs::create_directory(root / ("s" + std::to_string(i)));
     StartWatching();

@@ -1,6 +1,7 @@
 // The scanner base: which reported changes are dropped, what the delivered event holds, where
 // its destination lies, invalid stored masks, and the scanner factory.
 #include "tray/monitor/FolderScanner.h"
+#include "tray/monitor/ScannerFactory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -232,10 +233,6 @@ TEST_F(FolderScannerTest, InvalidFilterFailsTheNameAndIsReportedOnce) {
 
 class CreateScannerTest : public ::testing::Test {
 protected:
-    ~CreateScannerTest() override {
-        RegisterScannerVariant(ScannerVariant::DetailedRecords, nullptr);
-        RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);
-    }
     static ScannerCreator StubCreator(int* made) {
         return [made](ScannerContext& context) {
             ++*made;
@@ -247,8 +244,7 @@ protected:
 
 TEST_F(CreateScannerTest, NewScannerHasTheDefaultsOfANewMonitor) {
     int made = 0;
-    RegisterScannerVariant(ScannerVariant::DetailedRecords, StubCreator(&made));
-    std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
+    std::unique_ptr<FolderScanner> scanner = CreateScanner(context, {StubCreator(&made), {}});
     ASSERT_NE(scanner, nullptr);
     EXPECT_EQ(made, 1);
     EXPECT_TRUE(scanner->GetDeletions());
@@ -264,14 +260,12 @@ TEST_F(CreateScannerTest, NewScannerHasTheDefaultsOfANewMonitor) {
     EXPECT_THAT(scanner->GetExceptions(), IsEmpty());
 }
 
-TEST_F(CreateScannerTest, PicksTheRegisteredVariantOrFails) {
-    EXPECT_THROW(CreateScanner(context), std::logic_error);
+TEST_F(CreateScannerTest, PicksTheGivenEngineOrFails) {
+    EXPECT_THROW(CreateScanner(context, {}), std::logic_error);
     int detailed = 0;
     int signals = 0;
-    RegisterScannerVariant(ScannerVariant::ChangeSignals, StubCreator(&signals));
-    CreateScanner(context);  // the only one there
-    RegisterScannerVariant(ScannerVariant::DetailedRecords, StubCreator(&detailed));
-    CreateScanner(context);  // Linux reports detailed change records
+    CreateScanner(context, {{}, StubCreator(&signals)});  // the only one there
+    CreateScanner(context, {StubCreator(&detailed), {}});  // Linux reports detailed change records
     EXPECT_EQ(signals, 1);
     EXPECT_EQ(detailed, 1);
 }

@@ -14,37 +14,72 @@ namespace pellmar::test {
 
 class FakeSession final : public MonitorSession {
 public:
-    void Start() override { ++starts; }
-    int Count() const override { return static_cast<int>(monitors.size()); }
-    MonitorHandle Item(int index) const override {
-        auto it = monitors.begin();
-        std::advance(it, index);
-        return const_cast<ScannerValues*>(&*it);
+    explicit FakeSession(std::vector<std::string>& sharedLog) : log(sharedLog) {}
+    // The monitors a start finds, with ids from 1.
+    void Fill(const std::vector<ScannerValues>& values) {
+        monitors.clear();
+        for (const ScannerValues& value : values) Add(value);
     }
-    ScannerValues Values(MonitorHandle monitor) const override { return *static_cast<ScannerValues*>(monitor); }
-    MonitorHandle Save(MonitorHandle monitor, const ScannerValues& values) override {
-        if (!monitor) return &monitors.emplace_back(values);
-        *static_cast<ScannerValues*>(monitor) = values;
-        return monitor;
+    void Start() override {
+        log.push_back("start session");
+        ++starts;
     }
-    void Delete(MonitorHandle monitor) override {
-        monitors.remove_if([monitor](const ScannerValues& item) { return &item == monitor; });
+    std::vector<MonitorId> Monitors() const override {
+        std::vector<MonitorId> ids;
+        for (const ScannerValues& monitor : monitors) ids.push_back(monitor.id);
+        return ids;
     }
-    void SetStatus(MonitorHandle monitor, std::int32_t status) override { static_cast<ScannerValues*>(monitor)->status = status; }
+    std::optional<ScannerValues> Values(MonitorId id) const override {
+        const ScannerValues* found = Find(id);
+        return found ? std::optional<ScannerValues>(*found) : std::nullopt;
+    }
+    MonitorId Save(MonitorId id, const ScannerValues& values) override {
+        if (refuseChanges) return 0;
+        if (id == 0) return Add(values);
+        ScannerValues* found = Find(id);
+        if (!found) return 0;
+        *found = values;
+        found->id = id;
+        return id;
+    }
+    bool Delete(MonitorId id) override {
+        return !refuseChanges && std::erase_if(monitors, [id](const ScannerValues& item) { return item.id == id; }) > 0;
+    }
+    bool SetStatus(MonitorId id, std::int32_t status) override {
+        ScannerValues* found = refuseChanges ? nullptr : Find(id);
+        if (found) found->status = status;
+        return found != nullptr;
+    }
     // An enabled monitor watches unless a test says otherwise.
-    MonitorStatus StatusOf(MonitorHandle monitor) const override {
-        const ScannerValues& values = *static_cast<ScannerValues*>(monitor);
-        if (values.status != 1) return {};
-        const auto given = states.find(values.root);
+    MonitorStatus StatusOf(MonitorId id) const override {
+        const ScannerValues* values = Find(id);
+        if (!values || values->status != 1) return {};
+        const auto given = states.find(values->root);
         return given != states.end() ? given->second : MonitorStatus{MonitorState::Watching, {}};
     }
+    bool Synchronise(MonitorId id, std::string*) override { return Find(id) != nullptr; }
     void StopMonitoring() override { ++stops; }
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
 
-    std::list<ScannerValues> monitors;  // stable addresses, like the session's scanners
+    std::vector<std::string>& log;
+    std::list<ScannerValues> monitors;
     std::map<std::string, MonitorStatus> states;  // by monitored folder
+    bool refuseChanges = false;  // as a database that cannot be written
     int starts = 0;
     int stops = 0;
+
+private:
+    MonitorId Add(ScannerValues values) {
+        values.id = ++lastId_;
+        monitors.push_back(values);
+        return values.id;
+    }
+    ScannerValues* Find(MonitorId id) const {
+        for (const ScannerValues& monitor : monitors)
+            if (monitor.id == id) return const_cast<ScannerValues*>(&monitor);
+        return nullptr;
+    }
+    MonitorId lastId_ = 0;
 };
 
 class FakeMainForm final : public MainFormView {
@@ -90,13 +125,6 @@ public:
     explicit FakeServices(std::vector<std::string>& sharedLog) : log(sharedLog) {}
     void InstallStagedUpdater() override { log.push_back("install staged updater"); }
     void LaunchUpdater() override { log.push_back("launch updater"); }
-    std::unique_ptr<MonitorSession> CreateSession() override {
-        log.push_back("create session");
-        auto made = std::make_unique<FakeSession>();
-        made->monitors = initialMonitors;
-        session = made.get();
-        return made;
-    }
     bool ReadAutostart(bool) override { return autostartEntry; }
     bool WriteAutostart(bool value) override {
         ++writes;
@@ -120,8 +148,6 @@ public:
     void ExitStarted() override { log.push_back("exit started"); }
 
     std::vector<std::string>& log;
-    std::list<ScannerValues> initialMonitors;
-    FakeSession* session = nullptr;
     bool autostartEntry = false;
     bool autostartRefused = false;
     int writes = 0;

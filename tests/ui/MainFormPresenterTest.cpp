@@ -23,17 +23,18 @@ ScannerValues Monitor(const std::string& root, bool versions = false, std::int32
 class MainFormPresenterTest : public ::testing::Test {
 protected:
     void Construct(bool tray = true) { presenter.Construct(tray); }
-    FakeSession& Session() { return *services.session; }
+    FakeSession& Session() { return session; }
 
     std::vector<std::string> log;
     FakeMainForm view{log};
     FakeServices services{log};
-    MainFormPresenter presenter{view, services};
+    FakeSession session{log};
+    MainFormPresenter presenter{view, services, session};
 };
 
 TEST_F(MainFormPresenterTest, StartsTheUpdaterBeforeTheSessionAndLeavesAnEmptyListUntouched) {
     Construct();
-    EXPECT_EQ(log, (std::vector<std::string>{"centre", "install staged updater", "launch updater", "create session"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"centre", "install staged updater", "launch updater", "start session"}));
     EXPECT_EQ(Session().starts, 1);
     EXPECT_TRUE(view.rows.empty());
     EXPECT_EQ(view.selected, -1);
@@ -44,7 +45,7 @@ TEST_F(MainFormPresenterTest, StartsTheUpdaterBeforeTheSessionAndLeavesAnEmptyLi
 }
 
 TEST_F(MainFormPresenterTest, StartWithMonitorsSelectsTheFirstRowAndShowsItsSettings) {
-    services.initialMonitors = {Monitor("/a", true, 10), Monitor("/b")};
+    session.Fill({Monitor("/a", true, 10), Monitor("/b")});
     Construct();
     ASSERT_EQ(view.rows.size(), 2u);
     EXPECT_EQ(view.rows[0].folder, "/a");
@@ -78,7 +79,7 @@ TEST_F(MainFormPresenterTest, AddSavesTheDialogValuesAsANewRowAndCancelSavesNoth
 }
 
 TEST_F(MainFormPresenterTest, EditRewritesTheSelectedRowFromTheDialog) {
-    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    session.Fill({Monitor("/a"), Monitor("/b")});
     Construct();
     view.selected = 1;
     ScannerValues changed = Monitor("/b2", true, 3);
@@ -93,7 +94,7 @@ TEST_F(MainFormPresenterTest, EditRewritesTheSelectedRowFromTheDialog) {
 }
 
 TEST_F(MainFormPresenterTest, CommandsWithoutASelectionDoNothing) {
-    services.initialMonitors = {Monitor("/a")};
+    session.Fill({Monitor("/a")});
     Construct();
     view.selected = -1;  // a right-click that selected nothing
     presenter.Edit();
@@ -108,7 +109,7 @@ TEST_F(MainFormPresenterTest, CommandsWithoutASelectionDoNothing) {
 }
 
 TEST_F(MainFormPresenterTest, DeleteRemovesAtOnceWithoutAQuestion) {
-    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    session.Fill({Monitor("/a"), Monitor("/b")});
     Construct();
     view.selected = 0;
     presenter.Delete();
@@ -130,7 +131,7 @@ TEST_F(MainFormPresenterTest, DeleteRemovesAtOnceWithoutAQuestion) {
 }
 
 TEST_F(MainFormPresenterTest, TheStatusSaysActiveOnlyWhileWatchingAndFollowsTheStateAsItChanges) {
-    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    session.Fill({Monitor("/a"), Monitor("/b")});
     Construct();
     Session().states["/a"] = {MonitorState::BackupOffline, {}};
     Session().states["/b"] = {MonitorState::Stopped, "The monitored folder cannot be watched."};
@@ -150,7 +151,7 @@ TEST_F(MainFormPresenterTest, TheStatusSaysActiveOnlyWhileWatchingAndFollowsTheS
 }
 
 TEST_F(MainFormPresenterTest, TheDeleteKeyAsksNamingTheMonitorAndDeletesOnlyOnYes) {
-    services.initialMonitors = {Monitor("/a"), Monitor("/b")};
+    session.Fill({Monitor("/a"), Monitor("/b")});
     Construct();
     view.selected = 1;
     presenter.DeleteKeyPressed();
@@ -164,7 +165,7 @@ TEST_F(MainFormPresenterTest, TheDeleteKeyAsksNamingTheMonitorAndDeletesOnlyOnYe
 }
 
 TEST_F(MainFormPresenterTest, TheNewMonitorIsSelectedAsWellAsShownSoDeleteNeverHitsAnother) {
-    services.initialMonitors = {Monitor("/a")};
+    session.Fill({Monitor("/a")});
     Construct();
     ASSERT_EQ(view.selected, 0);
     services.dialogAnswers = {Monitor("/new")};
@@ -177,7 +178,7 @@ TEST_F(MainFormPresenterTest, TheNewMonitorIsSelectedAsWellAsShownSoDeleteNeverH
 }
 
 TEST_F(MainFormPresenterTest, DisableAndEnableChangeRowAndPane) {
-    services.initialMonitors = {Monitor("/a")};
+    session.Fill({Monitor("/a")});
     Construct();
     presenter.Disable();
     EXPECT_EQ(view.rows[0].status, "Disabled");
@@ -185,6 +186,25 @@ TEST_F(MainFormPresenterTest, DisableAndEnableChangeRowAndPane) {
     presenter.Enable();
     EXPECT_EQ(view.rows[0].status, "Active");
     EXPECT_EQ(view.details.status, "Enabled");
+}
+
+// A database that cannot be written (locked, read-only): the list keeps showing what is stored.
+TEST_F(MainFormPresenterTest, ChangesTheSessionCannotStoreLeaveTheListAsStored) {
+    session.Fill({Monitor("/a")});
+    Construct();
+    session.refuseChanges = true;
+    presenter.Disable();
+    EXPECT_EQ(view.rows[0].status, "Active");
+    EXPECT_EQ(view.details.status, "Enabled");
+    presenter.Delete();
+    ASSERT_EQ(view.rows.size(), 1u);
+    EXPECT_EQ(view.details.root, "/a");
+    services.dialogAnswers = {Monitor("/b"), Monitor("/a2")};
+    presenter.Add();
+    EXPECT_EQ(view.rows.size(), 1u);
+    presenter.Edit();
+    EXPECT_EQ(view.rows[0].folder, "/a");
+    EXPECT_EQ(view.selected, 0);
 }
 
 TEST_F(MainFormPresenterTest, ApplyWritesTheCheckboxAndIsDisabledUntilTheNextClick) {
@@ -236,7 +256,7 @@ TEST_F(MainFormPresenterTest, ACloseRequestToTheApplicationWindowExitsOnce) {
 }
 
 TEST_F(MainFormPresenterTest, AnExitDuringTheSetupDialogSavesNothing) {
-    services.initialMonitors = {Monitor("/a")};
+    session.Fill({Monitor("/a")});
     Construct();
     view.selected = 0;
     services.dialogAnswers = {Monitor("/changed")};

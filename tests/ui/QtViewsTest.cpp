@@ -50,8 +50,9 @@ public:
 TEST(MainFormViewTest, LayoutTextsAndTheCloseThatHides) {
     std::vector<std::string> log;
     FakeServices services(log);
+    FakeSession session(log);
     MainForm window;
-    MainFormPresenter presenter(window, services);
+    MainFormPresenter presenter(window, services, session);
     window.SetPresenter(&presenter);
     presenter.Construct(true);
     EXPECT_EQ(window.windowTitle(), "Pellmar Configuration");
@@ -76,7 +77,7 @@ TEST(MainFormViewTest, LayoutTextsAndTheCloseThatHides) {
     presenter.Configure();
     window.close();  // the close box
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(services.session->stops, 0);
+    EXPECT_EQ(session.stops, 0);
     EXPECT_NE(presenter.Session(), nullptr);
 }
 

@@ -71,10 +71,11 @@ void RunConfiguration() {
     second.backuppath = "\\\\nas\\ann\\reports";
     second.hasversions = false;
     second.status = 0;
-    services.initialMonitors = {SampleMonitor(), second};
+    test::FakeSession session(log);
+    session.Fill({SampleMonitor(), second});
     std::unique_ptr<win32ui::MainForm> window = win32ui::MainForm::Create();
     if (!window) return;
-    MainFormPresenter presenter(*window, services);
+    MainFormPresenter presenter(*window, services, session);
     window->SetPresenter(&presenter);
     presenter.Construct(true);
     win32ui::RunModal(window->Window(), nullptr, [&] { return !IsWindowVisible(window->Window()); });

@@ -9,8 +9,7 @@
 #include "platform/TerminationSignals.h"
 #include "tray/ctl/ControlServer.h"
 #include "tray/db/DatabaseCheck.h"
-#include "tray/monitor/notification/NTFolderScanner.h"
-#include "tray/monitor/snapshot/Win9XFolderScanner.h"
+#include "tray/session/FolderMonitorSession.h"
 #include "tray/shell/DataLocations.h"
 
 #include <cstdio>
@@ -20,11 +19,12 @@ namespace {
 
 // The control channel comes up once the monitors are loaded and goes before they stop, so that
 // pellmarctl never reaches a session that is not running.
-void RunSession(platform::PlainDispatcher& dispatcher, const FolderMonitorTimings& timings, const std::string& dataPath) {
-    auto session = std::make_unique<FolderMonitor>(dispatcher, timings);
+void RunSession(platform::PlainDispatcher& dispatcher, const FolderMonitorTimings& timings) {
+    auto session = std::make_unique<FolderMonitorSession>(dispatcher, timings);
     session->Start();
     std::string problem;
-    auto control = ctl::ControlServer::Start(dispatcher, [&session] { return session.get(); }, dataPath, {}, &problem);
+    auto control = ctl::ControlServer::Start(dispatcher, [&session] { return session.get(); }, session->Locations(),
+                                             {}, &problem);
     if (!control) std::fprintf(stderr, "pellmard: pellmarctl cannot reach this host: %s.\n", problem.c_str());
     dispatcher.Run();
     control.reset();
@@ -54,11 +54,9 @@ int RunHeadless(const FolderMonitorTimings& timings) {
     platform::InstallErrorReporter(&reporter);
     platform::PlainDispatcher dispatcher;
     auto signals = platform::TerminationSignals::Install([&dispatcher] { dispatcher.Quit(); });
-    RegisterNTFolderScanner(dispatcher);
-    RegisterWin9XFolderScanner(dispatcher);
     // The application window lets qmRemove and qmUpdate end this host as they end the tray program.
     auto window = platform::AppWindow::Register("Pellmar", [&dispatcher] { dispatcher.Quit(); });
-    RunSession(dispatcher, timings, dataPath);
+    RunSession(dispatcher, timings);
     window.reset();
     signals.reset();
     platform::InstallErrorReporter(nullptr);

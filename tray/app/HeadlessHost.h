@@ -2,7 +2,7 @@
 // the plain dispatcher as main loop and no windows or updater. Owns nothing beyond one run.
 #pragma once
 
-#include "tray/monitor/FolderMonitor.h"
+#include "tray/session/FolderMonitor.h"
 
 namespace pellmar {
 

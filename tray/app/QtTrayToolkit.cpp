@@ -28,9 +28,9 @@ MainThreadErrorReporter& QtTrayToolkit::Reporter() { return *reporter_; }
 MainFormView& QtTrayToolkit::View() { return *window_; }
 MainFormServices& QtTrayToolkit::Services() { return *services_; }
 
-bool QtTrayToolkit::BuildWindow(const TrayOptions& options, platform::WindowHandle appWindow) {
+bool QtTrayToolkit::BuildWindow(platform::WindowHandle appWindow) {
     window_ = std::make_unique<MainForm>();
-    services_ = std::make_unique<QtMainFormServices>(window_.get(), *reporter_, options.timings);
+    services_ = std::make_unique<QtMainFormServices>(window_.get(), *reporter_);
     services_->SetAppWindow(appWindow);
     return true;
 }

@@ -7,10 +7,8 @@
 #include "platform/HostLock.h"
 #include "tray/ctl/ControlServer.h"
 #include "tray/db/DatabaseCheck.h"
-#include "tray/monitor/notification/NTFolderScanner.h"
-#include "tray/monitor/snapshot/Win9XFolderScanner.h"
 #include "tray/shell/DataLocations.h"
-#include "tray/ui/FolderMonitorSession.h"
+#include "tray/session/FolderMonitorSession.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,7 +25,6 @@ public:
 
     void InstallStagedUpdater() override { services_.InstallStagedUpdater(); }
     void LaunchUpdater() override { services_.LaunchUpdater(); }
-    std::unique_ptr<MonitorSession> CreateSession() override { return services_.CreateSession(); }
     bool ReadAutostart(bool current) override { return services_.ReadAutostart(current); }
     bool WriteAutostart(bool autostart) override { return services_.WriteAutostart(autostart); }
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
@@ -46,8 +43,6 @@ private:
 TrayProgram::TrayProgram(std::unique_ptr<TrayToolkit> toolkit, TrayOptions options)
     : toolkit_(std::move(toolkit)), options_(std::move(options)) {
     platform::InstallErrorReporter(&toolkit_->Reporter());
-    RegisterNTFolderScanner(toolkit_->Dispatcher());
-    RegisterWin9XFolderScanner(toolkit_->Dispatcher());
 }
 
 TrayProgram::~TrayProgram() {
@@ -58,6 +53,7 @@ TrayProgram::~TrayProgram() {
     toolkit_->Reporter().Release();
     toolkit_->RemoveTrayIcon();
     presenter_.reset();  // stops the session if the program did not exit through the window
+    session_.reset();
     services_.reset();
     toolkit_->DestroyViews();
     platform::InstallErrorReporter(nullptr);
@@ -85,9 +81,10 @@ bool TrayProgram::Start() {
         std::exit(2);
     }
     RegisterAppWindow();
-    if (!toolkit_->BuildWindow(options_, AppWindowHandle())) return false;
+    if (!toolkit_->BuildWindow(AppWindowHandle())) return false;
     services_ = std::make_unique<TrayServices>(toolkit_->Services(), options_);
-    presenter_ = std::make_unique<MainFormPresenter>(toolkit_->View(), *services_);
+    session_ = std::make_unique<FolderMonitorSession>(toolkit_->Dispatcher(), options_.timings);
+    presenter_ = std::make_unique<MainFormPresenter>(toolkit_->View(), *services_, *session_);
     toolkit_->Connect(*presenter_, [this] {
         closed_ = true;
         toolkit_->RemoveTrayIcon();
@@ -98,16 +95,12 @@ bool TrayProgram::Start() {
     return true;
 }
 
-FolderMonitor* TrayProgram::RunningSession() const {
-    auto* session = presenter_ ? dynamic_cast<FolderMonitorSession*>(presenter_->Session()) : nullptr;
-    return session ? &session->Monitor() : nullptr;
-}
+MonitorSession* TrayProgram::RunningSession() const { return presenter_ ? presenter_->Session() : nullptr; }
 
 // Requests run inside the main loop, which also runs inside modal windows: a change then could pull
 // a monitor from under an open setup dialog, so changes wait until no modal window is open.
 void TrayProgram::StartControlServer() {
-    FolderMonitor* session = RunningSession();
-    if (!session) return;
+    if (!RunningSession()) return;
     ctl::ControlServerHooks hooks;
     hooks.busy = [this] {
         return toolkit_->ModalWindowOpen() ? std::string("a window of Pellmar is open (a dialog or the event log); "
@@ -119,7 +112,7 @@ void TrayProgram::StartControlServer() {
     };
     std::string problem;
     control_ = ctl::ControlServer::Start(toolkit_->Dispatcher(), [this] { return RunningSession(); },
-                                         session->Locations().dataPath, std::move(hooks), &problem);
+                                         session_->Locations(), std::move(hooks), &problem);
     if (!control_) std::fprintf(stderr, "Pellmar: pellmarctl cannot reach this program: %s.\n", problem.c_str());
 }
 

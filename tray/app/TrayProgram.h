@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/AppWindow.h"
-#include "tray/monitor/FolderMonitor.h"
+#include "tray/session/FolderMonitorSession.h"
 #include "tray/ui/MainFormPresenter.h"
 #include "tray/ui/MainThreadErrorReporter.h"
 
@@ -40,7 +40,7 @@ public:
     virtual platform::Dispatcher& Dispatcher() = 0;
     virtual MainThreadErrorReporter& Reporter() = 0;
     // Builds the configuration window, hidden, and its services; false when it cannot be made.
-    virtual bool BuildWindow(const TrayOptions& options, platform::WindowHandle appWindow) = 0;
+    virtual bool BuildWindow(platform::WindowHandle appWindow) = 0;
     virtual MainFormView& View() = 0;
     virtual MainFormServices& Services() = 0;
     // Hands the window to the presenter and builds the tray icon; `onClosed` runs once the window
@@ -75,13 +75,14 @@ public:
 private:
     void RegisterAppWindow();
     void StartControlServer();
-    FolderMonitor* RunningSession() const;
+    MonitorSession* RunningSession() const;
 
     std::unique_ptr<TrayToolkit> toolkit_;
     TrayOptions options_;
     std::stop_source appWindowStop_;
     std::unique_ptr<platform::AppWindow> appWindow_;
     std::unique_ptr<TrayServices> services_;
+    std::unique_ptr<FolderMonitorSession> session_;
     std::unique_ptr<MainFormPresenter> presenter_;
     std::unique_ptr<ctl::ControlServer> control_;
     bool closed_ = false;

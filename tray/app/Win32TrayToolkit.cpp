@@ -37,10 +37,10 @@ MainThreadErrorReporter& Win32TrayToolkit::Reporter() { return *reporter_; }
 MainFormView& Win32TrayToolkit::View() { return *window_; }
 MainFormServices& Win32TrayToolkit::Services() { return *services_; }
 
-bool Win32TrayToolkit::BuildWindow(const TrayOptions& options, platform::WindowHandle appWindow) {
+bool Win32TrayToolkit::BuildWindow(platform::WindowHandle appWindow) {
     window_ = win32ui::MainForm::Create();
     if (!window_) return false;
-    services_ = std::make_unique<Win32MainFormServices>(window_->Window(), *reporter_, options.timings);
+    services_ = std::make_unique<Win32MainFormServices>(window_->Window(), *reporter_);
     services_->SetAppWindow(appWindow);
     return true;
 }

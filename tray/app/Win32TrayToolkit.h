@@ -24,7 +24,7 @@ public:
 
     platform::Dispatcher& Dispatcher() override;
     MainThreadErrorReporter& Reporter() override;
-    bool BuildWindow(const TrayOptions& options, platform::WindowHandle appWindow) override;
+    bool BuildWindow(platform::WindowHandle appWindow) override;
     MainFormView& View() override;
     MainFormServices& Services() override;
     void Connect(MainFormPresenter& presenter, std::function<void()> onClosed) override;

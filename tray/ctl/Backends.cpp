@@ -1,63 +1,31 @@
-// In a host, monitors change only through FolderMonitor, so a change takes effect at once and the
+// In a host, monitors change only through the session, so a change takes effect at once and the
 // session's list stays the truth; the database file is read directly only for the log and jobs.
 #include "tray/ctl/Backends.h"
 
-#include "tray/monitor/FolderMonitor.h"
-#include "tray/monitor/MonitorRecord.h"
+#include "tray/session/MonitorSession.h"
 
 namespace pellmar::ctl {
 
-SessionBackend::SessionBackend(FolderMonitor& session)
-    : session_(session), store_(session.Locations().databasePath, false) {}
-
-FolderScanner* SessionBackend::Find(std::int32_t id) const {
-    for (int index = 0; index < session_.Count(); ++index) {
-        if (session_.Items(index)->GetId() == id) return session_.Items(index);
-    }
-    return nullptr;
-}
+SessionBackend::SessionBackend(MonitorSession& session, const std::string& databasePath)
+    : session_(session), store_(databasePath, false) {}
 
 bool SessionBackend::Monitors(std::vector<ScannerValues>* monitors) {
     monitors->clear();
-    for (int index = 0; index < session_.Count(); ++index) monitors->push_back(MonitorValues(*session_.Items(index)));
+    for (const MonitorId id : session_.Monitors())
+        if (std::optional<ScannerValues> values = session_.Values(id)) monitors->push_back(*values);
     return true;
 }
 
-std::int32_t SessionBackend::Save(std::int32_t id, const ScannerValues& values) {
-    FolderScanner* existing = id == 0 ? nullptr : Find(id);
-    if (id != 0 && !existing) return 0;
-    FolderScanner* saved = session_.SaveFolderItem(existing, values);
-    return saved ? saved->GetId() : 0;
-}
+std::int32_t SessionBackend::Save(std::int32_t id, const ScannerValues& values) { return session_.Save(id, values); }
 
-bool SessionBackend::Delete(std::int32_t id) {
-    FolderScanner* monitor = Find(id);
-    if (monitor) session_.DeleteFolderItem(monitor);
-    return monitor != nullptr;
-}
+bool SessionBackend::Delete(std::int32_t id) { return session_.Delete(id); }
 
-bool SessionBackend::SetStatus(std::int32_t id, std::int32_t status) {
-    FolderScanner* monitor = Find(id);
-    if (!monitor) return false;
-    monitor->SetStatus(status);
-    session_.UpdateStatus(monitor);
-    return true;
-}
+bool SessionBackend::SetStatus(std::int32_t id, std::int32_t status) { return session_.SetStatus(id, status); }
 
-bool SessionBackend::Synchronise(std::int32_t id, std::string* why) {
-    FolderScanner* monitor = Find(id);
-    if (!monitor) {
-        *why = "no monitor with the id " + std::to_string(id);
-        return false;
-    }
-    if (session_.SynchroniseMonitor(monitor)) return true;
-    *why = "the monitor is " + MonitorStateText(session_.StatusOf(monitor).state) +
-           ", so its folder cannot be compared now";
-    return false;
-}
+bool SessionBackend::Synchronise(std::int32_t id, std::string* why) { return session_.Synchronise(id, why); }
 
 MonitorStateWords SessionBackend::StateOf(std::int32_t id) {
-    const MonitorStatus status = session_.StatusOf(Find(id));
+    const MonitorStatus status = session_.StatusOf(id);
     return {MonitorStateText(status.state), status.reason};
 }
 

@@ -9,8 +9,7 @@
 #include "tray/ctl/DatabaseStore.h"
 
 namespace pellmar {
-class FolderMonitor;
-class FolderScanner;
+class MonitorSession;
 }  // namespace pellmar
 
 namespace pellmar::ctl {
@@ -18,7 +17,7 @@ namespace pellmar::ctl {
 // Thread contract: the host's main thread, the session's; the session outlives the backend.
 class SessionBackend final : public ControlBackend {
 public:
-    explicit SessionBackend(FolderMonitor& session);
+    SessionBackend(MonitorSession& session, const std::string& databasePath);
 
     bool Monitors(std::vector<ScannerValues>* monitors) override;
     std::int32_t Save(std::int32_t id, const ScannerValues& values) override;
@@ -31,9 +30,7 @@ public:
     MonitorStateWords StateOf(std::int32_t id) override;
 
 private:
-    FolderScanner* Find(std::int32_t id) const;
-
-    FolderMonitor& session_;
+    MonitorSession& session_;
     DatabaseStore store_;
 };
 

@@ -7,18 +7,23 @@
 
 namespace pellmar::ctl {
 
-ControlServer::ControlServer(platform::Dispatcher& dispatcher, SessionSource session, ControlServerHooks hooks)
-    : dispatcher_(dispatcher), session_(std::move(session)), hooks_(std::move(hooks)) {}
+ControlServer::ControlServer(platform::Dispatcher& dispatcher, SessionSource session, std::string databasePath,
+                             ControlServerHooks hooks)
+    : dispatcher_(dispatcher),
+      session_(std::move(session)),
+      databasePath_(std::move(databasePath)),
+      hooks_(std::move(hooks)) {}
 
 ControlServer::~ControlServer() { channel_.reset(); }
 
 std::unique_ptr<ControlServer> ControlServer::Start(platform::Dispatcher& dispatcher, SessionSource session,
-                                                    const std::string& dataPath, ControlServerHooks hooks,
+                                                    const DataLocations& locations, ControlServerHooks hooks,
                                                     std::string* problem) {
-    std::unique_ptr<ControlServer> server(new ControlServer(dispatcher, std::move(session), std::move(hooks)));
+    std::unique_ptr<ControlServer> server(
+        new ControlServer(dispatcher, std::move(session), locations.databasePath, std::move(hooks)));
     ControlServer* raw = server.get();
     server->channel_ = platform::ControlChannel::Listen(
-        ControlChannelName(dataPath),
+        ControlChannelName(locations.dataPath),
         [raw](const std::string& request, std::stop_token stop) { return raw->Answer(request, stop); }, problem);
     if (!server->channel_) return nullptr;
     return server;
@@ -28,9 +33,9 @@ std::string ControlServer::Answer(const std::string& request, std::stop_token st
     // Owned jointly: a Send given up at shutdown may still be finishing its work on the main thread.
     auto reply = std::make_shared<CtlReply>(Failure(kExitFailure, "the host is shutting down"));
     dispatcher_.Send([this, request, reply] {
-        FolderMonitor* session = session_();
+        MonitorSession* session = session_();
         if (!session) return;
-        SessionBackend backend(*session);
+        SessionBackend backend(*session, databasePath_);
         bool changed = false;
         *reply = AnswerRequest(request, backend, hooks_.busy ? hooks_.busy() : std::string(), &changed);
         if (changed && hooks_.changed) hooks_.changed();

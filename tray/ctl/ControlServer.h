@@ -9,9 +9,10 @@
 
 #include "platform/ControlChannel.h"
 #include "platform/Dispatcher.h"
+#include "tray/shell/DataLocations.h"
 
 namespace pellmar {
-class FolderMonitor;
+class MonitorSession;
 }
 
 namespace pellmar::ctl {
@@ -24,7 +25,7 @@ struct ControlServerHooks {
 };
 
 // The host's running session, or nullptr once it has stopped. Main thread.
-using SessionSource = std::function<FolderMonitor*()>;
+using SessionSource = std::function<MonitorSession*()>;
 
 // Thread contract: made and destroyed on the main thread (the dispatcher's owner). A request
 // waiting for the main thread when the server is destroyed, or arriving after the session has
@@ -33,16 +34,18 @@ class ControlServer {
 public:
     // nullptr, with `problem` set, when the channel cannot be made; the host runs on without it.
     static std::unique_ptr<ControlServer> Start(platform::Dispatcher& dispatcher, SessionSource session,
-                                                const std::string& dataPath, ControlServerHooks hooks,
+                                                const DataLocations& locations, ControlServerHooks hooks,
                                                 std::string* problem);
     ~ControlServer();
 
 private:
-    ControlServer(platform::Dispatcher& dispatcher, SessionSource session, ControlServerHooks hooks);
+    ControlServer(platform::Dispatcher& dispatcher, SessionSource session, std::string databasePath,
+                  ControlServerHooks hooks);
     std::string Answer(const std::string& request, std::stop_token stop);
 
     platform::Dispatcher& dispatcher_;
     SessionSource session_;
+    std::string databasePath_;
     ControlServerHooks hooks_;
     std::unique_ptr<platform::ControlChannel> channel_;
 };

@@ -24,14 +24,40 @@ FolderScanner::FolderScanner(ScannerContext& context) : context_(context) {}
 
 FolderScanner::~FolderScanner() = default;
 
-void FolderScanner::ReportCreated(const std::string& path) { Report(ChangeCreated, path); }
-void FolderScanner::ReportModified(const std::string& path) { Report(ChangeModified, path); }
-void FolderScanner::ReportDeleted(const std::string& path) { Report(ChangeDeleted, path); }
-bool FolderScanner::ReportOutOfDate(const std::string& path) { return Report(ChangeModified, path, true); }
-void FolderScanner::ReportFolderCreated(const std::string& path) { ReportFolder(ChangeCreated, path); }
-void FolderScanner::ReportFolderDeleted(const std::string& path) { ReportFolder(ChangeDeleted, path); }
+// A forwarding engine hands each path on as it came, so the owner's rules run once, with the
+// owner's settings, and nothing the engine was not told (exceptions, versions) is lost on the way.
+void FolderScanner::ReportCreated(const std::string& path) {
+    if (outer_) return outer_->ReportCreated(path);
+    Report(ChangeCreated, path);
+}
+
+void FolderScanner::ReportModified(const std::string& path) {
+    if (outer_) return outer_->ReportModified(path);
+    Report(ChangeModified, path);
+}
+
+void FolderScanner::ReportDeleted(const std::string& path) {
+    if (outer_) return outer_->ReportDeleted(path);
+    Report(ChangeDeleted, path);
+}
+
+bool FolderScanner::ReportOutOfDate(const std::string& path) {
+    if (outer_) return outer_->ReportOutOfDate(path);
+    return Report(ChangeModified, path, true);
+}
+
+void FolderScanner::ReportFolderCreated(const std::string& path) {
+    if (outer_) return outer_->ReportFolderCreated(path);
+    ReportFolder(ChangeCreated, path);
+}
+
+void FolderScanner::ReportFolderDeleted(const std::string& path) {
+    if (outer_) return outer_->ReportFolderDeleted(path);
+    ReportFolder(ChangeDeleted, path);
+}
 
 void FolderScanner::ReportUnreachable(const std::string& path) {
+    if (outer_) return outer_->ReportUnreachable(path);
     // A walk every minute of a partly watched tree would otherwise log it every minute.
     if (reportedUnreachable_.insert(path).second) Report(ChangeModified, path, true);
 }
@@ -42,12 +68,14 @@ void FolderScanner::ReportFolder(JobType kind, const std::string& path) {
 }
 
 void FolderScanner::ReportLost() {
+    if (outer_) return outer_->ReportLost();
     // A copy, for the same reason as in Report.
     const LostHandler handler = onLost_;
     if (handler) handler(*this);
 }
 
 void FolderScanner::ReportTrouble(const std::string& message, bool stopped) {
+    if (outer_) return outer_->ReportTrouble(message, stopped);
     const TroubleHandler handler = onTrouble_;
     if (handler) handler(*this, message, stopped);
 }

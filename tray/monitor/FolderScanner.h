@@ -70,6 +70,9 @@ public:
     void SetOnChange(ChangeHandler handler) { onChange_ = std::move(handler); }
     void SetOnLost(LostHandler handler) { onLost_ = std::move(handler); }
     void SetOnTrouble(TroubleHandler handler) { onTrouble_ = std::move(handler); }
+    // Makes this scanner an engine of `outer`: every Report* goes to `outer` unchanged, which
+    // applies its own rules and handlers. `outer` outlives this scanner.
+    void ForwardReportsTo(FolderScanner& outer) { outer_ = &outer; }
 
     std::int32_t GetId() const { return id_; }
     const std::string& GetBackupPath() const { return backuppath_; }
@@ -119,6 +122,7 @@ private:
     void ReportInvalidMask(const std::string& message);
 
     ScannerContext& context_;
+    FolderScanner* outer_ = nullptr;
     std::int32_t id_ = 0;
     std::string backuppath_;
     bool deletions_ = false;
@@ -140,22 +144,12 @@ private:
 std::string BackupFolderOf(const std::string& root, const std::string& backup, bool subfolders,
                            const std::string& folder);
 
-// Makes a scanner of one variant; registered by the host, which knows the concrete classes.
+// Makes a scanner of one change engine.
 using ScannerCreator = std::function<std::unique_ptr<FolderScanner>(ScannerContext&)>;
 
 enum class ScannerVariant {
     DetailedRecords,  // per-file change records (NT; inotify on Linux): NTFolderScanner
     ChangeSignals,    // per-folder change signals and folder comparison (Win9x)
 };
-
-// Main thread, before the first CreateScanner. A later registration replaces an earlier one.
-void RegisterScannerVariant(ScannerVariant variant, ScannerCreator creator);
-
-// A new scanner with `deletions` on, sub-folders on and everything else empty. Its variant: the
-// one the settings store forces (EngineSettings), else, with both registered and detailed records
-// available, one that picks per Start by its folder's file system; else the variant the
-// platform's capability asks for (the other one when that is not registered).
-// Throws std::logic_error when no variant is registered. Main thread.
-std::unique_ptr<FolderScanner> CreateScanner(ScannerContext& context);
 
 }  // namespace pellmar

@@ -1,5 +1,5 @@
-// Engine choice at Start and the hand-back of the engine's events. The engine gets no exceptions
-// and reports deletions always: this scanner's own event path decides both.
+// Engine choice at Start. The engine gets no exceptions and reports deletions always: it forwards
+// every path to this scanner, whose own event path decides both.
 #include "tray/monitor/PerRootFolderScanner.h"
 
 #include "platform/FolderSignal.h"
@@ -22,10 +22,7 @@ void PerRootFolderScanner::UseEngine(ScannerVariant variant) {
     const ScannerCreator& creator = variant == ScannerVariant::DetailedRecords ? records_ : signals_;
     std::unique_ptr<FolderScanner> engine = creator(context_);
     if (!engine) throw std::logic_error("The folder scanner variant made no scanner");
-    engine->SetOnChange([this](FolderScanner&, std::unique_ptr<ChangeEvent> event) { Forward(*event); });
-    engine->SetOnLost([this](FolderScanner&) { ReportLost(); });
-    engine->SetOnTrouble(
-        [this](FolderScanner&, const std::string& message, bool stopped) { ReportTrouble(message, stopped); });
+    engine->ForwardReportsTo(*this);
     engine_ = std::move(engine);
     variant_ = variant;
 }
@@ -47,15 +44,5 @@ void PerRootFolderScanner::Start() {
 }
 
 void PerRootFolderScanner::Stop() { engine_->Stop(); }
-
-// The engine already built a record; this scanner's path builds its own, with its own settings,
-// and hands it to the session as coming from this scanner.
-void PerRootFolderScanner::Forward(const ChangeEvent& event) {
-    switch (event.jobtype) {
-        case ChangeCreated: ReportCreated(event.src); break;
-        case ChangeDeleted: ReportDeleted(event.src); break;
-        default: ReportModified(event.src); break;
-    }
-}
 
 }  // namespace pellmar

@@ -1,7 +1,7 @@
 // A scanner that picks its engine at each Start by the file system of its folder: detailed
 // change records where that file system reports changes, snapshots where it is blind to changes
 // made elsewhere (NAS shares, FUSE mounts). Owns the configuration and the engine in use; the
-// engine reports back through this scanner's event path, so exceptions and drops apply once.
+// engine forwards what it hears to this scanner's event path, so exceptions and drops apply once.
 #pragma once
 
 #include "tray/monitor/FolderScanner.h"
@@ -33,7 +33,6 @@ public:
 
 private:
     void UseEngine(ScannerVariant variant);
-    void Forward(const ChangeEvent& event);
 
     ScannerContext& context_;
     ScannerCreator records_;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "tray/log/LogList.h"
-#include "tray/ui/MonitorSession.h"
+#include "tray/session/MonitorSession.h"
 
 namespace pellmar {
 

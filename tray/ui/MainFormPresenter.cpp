@@ -40,8 +40,8 @@ private:
     MainFormPresenter& presenter_;
 };
 
-MainFormPresenter::MainFormPresenter(MainFormView& view, MainFormServices& services)
-    : view_(view), services_(services) {}
+MainFormPresenter::MainFormPresenter(MainFormView& view, MainFormServices& services, MonitorSession& session)
+    : view_(view), services_(services), session_(&session) {}
 
 MainFormPresenter::~MainFormPresenter() { StopSession(); }
 
@@ -49,7 +49,6 @@ void MainFormPresenter::Construct(bool trayAvailable) {
     view_.CentreOnScreen();
     services_.InstallStagedUpdater();
     services_.LaunchUpdater();
-    session_ = services_.CreateSession();
     session_->Start();
     FillList();
     if (!rows_.empty()) {
@@ -78,28 +77,30 @@ void MainFormPresenter::SessionChanged() {
 
 void MainFormPresenter::FillList() {
     ListUpdate update(*this);
-    for (int index = 0; index < session_->Count(); ++index) {
-        rows_.push_back(session_->Item(index));
-        view_.AppendRow(RowOf(index));
-    }
+    rows_ = session_->Monitors();
+    for (int index = 0; index < static_cast<int>(rows_.size()); ++index) view_.AppendRow(RowOf(index));
 }
 
-std::vector<ScannerValues> MainFormPresenter::OtherMonitors(MonitorHandle except) const {
+std::vector<ScannerValues> MainFormPresenter::OtherMonitors(MonitorId except) const {
     std::vector<ScannerValues> others;
     if (!session_) return others;
-    for (const MonitorHandle monitor : rows_)
-        if (monitor != except) others.push_back(session_->Values(monitor));
+    for (const MonitorId monitor : rows_)
+        if (monitor != except)
+            if (std::optional<ScannerValues> values = session_->Values(monitor)) others.push_back(*values);
     return others;
 }
 
+// A monitor deleted by pellmarctl leaves its row until the redraw that follows; it shows empty.
+ScannerValues MainFormPresenter::ValuesOfRow(int index) const {
+    return session_->Values(rows_[static_cast<std::size_t>(index)]).value_or(ScannerValues{});
+}
+
 MonitorRowTexts MainFormPresenter::RowOf(int index) const {
-    const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
-    return MonitorRow(session_->Values(monitor), session_->StatusOf(monitor));
+    return MonitorRow(ValuesOfRow(index), session_->StatusOf(rows_[static_cast<std::size_t>(index)]));
 }
 
 MonitorDetails MainFormPresenter::DetailsOfRow(int index) const {
-    const MonitorHandle monitor = rows_[static_cast<std::size_t>(index)];
-    return DetailsOf(session_->Values(monitor), session_->StatusOf(monitor));
+    return DetailsOf(ValuesOfRow(index), session_->StatusOf(rows_[static_cast<std::size_t>(index)]));
 }
 
 // States change by themselves (a drive unplugged, a catch-up that ends): the view asks now and then.
@@ -132,12 +133,15 @@ void MainFormPresenter::AppWindowCloseRequested() {
 }
 
 void MainFormPresenter::Add() {
-    const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr, OtherMonitors(nullptr));
+    const std::optional<ScannerValues> values = services_.RunSetupDialog(nullptr, OtherMonitors(0));
     if (!values || !session_) return;
     WaitCursor wait(view_);
+    // Not stored (the error box has said why): no row for a monitor the next start would not have.
+    const MonitorId saved = session_->Save(0, *values);
+    if (saved == 0) return;
     {
         ListUpdate update(*this);
-        rows_.push_back(session_->Save(nullptr, *values));
+        rows_.push_back(saved);
         view_.AppendRow(RowOf(static_cast<int>(rows_.size()) - 1));
     }
     // The new monitor is the one shown, so it is the one selected too.
@@ -148,15 +152,16 @@ void MainFormPresenter::Add() {
 void MainFormPresenter::Edit() {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
-    MonitorHandle monitor = rows_[static_cast<std::size_t>(row)];
-    const ScannerValues current = session_->Values(monitor);
+    const MonitorId monitor = rows_[static_cast<std::size_t>(row)];
+    const ScannerValues current = ValuesOfRow(row);
     const std::optional<ScannerValues> values = services_.RunSetupDialog(&current, OtherMonitors(monitor));
     // An exit may have been requested while the dialog was open: the session is gone then.
     if (!values || !session_) return;
     WaitCursor wait(view_);
+    // Whether or not it was stored, the row shows what the session now holds.
+    session_->Save(monitor, *values);
     {
         ListUpdate update(*this);
-        rows_[static_cast<std::size_t>(row)] = session_->Save(monitor, *values);
         view_.SetRow(row, RowOf(row));
     }
     view_.SelectRow(row);
@@ -167,9 +172,9 @@ void MainFormPresenter::Delete() {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
     WaitCursor wait(view_);
+    if (!session_->Delete(rows_[static_cast<std::size_t>(row)])) return;  // kept, as the database keeps it
     {
         ListUpdate update(*this);
-        session_->Delete(rows_[static_cast<std::size_t>(row)]);
         rows_.erase(rows_.begin() + row);
         view_.RemoveRow(row);
     }
@@ -181,13 +186,14 @@ void MainFormPresenter::Delete() {
 void MainFormPresenter::DeleteKeyPressed() {
     const int row = view_.SelectedRow();
     if (!session_ || row < 0 || row >= static_cast<int>(rows_.size())) return;
-    const std::string root = session_->Values(rows_[static_cast<std::size_t>(row)]).root;
+    const std::string root = ValuesOfRow(row).root;
     if (services_.Confirm("Delete the monitor of " + root + "? Its backups stay where they are.")) Delete();
 }
 
 void MainFormPresenter::SetSelectedStatus(std::int32_t status) {
     const int row = view_.SelectedRow();
     if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    // A status that could not be stored is not shown either: the row says what the database holds.
     session_->SetStatus(rows_[static_cast<std::size_t>(row)], status);
     view_.SetRow(row, RowOf(row));
     ShowSelected();
@@ -237,7 +243,7 @@ void MainFormPresenter::StopSession() {
     if (!session_) return;
     session_->StopMonitoring();
     rows_.clear();
-    session_.reset();
+    session_ = nullptr;
 }
 
 }  // namespace pellmar

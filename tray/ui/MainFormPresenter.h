@@ -1,6 +1,7 @@
 // The configuration window's behaviour: the start of the replication core at the end of its
 // construction, the commands of the tray menu, the list, the buttons and the list menu, the exit
-// flag, and the close that hides unless the program is exiting. Owns the session.
+// flag, and the close that hides unless the program is exiting. Starts and stops the session,
+// which the tray program owns.
 #pragma once
 
 #include <memory>
@@ -10,10 +11,10 @@
 
 namespace pellmar {
 
-// Thread contract: main thread only; view and services outlive the presenter.
+// Thread contract: main thread only; view, services and session outlive the presenter.
 class MainFormPresenter {
 public:
-    MainFormPresenter(MainFormView& view, MainFormServices& services);
+    MainFormPresenter(MainFormView& view, MainFormServices& services, MonitorSession& session);
     ~MainFormPresenter();
 
     // The end of the window's construction: updater, session, list. Without a tray the window is
@@ -47,7 +48,8 @@ public:
     bool CloseRequested();
 
     bool Exiting() const { return exiting_; }
-    MonitorSession* Session() const { return session_.get(); }
+    // The running session; nullptr once the exit has stopped it.
+    MonitorSession* Session() const { return session_; }
     // The session's monitors were changed from outside the window: the list is drawn anew.
     void SessionChanged();
 
@@ -55,7 +57,8 @@ private:
     class ListUpdate;
     void FillList();
     MonitorRowTexts RowOf(int index) const;
-    std::vector<ScannerValues> OtherMonitors(MonitorHandle except) const;
+    std::vector<ScannerValues> OtherMonitors(MonitorId except) const;
+    ScannerValues ValuesOfRow(int index) const;
     MonitorDetails DetailsOfRow(int index) const;
     void ShowSelected();
     void SetSelectedStatus(std::int32_t status);
@@ -64,8 +67,8 @@ private:
 
     MainFormView& view_;
     MainFormServices& services_;
-    std::unique_ptr<MonitorSession> session_;
-    std::vector<MonitorHandle> rows_;  // one per list row, in the session's order
+    MonitorSession* session_;
+    std::vector<MonitorId> rows_;  // one per list row, in the session's order
     bool exiting_ = false;
     bool trayAvailable_ = true;
     bool listUpdating_ = false;

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "tray/model/ScannerValues.h"
-#include "tray/ui/MonitorSession.h"
+#include "tray/session/MonitorSession.h"
 #include "tray/ui/MonitorTexts.h"
 
 namespace pellmar {
@@ -46,7 +46,6 @@ public:
     virtual ~MainFormServices() = default;
     virtual void InstallStagedUpdater() = 0;
     virtual void LaunchUpdater() = 0;
-    virtual std::unique_ptr<MonitorSession> CreateSession() = 0;
     virtual bool ReadAutostart(bool current) = 0;  // `current` when the entry cannot be read
     // False when it could not be written; the services told the user why.
     virtual bool WriteAutostart(bool autostart) = 0;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tray/model/ScannerValues.h"
-#include "tray/monitor/MonitorStates.h"
+#include "tray/session/MonitorStates.h"
 
 namespace pellmar {
 

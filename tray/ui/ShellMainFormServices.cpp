@@ -5,17 +5,12 @@
 #include "tray/shell/Autostart.h"
 #include "tray/shell/StagedUpdater.h"
 #include "tray/shell/UpdaterLaunch.h"
-#include "tray/ui/FolderMonitorSession.h"
 
 namespace pellmar {
 
 void ShellMainFormServices::InstallStagedUpdater() { pellmar::InstallStagedUpdater(); }
 
 void ShellMainFormServices::LaunchUpdater() { pellmar::LaunchUpdater(appWindow_); }
-
-std::unique_ptr<MonitorSession> ShellMainFormServices::CreateSession() {
-    return std::make_unique<FolderMonitorSession>(reporter_.Dispatcher(), timings_);
-}
 
 bool ShellMainFormServices::ReadAutostart(bool current) {
     pellmar::ReadAutostart(current);

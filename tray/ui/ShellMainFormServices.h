@@ -1,10 +1,9 @@
 // The configuration window's services that are the same in every toolkit: the updater start, the
-// real session, the autostart entry and the end of waiting error reports. The setup dialog and the
+// autostart entry and the end of waiting error reports. The setup dialog and the
 // event log window are left to the toolkit's views. Owns nothing beyond one call. Main thread.
 #pragma once
 
 #include "platform/AppWindow.h"
-#include "tray/monitor/FolderMonitor.h"
 #include "tray/ui/MainFormView.h"
 #include "tray/ui/MainThreadErrorReporter.h"
 
@@ -12,22 +11,19 @@ namespace pellmar {
 
 class ShellMainFormServices : public MainFormServices {
 public:
-    ShellMainFormServices(MainThreadErrorReporter& reporter, FolderMonitorTimings timings)
-        : reporter_(reporter), timings_(timings) {}
+    explicit ShellMainFormServices(MainThreadErrorReporter& reporter) : reporter_(reporter) {}
 
     // The application window's handle for the updater's command line (0: none).
     void SetAppWindow(platform::WindowHandle handle) { appWindow_ = handle; }
 
     void InstallStagedUpdater() override;
     void LaunchUpdater() override;
-    std::unique_ptr<MonitorSession> CreateSession() override;
     bool ReadAutostart(bool current) override;
     bool WriteAutostart(bool autostart) override;
     void ExitStarted() override;
 
 private:
     MainThreadErrorReporter& reporter_;
-    FolderMonitorTimings timings_;
     platform::WindowHandle appWindow_ = 0;
 };
 

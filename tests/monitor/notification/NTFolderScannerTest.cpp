@@ -1,6 +1,7 @@
 // NTFolderScanner: the action table, masks on the file-name part and full paths, driven directly;
 // then the whole road from a real file change to a ChangeEvent, and CreateScanner.
 #include "tray/monitor/notification/NTFolderScanner.h"
+#include "tray/monitor/ScannerFactory.h"
 
 #include "platform/PlainDispatcher.h"
 #include "tests/support/NativePath.h"
@@ -123,14 +124,12 @@ TEST_F(NTFolderScannerTest, AMissingRootFailsStartWithTheMonitorsMessage) {
 
 class NTFolderScannerFactoryTest : public ::testing::Test {
 protected:
-    ~NTFolderScannerFactoryTest() override { RegisterScannerVariant(ScannerVariant::DetailedRecords, nullptr); }
     FixedScannerContext context;
     platform::PlainDispatcher dispatcher;
 };
 
 TEST_F(NTFolderScannerFactoryTest, CreateScannerMakesOneOnThisPlatform) {
-    RegisterNTFolderScanner(dispatcher);
-    std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
+    std::unique_ptr<FolderScanner> scanner = CreateScanner(context, {NTFolderScannerCreator(dispatcher), {}});
     ASSERT_NE(dynamic_cast<NTFolderScanner*>(scanner.get()), nullptr);
     EXPECT_TRUE(scanner->GetSubfolders());
     EXPECT_TRUE(scanner->GetDeletions());

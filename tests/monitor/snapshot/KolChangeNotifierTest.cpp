@@ -9,6 +9,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tray/monitor/EngineSettings.h"
+#include "tray/monitor/ScannerFactory.h"
 #include "tray/monitor/PerRootFolderScanner.h"
 #include "tray/monitor/notification/NTFolderScanner.h"
 #include "tray/monitor/snapshot/Win9XFolderScanner.h"
@@ -274,12 +275,9 @@ class SettingsFactoryTest : public ::testing::Test {
 protected:
     void Configure(const std::string& engine, const std::string& rescanSeconds = "") {
         settings.Write(engine, rescanSeconds);
-        RegisterNTFolderScanner(dispatcher);
-        RegisterWin9XFolderScanner(dispatcher);
     }
-    ~SettingsFactoryTest() override {
-        RegisterScannerVariant(ScannerVariant::DetailedRecords, nullptr);
-        RegisterScannerVariant(ScannerVariant::ChangeSignals, nullptr);
+    std::unique_ptr<FolderScanner> Create() {
+        return CreateScanner(context, {NTFolderScannerCreator(dispatcher), Win9XFolderScannerCreator(dispatcher)});
     }
     test::ScopedEngineSettings settings;
     TempFolder root;
@@ -291,7 +289,7 @@ protected:
 TEST_F(SettingsFactoryTest, TheRescanSettingFindsChangesByTheTimerAlone) {
     Configure("rescan", "0.05");
     std::vector<Job> jobs;  // outlives the scanner, which may still report while it stops
-    std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
+    std::unique_ptr<FolderScanner> scanner = Create();
     auto* snapshot = dynamic_cast<Win9XFolderScanner*>(scanner.get());
     ASSERT_NE(snapshot, nullptr);
     scanner->SetOnChange([&](FolderScanner&, std::unique_ptr<ChangeEvent> event) { jobs.emplace_back(event->jobtype, event->src); });
@@ -310,7 +308,7 @@ TEST_F(SettingsFactoryTest, TheRescanSettingFindsChangesByTheTimerAlone) {
 TEST_F(SettingsFactoryTest, AutomaticPicksByTheFoldersFileSystemAtStart) {
     Configure("auto");
     std::vector<Job> jobs;  // outlives the scanner, which may still report while it stops
-    std::unique_ptr<FolderScanner> scanner = CreateScanner(context);
+    std::unique_ptr<FolderScanner> scanner = Create();
     auto* perRoot = dynamic_cast<PerRootFolderScanner*>(scanner.get());
     ASSERT_NE(perRoot, nullptr);
     EXPECT_TRUE(scanner->GetDeletions());
@@ -332,7 +330,7 @@ TEST_F(SettingsFactoryTest, AutomaticPicksByTheFoldersFileSystemAtStart) {
     ASSERT_TRUE(dispatcher.RunUntil([&] { return !jobs.empty() && jobs.back().second == Native(root / "a.txt"); }, 30s));
     EXPECT_EQ(jobs.front(), (Job{ChangeCreated, Native(root / "a.txt")}));
     Configure("Notification");
-    EXPECT_NE(dynamic_cast<NTFolderScanner*>(CreateScanner(context).get()), nullptr);
+    EXPECT_NE(dynamic_cast<NTFolderScanner*>(Create().get()), nullptr);
 }
 
 }  // namespace

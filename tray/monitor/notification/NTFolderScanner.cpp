@@ -43,10 +43,8 @@ void NTFolderScanner::HandleChange(DirAction action, const std::string& name) {
     }
 }
 
-void RegisterNTFolderScanner(platform::Dispatcher& dispatcher) {
-    RegisterScannerVariant(ScannerVariant::DetailedRecords, [&dispatcher](ScannerContext& context) {
-        return std::make_unique<NTFolderScanner>(context, dispatcher);
-    });
+ScannerCreator NTFolderScannerCreator(platform::Dispatcher& dispatcher) {
+    return [&dispatcher](ScannerContext& context) { return std::make_unique<NTFolderScanner>(context, dispatcher); };
 }
 
 }  // namespace pellmar

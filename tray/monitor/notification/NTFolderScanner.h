@@ -37,8 +37,8 @@ private:
     std::vector<std::string> filters_;
 };
 
-// Makes CreateScanner build NTFolderScanners whose monitors hand over through `dispatcher`.
-// Main thread, before the first CreateScanner; the dispatcher outlives every scanner made.
-void RegisterNTFolderScanner(platform::Dispatcher& dispatcher);
+// Makes NTFolderScanners whose monitors hand over through `dispatcher`, which outlives every
+// scanner made.
+ScannerCreator NTFolderScannerCreator(platform::Dispatcher& dispatcher);
 
 }  // namespace pellmar

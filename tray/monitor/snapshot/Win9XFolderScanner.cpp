@@ -31,14 +31,14 @@ void Win9XFolderScanner::Start() {
     }
 }
 
-void RegisterWin9XFolderScanner(platform::Dispatcher& dispatcher) {
-    RegisterScannerVariant(ScannerVariant::ChangeSignals, [&dispatcher](ScannerContext& context) {
+ScannerCreator Win9XFolderScannerCreator(platform::Dispatcher& dispatcher) {
+    return [&dispatcher](ScannerContext& context) {
         const EngineSettings settings = ReadEngineSettings();
         KolChangeNotifier::Options options;
         options.rescanInterval = settings.rescanInterval;
         options.rescanOnly = settings.choice == EngineChoice::Rescan;
         return std::make_unique<Win9XFolderScanner>(context, dispatcher, options);
-    });
+    };
 }
 
 }  // namespace pellmar

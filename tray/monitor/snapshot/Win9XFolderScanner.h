@@ -38,8 +38,8 @@ private:
     KolChangeNotifier notifier_;
 };
 
-// Makes CreateScanner build Win9XFolderScanners posting through `dispatcher`, with the rescan
-// interval of the settings store. Main thread, before the first CreateScanner.
-void RegisterWin9XFolderScanner(platform::Dispatcher& dispatcher);
+// Makes Win9XFolderScanners posting through `dispatcher`, with the rescan interval of the
+// settings store as it is when each is made. The dispatcher outlives every scanner made.
+ScannerCreator Win9XFolderScannerCreator(platform::Dispatcher& dispatcher);
 
 }  // namespace pellmar

@@ -10,8 +10,8 @@ namespace pellmar {
 
 class QtMainFormServices : public ShellMainFormServices {
 public:
-    QtMainFormServices(QWidget* owner, MainThreadErrorReporter& reporter, FolderMonitorTimings timings = {})
-        : ShellMainFormServices(reporter, timings), owner_(owner) {}
+    QtMainFormServices(QWidget* owner, MainThreadErrorReporter& reporter)
+        : ShellMainFormServices(reporter), owner_(owner) {}
 
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                 const std::vector<ScannerValues>& others) override;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "tray/model/ScannerValues.h"
-#include "tray/ui/MonitorSession.h"
+#include "tray/session/MonitorSession.h"
 
 #include <windows.h>
 

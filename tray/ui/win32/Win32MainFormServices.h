@@ -11,8 +11,8 @@ namespace pellmar {
 
 class Win32MainFormServices final : public ShellMainFormServices {
 public:
-    Win32MainFormServices(HWND owner, MainThreadErrorReporter& reporter, FolderMonitorTimings timings = {})
-        : ShellMainFormServices(reporter, timings), owner_(owner) {}
+    Win32MainFormServices(HWND owner, MainThreadErrorReporter& reporter)
+        : ShellMainFormServices(reporter), owner_(owner) {}
 
     std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                 const std::vector<ScannerValues>& others) override;

@@ -14,10 +14,10 @@
 
 #include "platform/Dispatcher.h"
 #include "platform/FileSystem.h"
-#include "tray/monitor/CatchUps.h"
-#include "tray/monitor/FolderPresence.h"
+#include "tray/session/CatchUps.h"
+#include "tray/session/FolderPresence.h"
 #include "tray/monitor/FolderScanner.h"
-#include "tray/monitor/MonitorStates.h"
+#include "tray/session/MonitorStates.h"
 
 namespace pellmar {
 

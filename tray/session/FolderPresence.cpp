@@ -1,6 +1,6 @@
 // The looking thread: wait for the interval or Stop, look, post. The shared part outlives this
 // object in posted work, which runs the handler only while it is live.
-#include "tray/monitor/FolderPresence.h"
+#include "tray/session/FolderPresence.h"
 
 #include <atomic>
 #include <system_error>

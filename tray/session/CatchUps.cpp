@@ -1,8 +1,8 @@
 // A run is shared by the walk's posted batches and its end: once cancelled it is no longer live,
 // and whatever of it still reaches the main thread is dropped there.
-#include "tray/monitor/CatchUps.h"
+#include "tray/session/CatchUps.h"
 
-#include "tray/monitor/CatchUpWalk.h"
+#include "tray/session/CatchUpWalk.h"
 
 #include <unordered_set>
 #include <utility>

@@ -17,8 +17,9 @@
 #include "tray/jobs/JobWorker.h"
 #include "tray/jobs/JobWorkerStore.h"
 #include "tray/monitor/FolderScanner.h"
-#include "tray/monitor/MonitorKeeper.h"
 #include "tray/monitor/ScannerContext.h"
+#include "tray/monitor/ScannerFactory.h"
+#include "tray/session/MonitorKeeper.h"
 #include "tray/model/ChangeEvent.h"
 #include "tray/model/ScannerValues.h"
 #include "tray/shell/DataLocations.h"
@@ -49,7 +50,9 @@ struct FolderMonitorTimings {
 // Scanners handed out by Items stay owned by the session. The dispatcher outlives the session.
 class FolderMonitor final : public ScannerContext, public JobWorkerHost, private KeeperSession {
 public:
-    explicit FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings = {});
+    // Each monitor's engine is chosen from `engines`; none given: StandardEngines.
+    explicit FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings = {},
+                           ScannerEngines engines = {});
     ~FolderMonitor() override;
     FolderMonitor(const FolderMonitor&) = delete;
     FolderMonitor& operator=(const FolderMonitor&) = delete;
@@ -60,12 +63,17 @@ public:
 
     // The setup dialog's save (`values.id` is not used). With no monitor a new one is made,
     // stored, appended and returned; otherwise `monitor` is stopped, updated and returned. Either
-    // is started again (and caught up) when its status is 1.
+    // is started again (and caught up) when its status is 1. nullptr when the row cannot be
+    // stored (the failure has been reported): nothing is added and `monitor` is as it was.
     FolderScanner* SaveFolderItem(FolderScanner* monitor, const ScannerValues& values);
-    void DeleteFolderItem(FolderScanner* monitor);
+    // False, with the monitor kept, when its row cannot be deleted.
+    bool DeleteFolderItem(FolderScanner* monitor);
     // Stores the monitor's status and acts on it at once: 0 stops it, 1 starts it and catches up
-    // with what changed while it was off.
-    void UpdateStatus(FolderScanner* monitor);
+    // with what changed while it was off. False, with the monitor as it was, when it cannot be
+    // stored.
+    bool SetMonitorStatus(FolderScanner* monitor, std::int32_t status);
+    // The monitor with the row id, or nullptr.
+    FolderScanner* Find(std::int32_t id) const;
 
     // "Synchronise now": starts comparing the monitor's folder with its backup in the background;
     // every file whose backup is missing or out of date is queued, and the log says how many.
@@ -106,9 +114,13 @@ private:
     std::vector<FolderScanner*> Monitors() const override;
     bool BackupOffline(const std::string& backup, const std::optional<platform::FolderIdentity>& now) const override;
     std::unique_ptr<FolderScanner> NewScanner();
-    template <typename Work> void UnitOfWork(Work&& work);
+    FolderScanner* AddFolderItem(const ScannerValues& values);
+    void MonitorsChanged();
+    // Runs `work` (true when it succeeded) on the opened database; false when it cannot open.
+    template <typename Work> bool UnitOfWork(Work&& work);
 
     const FolderMonitorTimings timings_;
+    const ScannerEngines engines_;
     std::vector<std::unique_ptr<FolderScanner>> items_;
     std::vector<std::string> backupAliases_;  // other names of the backup folders (see VisitBackupFolders)
     mutable std::mutex backupFoldersMutex_;

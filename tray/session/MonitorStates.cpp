@@ -1,5 +1,5 @@
 // The words of the monitor states.
-#include "tray/monitor/MonitorStates.h"
+#include "tray/session/MonitorStates.h"
 
 namespace pellmar {
 

@@ -1,6 +1,6 @@
 // The backup comparison of one folder. One listing of the folder and one of its backup folder;
 // the newest kept version of each file is found from the backup listing.
-#include "tray/monitor/Reconcile.h"
+#include "tray/session/Reconcile.h"
 
 #include <cstdint>
 #include <unordered_map>

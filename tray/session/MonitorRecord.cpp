@@ -1,6 +1,6 @@
 // Conversions between a FolderScanner and its `scanners` row. Only the mapping of values lives
 // here; statement texts and the encodings of numbers and flags are tray/db's.
-#include "tray/monitor/MonitorRecord.h"
+#include "tray/session/MonitorRecord.h"
 
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/Statements.h"
@@ -39,6 +39,12 @@ ScannerValues MonitorValues(const FolderScanner& scanner) {
     values.hasversions = scanner.GetHasVersions();
     values.maxversions = scanner.GetMaxVersions();
     values.status = scanner.GetStatus();
+    return values;
+}
+
+ScannerValues StoredMonitorValues(ScannerValues values, std::int32_t id) {
+    values.id = id;
+    if (!values.hasversions) values.maxversions = 0;
     return values;
 }
 

@@ -2,7 +2,7 @@
 // the same mount point; a drive mounted again comes back there, often with another device
 // number, and is then watched afresh. Nothing here ever reports a deletion: a catch-up only
 // copies what is missing or out of date.
-#include "tray/monitor/MonitorKeeper.h"
+#include "tray/session/MonitorKeeper.h"
 
 #include <exception>
 

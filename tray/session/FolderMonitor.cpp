@@ -1,7 +1,7 @@
 // Bring-up, bring-down, monitor bookkeeping and the change handler of the folder monitor session.
 // The order of both ends matters: queue thread before the monitors, the worker after them on
 // the way up; monitors, queue thread, worker on the way down.
-#include "tray/monitor/FolderMonitor.h"
+#include "tray/session/FolderMonitor.h"
 
 #include <filesystem>
 #include <system_error>
@@ -24,7 +24,8 @@
 #include "tray/jobs/KolGenQueue.h"
 #include "tray/log/LogCodes.h"
 #include "tray/log/LogData.h"
-#include "tray/monitor/MonitorRecord.h"
+#include "tray/session/MonitorRecord.h"
+#include "tray/session/StandardEngines.h"
 #include "tray/util/Checksums.h"
 #include "tray/util/DateTime.h"
 
@@ -56,10 +57,15 @@ std::vector<std::string> OtherNamesOf(const std::string& backup, const std::vect
     return names;
 }
 
+ScannerEngines GivenOrStandard(ScannerEngines engines, platform::Dispatcher& dispatcher) {
+    return engines.changeRecords || engines.changeSignals ? engines : StandardEngines(dispatcher);
+}
+
 }  // namespace
 
-FolderMonitor::FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings)
+FolderMonitor::FolderMonitor(platform::Dispatcher& dispatcher, FolderMonitorTimings timings, ScannerEngines engines)
     : timings_(timings),
+      engines_(GivenOrStandard(std::move(engines), dispatcher)),
       queue_(std::make_unique<ChangeEventQueue>(kChangeEventQueueCapacity)),
       workerThread_(std::make_unique<JobWorkerThread>(*this, timings.worker)),
       keeper_(std::make_unique<MonitorKeeper>(static_cast<KeeperSession&>(*this), dispatcher, timings.keeper)) {}
@@ -82,12 +88,13 @@ FolderMonitor::~FolderMonitor() {
 }
 
 template <typename Work>
-void FolderMonitor::UnitOfWork(Work&& work) {
-    if (!database_ || !database_->Ready() || !database_->Open(locations_.databasePath)) return;
+bool FolderMonitor::UnitOfWork(Work&& work) {
+    if (!database_ || !database_->Ready() || !database_->Open(locations_.databasePath)) return false;
     database_->SetBusyTimeout(kBusyTimeoutMilliseconds);
-    work();
+    const bool done = work();
     query_->Clear();
     database_->Close();
+    return done;
 }
 
 void FolderMonitor::Start() {
@@ -135,7 +142,7 @@ void FolderMonitor::ProtectTemporaryFolder() {
 }
 
 std::unique_ptr<FolderScanner> FolderMonitor::NewScanner() {
-    std::unique_ptr<FolderScanner> scanner = CreateScanner(*this);
+    std::unique_ptr<FolderScanner> scanner = CreateScanner(*this, engines_);
     scanner->SetOnChange([this](FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
         OnChange(monitor, std::move(event));
     });
@@ -156,12 +163,13 @@ void FolderMonitor::FreeMonitors() {
 void FolderMonitor::LoadMonitors() {
     FreeMonitors();
     UnitOfWork([this] {
-        if (!ExecQuery(*query_, SelectScannersStatement())) return;
+        if (!ExecQuery(*query_, SelectScannersStatement())) return false;
         for (query_->First(); !query_->Eof(); query_->Next()) {
             std::unique_ptr<FolderScanner> scanner = NewScanner();
             ReadMonitorRow(*query_, *scanner);
             items_.push_back(std::move(scanner));
         }
+        return true;
     });
 }
 
@@ -216,53 +224,68 @@ bool FolderMonitor::BackupOffline(const std::string& backup, const std::optional
     return !now || (!recorded.empty() && recorded != now->mountPoint);
 }
 
+// The row is written before the monitor changes: a monitor whose row could not be stored would
+// run with settings the next start forgets, and the windows would show what the database lacks.
 FolderScanner* FolderMonitor::SaveFolderItem(FolderScanner* monitor, const ScannerValues& values) {
-    std::unique_ptr<FolderScanner> created;
-    if (monitor) {
-        keeper_->Stop(*monitor);
-    } else {
-        created = NewScanner();
-        created->SetId(0);
-        monitor = created.get();
-    }
-    ApplyMonitorValues(values, *monitor);
-    if (created) {
-        UnitOfWork([&] {
-            if (ExecInTransaction(*session_, *query_, InsertScannerStatement(MonitorValues(*monitor)))) {
-                monitor->SetId(static_cast<std::int32_t>(query_->LastInsertRowId()));
-            }
-        });
-        items_.push_back(std::move(created));
-    } else {
-        UnitOfWork([&] { ExecInTransaction(*session_, *query_, UpdateScannerStatement(MonitorValues(*monitor))); });
-    }
-    RefreshBackupAliases();
-    keeper_->FoldersChanged();
+    if (!monitor) return AddFolderItem(values);
+    const ScannerValues stored = StoredMonitorValues(values, monitor->GetId());
+    if (!UnitOfWork([&] { return ExecInTransaction(*session_, *query_, UpdateScannerStatement(stored)); }))
+        return nullptr;
+    keeper_->Stop(*monitor);
+    ApplyMonitorValues(stored, *monitor);
+    MonitorsChanged();
     if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
     return monitor;
 }
 
-void FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
-    if (!monitor) return;
+FolderScanner* FolderMonitor::AddFolderItem(const ScannerValues& values) {
+    std::unique_ptr<FolderScanner> created = NewScanner();
+    ApplyMonitorValues(values, *created);
+    created->SetId(0);
+    const bool stored = UnitOfWork([&] {
+        if (!ExecInTransaction(*session_, *query_, InsertScannerStatement(MonitorValues(*created)))) return false;
+        created->SetId(static_cast<std::int32_t>(query_->LastInsertRowId()));
+        return true;
+    });
+    if (!stored) return nullptr;
+    FolderScanner* monitor = created.get();
+    items_.push_back(std::move(created));
+    MonitorsChanged();
+    if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
+    return monitor;
+}
+
+bool FolderMonitor::DeleteFolderItem(FolderScanner* monitor) {
+    if (!monitor) return false;
+    if (!UnitOfWork([&] { return ExecInTransaction(*session_, *query_, DeleteScannerStatement(monitor->GetId())); }))
+        return false;
     keeper_->Forget(*monitor);
-    UnitOfWork([&] { ExecInTransaction(*session_, *query_, DeleteScannerStatement(monitor->GetId())); });
-    for (auto it = items_.begin(); it != items_.end(); ++it) {
-        if (it->get() == monitor) {
-            items_.erase(it);
-            break;
-        }
-    }
+    std::erase_if(items_, [monitor](const std::unique_ptr<FolderScanner>& item) { return item.get() == monitor; });
+    MonitorsChanged();
+    return true;
+}
+
+bool FolderMonitor::SetMonitorStatus(FolderScanner* monitor, std::int32_t status) {
+    if (!monitor) return false;
+    if (!UnitOfWork([&] {
+            return ExecInTransaction(*session_, *query_, UpdateScannerStatusStatement(monitor->GetId(), status));
+        }))
+        return false;
+    monitor->SetStatus(status);
+    if (status == 1) keeper_->Start(*monitor);
+    else keeper_->Stop(*monitor);
+    return true;
+}
+
+void FolderMonitor::MonitorsChanged() {
     RefreshBackupAliases();
     keeper_->FoldersChanged();
 }
 
-void FolderMonitor::UpdateStatus(FolderScanner* monitor) {
-    if (!monitor) return;
-    UnitOfWork([&] {
-        ExecInTransaction(*session_, *query_, UpdateScannerStatusStatement(monitor->GetId(), monitor->GetStatus()));
-    });
-    if (monitor->GetStatus() == 1) keeper_->Start(*monitor);
-    else keeper_->Stop(*monitor);
+FolderScanner* FolderMonitor::Find(std::int32_t id) const {
+    for (const auto& item : items_)
+        if (id != 0 && item->GetId() == id) return item.get();
+    return nullptr;
 }
 
 void FolderMonitor::WakeWorker() { wake_->Set(); }

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "tray/monitor/Reconcile.h"
+#include "tray/session/Reconcile.h"
 
 namespace pellmar {
 

@@ -29,4 +29,8 @@ ScannerValues MonitorValues(const FolderScanner& scanner);
 // status. Versions off stores no version count, whatever the count field held. Main thread.
 void ApplyMonitorValues(const ScannerValues& values, FolderScanner& scanner);
 
+// The row that ApplyMonitorValues followed by MonitorValues gives, for the monitor `id`: what is
+// stored before the scanner changes.
+ScannerValues StoredMonitorValues(ScannerValues values, std::int32_t id);
+
 }  // namespace pellmar

@@ -1,6 +1,6 @@
 // A monitor and its `scanners` row: the reading rules, the versions rule of a save, and the
 // round trip through a real database file.
-#include "tray/monitor/MonitorRecord.h"
+#include "tray/session/MonitorRecord.h"
 
 #include <map>
 

@@ -1,5 +1,5 @@
 // The walk's loop: depth first, one folder at a time, a stop request honoured between folders.
-#include "tray/monitor/CatchUpWalk.h"
+#include "tray/session/CatchUpWalk.h"
 
 #include <system_error>
 #include <utility>
