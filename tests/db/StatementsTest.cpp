@@ -66,8 +66,8 @@ ChangeEvent SampleJob(std::uint32_t fileid, const std::string& src) {
     ChangeEvent job;
     job.jobtype = ChangeModified;
     job.fileid = fileid;
-    job.createfolder = 1;
-    job.waitexclusive = 0;
+    job.createfolder = true;
+    job.waitexclusive = false;
     job.currentversion = 3;
     job.maxversions = 5;
     job.src = src;
@@ -84,8 +84,8 @@ TEST_F(StatementsOnSchema, AJobRowReadsBackAsTheEventThatWroteItLargeFileIdInclu
     EXPECT_EQ(read.id, 1);
     EXPECT_EQ(read.jobtype, written.jobtype);
     EXPECT_EQ(read.fileid, written.fileid);
-    EXPECT_EQ(read.createfolder, 1);
-    EXPECT_EQ(read.waitexclusive, 0);
+    EXPECT_TRUE(read.createfolder);
+    EXPECT_FALSE(read.waitexclusive);
     EXPECT_EQ(read.currentversion, 3);
     EXPECT_EQ(read.maxversions, 5);
     EXPECT_EQ(read.src, written.src);

@@ -168,7 +168,7 @@ TEST_F(RecoveryTest, ARefusedExclusiveHoldIsDeferredSilentlyAndCopiedOnceRelease
     test::CreateDatabase(DatabasePath());
     WriteFile(watched + "/held.txt", "held");
     ChangeEvent job = CopyJob(watched + "/held.txt", backup + "/held.txt");
-    job.waitexclusive = 1;
+    job.waitexclusive = true;
     InsertJob(job);
     const int writer = open((watched + "/held.txt").c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);

@@ -53,8 +53,8 @@ TEST_F(JobQueueThreadTest, ARecordBecomesANumberedJobRowWithEveryFieldAndItsPath
     auto record = Record(0, "/data/o'neil's 'quoted'.doc");
     record->jobtype = ChangeCreated;
     record->fileid = 4000000000u;
-    record->createfolder = 1;
-    record->waitexclusive = 1;
+    record->createfolder = true;
+    record->waitexclusive = true;
     record->maxversions = 3;
     record->dest = "/backup/o'neil's 'quoted'.doc";
     std::int64_t before = DateTimeToUnixTime(DateTimeNow());

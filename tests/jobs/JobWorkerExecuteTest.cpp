@@ -92,7 +92,7 @@ TEST_F(ExecuteJobTest, CreatesMissingBackupFoldersOnlyWhenAsked) {
     ChangeEvent job = Job(ChangeCreated, root / "src/sub/b.txt", root / "bak/sub/deeper/b.txt");
     EXPECT_EQ(kJobDestinationUnavailable, Run(job));
     EXPECT_FALSE(fs::exists(root / "bak/sub"));
-    job.createfolder = 1;
+    job.createfolder = true;
     EXPECT_EQ(kJobCopied, Run(job));
     EXPECT_EQ("b", ReadFile(root / "bak/sub/deeper/b.txt"));
 }
@@ -248,7 +248,7 @@ TEST_F(ExecuteJobTest, ExclusiveHoldRefusedWhileTheSourceIsOpenForWriting) {
     WriteFile(root / "src/held.doc", "held");
     WriteFile(root / "bak/held.doc", "before");
     ChangeEvent job = Job(ChangeModified, root / "src/held.doc", root / "bak/held.doc");
-    job.waitexclusive = 1;
+    job.waitexclusive = true;
     int writer = open(job.src.c_str(), O_WRONLY);
     ASSERT_GE(writer, 0);
     EXPECT_EQ(kJobExclusiveRefused, Run(job));
@@ -264,7 +264,7 @@ TEST_F(ExecuteJobTest, CarriesQuotesPercentSignsAndLongPathsWhole) {
     fs::create_directories(root / deep);
     WriteFile(root / (deep + "/" + name), "q");
     ChangeEvent job = Job(ChangeCreated, root / (deep + "/" + name), root / ("bak/" + deep + "/" + name));
-    job.createfolder = 1;
+    job.createfolder = true;
     ASSERT_GT(job.dest.size(), 255u);
     EXPECT_EQ(kJobCopied, Run(job));
     EXPECT_EQ("q", ReadFile(job.dest));
@@ -293,7 +293,7 @@ TEST_F(ExecuteJobTest, APathLongerThanTheSystemAllowsEndsAsTooLong) {
     ChangeEvent job = Job(ChangeModified, deep + "/f.txt", root / "bak/f.txt");
     EXPECT_EQ(kJobNameTooLong, Run(job));
     job = Job(ChangeModified, root / "src/short.txt", deep + "/f.txt");
-    job.createfolder = 1;
+    job.createfolder = true;
     WriteFile(root / "src/short.txt", "s");
     EXPECT_EQ(kJobNameTooLong, Run(job));
 }

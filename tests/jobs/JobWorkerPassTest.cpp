@@ -136,7 +136,7 @@ TEST_F(JobWorkerPassTest, RepeatedCopiesOfOneFileInAPassCopyOnceButEachIsLogged)
 
 TEST_F(JobWorkerPassTest, ARefusedHoldIsDeferredWithoutALogEntry) {
     ChangeEvent job = Copy(9, "held.doc");
-    job.waitexclusive = 1;
+    job.waitexclusive = true;
     JobOutcome refused{kJobExclusiveRefused, {}};
     EXPECT_EQ("UPDATE jobs SET deferred=1 WHERE id=9;\r\n", JobOutcomeStatements(job, refused, "LOG"));
     JobOutcome deleted{kJobDeleted, {}};

@@ -55,7 +55,7 @@ TEST_F(FolderScannerTest, DeliversOneEventPerReportWithTheScannersValues) {
     EXPECT_EQ(events[2]->jobtype, ChangeDeleted);
     EXPECT_EQ(events[1]->src, "/data/x/b.txt");
     EXPECT_EQ(events[1]->fileid, Crc32OfText("/data/x/b.txt"));
-    EXPECT_EQ(events[1]->waitexclusive, 1);
+    EXPECT_TRUE(events[1]->waitexclusive);
     EXPECT_EQ(events[1]->maxversions, 4);
     EXPECT_EQ(events[1]->currentversion, 0);
     EXPECT_EQ(events[1]->id, 0);
@@ -158,7 +158,7 @@ TEST_F(FolderScannerTest, SubfoldersOnKeepTheRelativeFolder) {
     EXPECT_EQ(events[0]->dest, Native("/backup/a.txt"));
     EXPECT_EQ(events[1]->dest, Native("/backup/x/y/a.txt"));
     EXPECT_EQ(events[2]->dest, Native("/backup/x/y/a.txt"));
-    EXPECT_EQ(events[1]->createfolder, 1);
+    EXPECT_TRUE(events[1]->createfolder);
 }
 
 TEST_F(FolderScannerTest, SubfoldersOffPutEveryFileInTheBackupFolder) {
@@ -171,7 +171,7 @@ TEST_F(FolderScannerTest, SubfoldersOffPutEveryFileInTheBackupFolder) {
     ASSERT_EQ(events.size(), 2u);
     EXPECT_EQ(events[0]->dest, Native("/backup/a.txt"));
     EXPECT_EQ(events[1]->dest, Native("/backup/a.txt"));
-    EXPECT_EQ(events[1]->createfolder, 0);
+    EXPECT_FALSE(events[1]->createfolder);
 }
 
 TEST_F(FolderScannerTest, DestinationComparesTheRootExactly) {

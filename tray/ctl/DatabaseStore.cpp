@@ -11,26 +11,9 @@
 #include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
 #include "tray/log/LogData.h"
-#include "tray/util/Lists.h"
 
 namespace pellmar::ctl {
 namespace {
-
-ScannerValues ReadScannerRow(const SQLiteQuery& query) {
-    ScannerValues values;
-    values.id = ReadInteger(query.FieldByName("id"));
-    values.root = query.FieldByName("root");
-    SplitList(query.FieldByName("filters"), &values.filters);
-    SplitList(query.FieldByName("exceptions"), &values.exceptions);
-    values.backuppath = query.FieldByName("backuppath");
-    values.subfolders = ReadFlag(query.FieldByName("subfolders"));
-    values.deletions = ReadFlag(query.FieldByName("deletions"));
-    values.exclusive = ReadFlag(query.FieldByName("exclusive"));
-    values.hasversions = ReadFlag(query.FieldByName("hasversions"));
-    values.maxversions = ReadInteger(query.FieldByName("maxversions"));
-    values.status = ReadInteger(query.FieldByName("status"));
-    return values;
-}
 
 JobRow ReadJob(const SQLiteQuery& query) {
     JobRow row;

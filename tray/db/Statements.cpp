@@ -62,6 +62,26 @@ bool ReadFlag(std::string_view text) {
 
 // --- scanners -------------------------------------------------------------------------------
 
+ScannerValues ReadScannerRow(const RowField& field) {
+    ScannerValues values;
+    values.id = ReadInteger(field("id"));
+    values.root = field("root");
+    SplitList(field("filters"), &values.filters);
+    SplitList(field("exceptions"), &values.exceptions);
+    values.backuppath = field("backuppath");
+    values.subfolders = ReadFlag(field("subfolders"));
+    values.deletions = ReadFlag(field("deletions"));
+    values.exclusive = ReadFlag(field("exclusive"));
+    values.hasversions = ReadFlag(field("hasversions"));
+    values.maxversions = ReadInteger(field("maxversions"));
+    values.status = ReadInteger(field("status"));
+    return values;
+}
+
+ScannerValues ReadScannerRow(const SQLiteQuery& query) {
+    return ReadScannerRow([&query](const std::string& column) { return query.FieldByName(column); });
+}
+
 std::string SelectScannersStatement() {
     return "SELECT * FROM scanners;";
 }
@@ -112,7 +132,7 @@ std::string InsertFileVersionStatement(std::uint32_t fileid, std::int32_t versio
 std::string InsertJobStatement(const ChangeEvent& e, std::int64_t scheduled) {
     const std::string id = e.id > 0 ? SqlInteger(e.id) : std::string("NULL");
     return "INSERT INTO jobs VALUES(" + id + "," + SqlInteger(e.jobtype) + "," + SqlFileId(e.fileid) + "," +
-           SqlFlag(e.createfolder != 0) + "," + SqlFlag(e.waitexclusive != 0) + "," + SqlText(e.src) +
+           SqlFlag(e.createfolder) + "," + SqlFlag(e.waitexclusive) + "," + SqlText(e.src) +
            "," + SqlText(e.dest) + "," + SqlInteger(scheduled) + "," + SqlInteger(e.currentversion) +
            "," + SqlInteger(e.maxversions) + ",0,0);";
 }
@@ -164,8 +184,8 @@ ChangeEvent ReadJobRow(const SQLiteQuery& query) {
     job.id = ReadInteger(query.FieldByName("id"));
     job.jobtype = ReadInteger(query.FieldByName("jobtype"));
     job.fileid = ReadFileId(query.FieldByName("fileid"));
-    job.createfolder = ReadInteger(query.FieldByName("createfolder"));
-    job.waitexclusive = ReadInteger(query.FieldByName("waitexclusive"));
+    job.createfolder = ReadFlag(query.FieldByName("createfolder"));
+    job.waitexclusive = ReadFlag(query.FieldByName("waitexclusive"));
     job.currentversion = ReadInteger(query.FieldByName("currentversion"));
     job.maxversions = ReadInteger(query.FieldByName("maxversions"));
     job.src = query.FieldByName("src");

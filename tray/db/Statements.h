@@ -7,6 +7,7 @@
 #include "tray/model/ScannerValues.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,12 @@ std::uint32_t ReadFileId(std::string_view text);
 bool ReadFlag(std::string_view text);
 
 // --- Table scanners -------------------------------------------------------------------------
+// The text of one column of the current row, by column name; empty for NULL.
+using RowField = std::function<std::string(const std::string& column)>;
+// One `scanners` row: integers from decimal text (empty is 0), the mask lists split, flags true
+// exactly for "1".
+ScannerValues ReadScannerRow(const RowField& field);
+ScannerValues ReadScannerRow(const SQLiteQuery& query);  // its current row
 std::string SelectScannersStatement();
 std::string InsertScannerStatement(const ScannerValues& scanner);  // id is assigned by SQLite
 std::string UpdateScannerStatement(const ScannerValues& scanner);  // WHERE id=scanner.id

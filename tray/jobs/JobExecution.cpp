@@ -133,7 +133,7 @@ JobOutcome CopyHeld(const CopyContext& c, platform::EntryKind kind) {
 }
 
 JobOutcome CreateFolder(const CopyContext& c, bool offline) {
-    if (c.job.createfolder != 1) return {kJobNothingToCopy, {}};
+    if (!c.job.createfolder) return {kJobNothingToCopy, {}};
     if (offline) return {kJobDestinationUnavailable, {}};
     // Made already by a copy of a file inside it: nothing worth an entry.
     if (c.files.FolderExists(c.job.dest)) return {kJobNothingToCopy, {}};
@@ -163,14 +163,14 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
     const bool offline = StateOfBackupFolder(c.job.dest, c.files, c.backups) == BackupFolderState::Offline;
     if (kind == platform::EntryKind::Folder) return CreateFolder(c, offline);
     const std::string folder = FolderPart(c.job.dest);
-    if (!offline && c.job.createfolder == 1 && !c.files.FolderExists(folder)) {
+    if (!offline && c.job.createfolder && !c.files.FolderExists(folder)) {
         const platform::CopyResult made = c.files.ForceFolders(folder);
         if (made == platform::CopyResult::NameNotAllowed || made == platform::CopyResult::NameTooLong)
             return FailedCopy(c, made);
     }
     std::unique_ptr<platform::ExclusiveHold> hold;
     // A link is copied as its target text, which no other program can be writing.
-    if (c.job.waitexclusive == 1 && kind == platform::EntryKind::File) {
+    if (c.job.waitexclusive && kind == platform::EntryKind::File) {
         hold = c.files.HoldExclusive(c.job.src);
         if (!hold) return {kJobExclusiveRefused, {}};
     }
@@ -182,7 +182,7 @@ JobOutcome ExecuteCopy(const CopyContext& c) {
 // and never the backup folder itself.
 void RemoveEmptiedFolders(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
     const std::optional<std::string> top = backups ? backups->FolderOf(job.dest) : std::nullopt;
-    if (job.createfolder != 1 || !top) return;
+    if (!job.createfolder || !top) return;
     std::string source = WithoutTrailingDelimiter(FolderPart(job.src));
     std::string backup = WithoutTrailingDelimiter(FolderPart(job.dest));
     const std::string root = WithoutTrailingDelimiter(*top);
@@ -197,7 +197,7 @@ void RemoveEmptiedFolders(const ChangeEvent& job, FileOperations& files, BackupF
 // this program delivers into, and never when that folder's drive is not the one it delivered to.
 JobOutcome DeleteFolder(const ChangeEvent& job, FileOperations& files, BackupFolderRecord* backups) {
     const std::optional<std::string> top = backups ? backups->FolderOf(job.dest) : std::nullopt;
-    if (job.createfolder != 1 || !top || WithoutTrailingDelimiter(*top).size() >= job.dest.size())
+    if (!job.createfolder || !top || WithoutTrailingDelimiter(*top).size() >= job.dest.size())
         return {kJobNothingToCopy, {}};
     if (StateOfBackupFolder(job.dest, files, backups) == BackupFolderState::Offline)
         return {kJobDestinationUnavailable, {}};

@@ -20,8 +20,8 @@ struct ChangeEvent {
     std::int32_t id = 0;              // row id, only when read back from `jobs`
     std::int32_t jobtype = 0;         // JobType
     std::uint32_t fileid = 0;         // Crc32OfText(src)
-    std::int32_t createfolder = 0;    // 1 when sub-folders are watched
-    std::int32_t waitexclusive = 0;   // 1 when the source must be held exclusively while copied
+    bool createfolder = false;        // sub-folders are watched
+    bool waitexclusive = false;       // the source must be held exclusively while copied
     std::int32_t currentversion = 0;  // version number of a versioned copy, else 0
     std::int32_t maxversions = 0;
     std::string src;                  // full path of the changed file

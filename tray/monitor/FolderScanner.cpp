@@ -110,8 +110,8 @@ bool FolderScanner::Report(JobType kind, const std::string& path, bool resync) {
     auto event = std::make_unique<ChangeEvent>();
     event->jobtype = kind;
     event->fileid = Crc32OfText(path);
-    event->createfolder = GetSubfolders() ? 1 : 0;
-    event->waitexclusive = exclusive_ ? 1 : 0;
+    event->createfolder = GetSubfolders();
+    event->waitexclusive = exclusive_;
     event->currentversion = 0;
     event->maxversions = maxversions_;
     event->src = path;

@@ -4,22 +4,16 @@
 
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/Statements.h"
-#include "tray/util/Lists.h"
 
 namespace pellmar {
 
 void ReadMonitorRow(const RowField& field, FolderScanner& scanner) {
-    scanner.SetId(ReadInteger(field("id")));
-    scanner.SetRoot(field("root"));
-    SplitList(field("filters"), &scanner.GetFilters());
-    SplitList(field("exceptions"), &scanner.GetExceptions());
-    scanner.SetBackupPath(field("backuppath"));
-    scanner.SetSubfolders(ReadFlag(field("subfolders")));
-    scanner.SetDeletions(ReadFlag(field("deletions")));
-    scanner.SetExclusive(ReadFlag(field("exclusive")));
-    scanner.SetHasVersions(ReadFlag(field("hasversions")));
-    scanner.SetMaxVersions(ReadInteger(field("maxversions")));
-    scanner.SetStatus(ReadInteger(field("status")));
+    ScannerValues values = ReadScannerRow(field);
+    values.filters.insert(values.filters.begin(), scanner.GetFilters().begin(), scanner.GetFilters().end());
+    values.exceptions.insert(values.exceptions.begin(), scanner.GetExceptions().begin(), scanner.GetExceptions().end());
+    ApplyMonitorValues(values, scanner);
+    scanner.SetId(values.id);
+    scanner.SetMaxVersions(values.maxversions);  // as stored, even with versions off
 }
 
 void ReadMonitorRow(const SQLiteQuery& query, FolderScanner& scanner) {

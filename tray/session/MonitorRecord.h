@@ -3,9 +3,9 @@
 // order the session saves them. Statement texts and value encodings live in tray/db/Statements.
 #pragma once
 
-#include <functional>
 #include <string>
 
+#include "tray/db/Statements.h"
 #include "tray/model/ScannerValues.h"
 #include "tray/monitor/FolderScanner.h"
 
@@ -13,11 +13,8 @@ namespace pellmar {
 
 class SQLiteQuery;
 
-// The text of one column of the current row, by column name; empty for NULL.
-using RowField = std::function<std::string(const std::string& column)>;
-
-// Fills `scanner` from one `scanners` row: integers from decimal text (empty is 0), the mask
-// lists split and appended, flags true exactly for "1". Main thread.
+// Fills `scanner` from one `scanners` row (ReadScannerRow), the mask lists appended to what it
+// holds. Main thread.
 void ReadMonitorRow(const RowField& field, FolderScanner& scanner);
 void ReadMonitorRow(const SQLiteQuery& query, FolderScanner& scanner);  // its current row
 
