@@ -130,6 +130,7 @@ public:
     bool SetStatus(MonitorId, std::int32_t) override { return false; }
     MonitorStatus StatusOf(MonitorId) const override { return {MonitorState::Watching, {}}; }
     bool Synchronise(MonitorId, std::string*) override { return false; }
+    SessionSummary Summary() const override { return {}; }
     void StopMonitoring() override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
     std::vector<ScannerValues> monitors;
@@ -146,6 +147,8 @@ public:
         return std::nullopt;
     }
     void RunLogWindow(MonitorSession&) override {}
+    std::int64_t LastSeenProblem() override { return 0; }
+    void SetLastSeenProblem(std::int64_t) override {}
     void ExitStarted() override {}
 };
 

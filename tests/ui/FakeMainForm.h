@@ -58,12 +58,14 @@ public:
         return given != states.end() ? given->second : MonitorStatus{MonitorState::Watching, {}};
     }
     bool Synchronise(MonitorId id, std::string*) override { return Find(id) != nullptr; }
+    SessionSummary Summary() const override { return summary; }
     void StopMonitoring() override { ++stops; }
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
 
     std::vector<std::string>& log;
     std::list<ScannerValues> monitors;
     std::map<std::string, MonitorStatus> states;  // by monitored folder
+    SessionSummary summary{true, 0, "", 0};
     bool refuseChanges = false;  // as a database that cannot be written
     int starts = 0;
     int stops = 0;
@@ -145,6 +147,8 @@ public:
         return answer;
     }
     void RunLogWindow(MonitorSession&) override { ++logWindows; }
+    std::int64_t LastSeenProblem() override { return lastSeenProblem; }
+    void SetLastSeenProblem(std::int64_t id) override { lastSeenProblem = id; }
     void ExitStarted() override { log.push_back("exit started"); }
 
     std::vector<std::string>& log;
@@ -152,6 +156,7 @@ public:
     bool autostartRefused = false;
     int writes = 0;
     int logWindows = 0;
+    std::int64_t lastSeenProblem = 0;
     std::deque<std::optional<ScannerValues>> dialogAnswers;
     std::vector<std::optional<ScannerValues>> dialogSawExisting;
     std::vector<std::size_t> dialogSawOthers;

@@ -207,6 +207,37 @@ TEST_F(MainFormPresenterTest, ChangesTheSessionCannotStoreLeaveTheListAsStored) 
     EXPECT_EQ(view.selected, 0);
 }
 
+TEST_F(MainFormPresenterTest, TheTrayTellsEachProblemOnceAndForgetsLoggedErrorsOnceTheLogWasOpened) {
+    session.Fill({Monitor("/a"), Monitor("/b")});
+    Construct();
+    const auto now = std::chrono::steady_clock::now();
+    session.summary = {true, 2, "12/9/2026 1:00:00 PM", 0};
+    TrayLook look = presenter.RefreshTray(now);
+    EXPECT_FALSE(look.attention);
+    EXPECT_EQ(look.tooltip, "Pellmar\n2 jobs waiting\nLast backup: 12/9/2026 1:00:00 PM");
+
+    session.states["/a"] = {MonitorState::Stopped, "The monitored folder cannot be watched."};
+    session.summary.newestProblem = 9;
+    look = presenter.RefreshTray(now);
+    ASSERT_TRUE(look.notice.has_value());
+    EXPECT_EQ(look.notice->title, "Pellmar needs your attention");  // two at once: one notification
+    EXPECT_EQ(look.notice->text, "The monitor of /a stopped: The monitored folder cannot be watched.\n"
+                                 "Something went wrong with a backup. Choose \"View Log\" to see what.");
+    session.summary.newestProblem = 12;  // more errors of the same burst
+    EXPECT_FALSE(presenter.RefreshTray(now).notice);
+
+    presenter.ViewLog();
+    EXPECT_EQ(services.lastSeenProblem, 12);
+    look = presenter.RefreshTray(now);
+    EXPECT_TRUE(look.attention);
+    EXPECT_EQ(look.tooltip.find("New errors"), std::string::npos) << look.tooltip;
+    session.states.clear();
+    EXPECT_FALSE(presenter.RefreshTray(now).attention);
+    session.states["/a"] = {MonitorState::Stopped, {}};
+    EXPECT_EQ(presenter.RefreshTray(now).notice->text, "The monitor of /a stopped: it hears no changes")
+        << "a problem that comes back is told again";
+}
+
 TEST_F(MainFormPresenterTest, ApplyWritesTheCheckboxAndIsDisabledUntilTheNextClick) {
     Construct();
     services.autostartEntry = true;

@@ -24,6 +24,7 @@ public:
     bool SetStatus(MonitorId monitor, std::int32_t status) override;
     MonitorStatus StatusOf(MonitorId monitor) const override;
     bool Synchronise(MonitorId monitor, std::string* why) override;
+    SessionSummary Summary() const override { return ReadSessionSummary(monitor_->Locations().databasePath); }
     void StopMonitoring() override;
     std::unique_ptr<LogStore> OpenLogStore() override;
 

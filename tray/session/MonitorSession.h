@@ -13,6 +13,7 @@
 #include "tray/log/LogList.h"
 #include "tray/model/ScannerValues.h"
 #include "tray/session/MonitorStates.h"
+#include "tray/session/SessionSummary.h"
 
 namespace pellmar {
 
@@ -50,6 +51,8 @@ public:
     // "Synchronise now": true once the comparison with the backup has begun; otherwise false
     // with `why` saying so.
     virtual bool Synchronise(MonitorId monitor, std::string* why) = 0;
+    // The jobs waiting, the last backup and the newest error, read now.
+    virtual SessionSummary Summary() const = 0;
     virtual void StopMonitoring() = 0;
     // The event log store over the session's database, for one showing of the log window.
     virtual std::unique_ptr<LogStore> OpenLogStore() = 0;

@@ -115,8 +115,21 @@ void MainFormPresenter::Configure() {
     view_.ShowAndActivate();
 }
 
+// What the window shows counts as seen, even what is logged while it is open.
 void MainFormPresenter::ViewLog() {
-    if (session_) services_.RunLogWindow(*session_);
+    if (!session_) return;
+    services_.RunLogWindow(*session_);
+    if (!session_) return;  // an exit while the window was open
+    const SessionSummary summary = session_->Summary();
+    if (summary.readable) services_.SetLastSeenProblem(summary.newestProblem);
+}
+
+TrayLook MainFormPresenter::RefreshTray(std::chrono::steady_clock::time_point now) {
+    if (!session_) return {};
+    std::vector<MonitorAttention> monitors;
+    for (const MonitorId id : session_->Monitors())
+        monitors.push_back({id, session_->Values(id).value_or(ScannerValues{}).root, session_->StatusOf(id)});
+    return attention_.Look(monitors, session_->Summary(), services_.LastSeenProblem(), now);
 }
 
 void MainFormPresenter::Exit() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tray/ui/MainFormView.h"
+#include "tray/ui/TrayAttention.h"
 
 namespace pellmar {
 
@@ -39,6 +40,8 @@ public:
     // Every few seconds while the window is shown: the status column and the pane follow what
     // each monitor is doing.
     void RefreshStates();
+    // Every few seconds, shown or not: what the tray icon shows now (see TrayAttention).
+    TrayLook RefreshTray(std::chrono::steady_clock::time_point now);
     void AutostartClicked();
     void Apply();
     void Close();  // "Close" button or Enter
@@ -72,6 +75,7 @@ private:
     bool exiting_ = false;
     bool trayAvailable_ = true;
     bool listUpdating_ = false;
+    TrayAttention attention_;
 };
 
 }  // namespace pellmar

@@ -54,6 +54,10 @@ public:
     virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                         const std::vector<ScannerValues>& others) = 0;
     virtual void RunLogWindow(MonitorSession& session) = 0;
+    // The log id of the newest error the user has seen in the event log (0: none),
+    // kept from one run to the next.
+    virtual std::int64_t LastSeenProblem() = 0;
+    virtual void SetLastSeenProblem(std::int64_t id) = 0;
     // A yes/no question over the window; true for yes.
     virtual bool Confirm(const std::string& question) = 0;
     // The exit has begun: the main thread is about to wait for the session's threads.

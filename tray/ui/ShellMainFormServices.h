@@ -3,6 +3,8 @@
 // event log window are left to the toolkit's views. Owns nothing beyond one call. Main thread.
 #pragma once
 
+#include <optional>
+
 #include "platform/AppWindow.h"
 #include "tray/ui/MainFormView.h"
 #include "tray/ui/MainThreadErrorReporter.h"
@@ -20,11 +22,14 @@ public:
     void LaunchUpdater() override;
     bool ReadAutostart(bool current) override;
     bool WriteAutostart(bool autostart) override;
+    std::int64_t LastSeenProblem() override;
+    void SetLastSeenProblem(std::int64_t id) override;
     void ExitStarted() override;
 
 private:
     MainThreadErrorReporter& reporter_;
     platform::WindowHandle appWindow_ = 0;
+    std::optional<std::int64_t> lastSeenProblem_;
 };
 
 }  // namespace pellmar

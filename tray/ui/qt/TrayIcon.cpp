@@ -4,9 +4,13 @@
 
 #include "tray/ui/qt/QtControls.h"
 
+#include <QApplication>
 #include <QMenu>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+#include <chrono>
 
 namespace pellmar {
 namespace {
@@ -30,8 +34,12 @@ TrayIcon::TrayIcon(QWidget* window, MainFormPresenter& presenter)
             window_->activateWindow();
         }
     });
-    connect(&watch_, &QTimer::timeout, this, [this] { CheckAvailability(); });
+    connect(&watch_, &QTimer::timeout, this, [this] {
+        CheckAvailability();
+        RefreshLook();
+    });
     watch_.start(kWatchIntervalMs);
+    RefreshLook();
 }
 
 TrayIcon::~TrayIcon() {
@@ -46,6 +54,20 @@ void TrayIcon::Show() { icon_->show(); }
 void TrayIcon::Remove() {
     watch_.stop();
     icon_->hide();
+}
+
+void TrayIcon::RefreshLook() {
+    const TrayLook look = presenter_.RefreshTray(std::chrono::steady_clock::now());
+    if (look.attention != attention_) {
+        attention_ = look.attention;
+        icon_->setIcon(attention_ ? QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                                  : TrayIconImage());
+    }
+    icon_->setToolTip(QString::fromStdString(look.tooltip));
+    if (!available_) return;
+    if (look.notice)
+        icon_->showMessage(QString::fromStdString(look.notice->title), QString::fromStdString(look.notice->text),
+                           QSystemTrayIcon::Warning);
 }
 
 void TrayIcon::CheckAvailability() {

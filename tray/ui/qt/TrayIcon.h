@@ -1,6 +1,7 @@
 // The tray icon and its menu ("Configure", "View Log", "Exit"), and the watch for a tray host
 // that appears or goes away, so that the program is never unreachable. Commands go to the
-// presenter; the icon has no tooltip. Main thread.
+// presenter; the icon's look, tooltip and notifications follow the presenter's TrayLook. Main
+// thread.
 #pragma once
 
 #include "tray/ui/MainFormPresenter.h"
@@ -26,6 +27,8 @@ public:
 
 private:
     void CheckAvailability();
+    // Applies what the presenter says the icon shows now.
+    void RefreshLook();
 
     QWidget* window_;
     MainFormPresenter& presenter_;
@@ -33,6 +36,7 @@ private:
     QSystemTrayIcon* icon_;
     QTimer watch_;
     bool available_;
+    bool attention_ = false;
 };
 
 }  // namespace pellmar

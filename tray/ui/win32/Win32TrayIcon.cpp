@@ -4,12 +4,29 @@
 // when the user clicks elsewhere.
 #include "tray/ui/win32/Win32TrayIcon.h"
 
+#include "platform/win32/WideText.h"
+
 #include <shellapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cwchar>
 
 namespace pellmar {
 namespace {
 
 constexpr UINT kIconId = 1;
+constexpr UINT_PTR kLookTimer = 1;
+constexpr UINT kLookMilliseconds = 2000;
+
+// Into a fixed field of the shell's structure, cut to fit: the shell shows no more anyway.
+template <std::size_t N>
+void CopyCut(wchar_t (&field)[N], const std::string& text) {
+    const std::wstring wide = platform::win32::Widen(text);
+    const std::size_t length = std::min(wide.size(), N - 1);
+    std::wmemcpy(field, wide.data(), length);
+    field[length] = L'\0';
+}
 
 NOTIFYICONDATAW IconData(HWND window) {
     NOTIFYICONDATAW data{};
@@ -28,6 +45,7 @@ std::unique_ptr<Win32TrayIcon> Win32TrayIcon::Create(HWND configurationWindow, M
     frame.exStyle = WS_EX_TOOLWINDOW;
     tray->window_ = win32ui::CreateForm(frame, *tray);
     if (!tray->window_) return nullptr;
+    SetTimer(tray->window_, kLookTimer, kLookMilliseconds, nullptr);
     return tray;
 }
 
@@ -42,6 +60,7 @@ Win32TrayIcon::Win32TrayIcon(HWND configurationWindow, MainFormPresenter& presen
 
 Win32TrayIcon::~Win32TrayIcon() {
     Remove();
+    if (window_) KillTimer(window_, kLookTimer);
     if (window_) win32ui::DestroyForm(window_);
     DestroyMenu(menu_);
     if (icon_) DestroyIcon(icon_);
@@ -53,7 +72,7 @@ bool Win32TrayIcon::Add() {
     NOTIFYICONDATAW data = IconData(window_);
     data.uFlags = NIF_MESSAGE | NIF_ICON;
     data.uCallbackMessage = kIconMessage;
-    data.hIcon = icon_;
+    data.hIcon = attention_ ? LoadIconW(nullptr, IDI_WARNING) : icon_;
     return Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
@@ -76,6 +95,23 @@ void Win32TrayIcon::TaskbarCreated() {
     const bool before = added_;
     added_ = Add();
     if (added_ != before) presenter_.TrayAvailabilityChanged(added_);
+}
+
+void Win32TrayIcon::RefreshLook() {
+    const TrayLook look = presenter_.RefreshTray(std::chrono::steady_clock::now());
+    attention_ = look.attention;
+    if (!added_) return;
+    NOTIFYICONDATAW data = IconData(window_);
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = attention_ ? LoadIconW(nullptr, IDI_WARNING) : icon_;
+    CopyCut(data.szTip, look.tooltip);
+    if (look.notice) {
+        data.uFlags |= NIF_INFO;
+        data.dwInfoFlags = NIIF_WARNING;
+        CopyCut(data.szInfoTitle, look.notice->title);
+        CopyCut(data.szInfo, look.notice->text);
+    }
+    Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void Win32TrayIcon::RunCommand(UINT command) {
@@ -103,6 +139,10 @@ void Win32TrayIcon::HandleMouse(UINT mouseMessage) {
 LRESULT Win32TrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kIconMessage) {
         HandleMouse(static_cast<UINT>(LOWORD(lParam)));
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kLookTimer) {
+        RefreshLook();
         return 0;
     }
     if (message == taskbarCreated_ && taskbarCreated_ != 0) {

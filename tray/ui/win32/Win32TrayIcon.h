@@ -1,7 +1,8 @@
 // The tray icon and its menu ("Configure", "View Log", "Exit") through Shell_NotifyIconW, added
 // again whenever the shell broadcasts "TaskbarCreated" (a restarted taskbar has forgotten it).
-// Commands go to the presenter; the icon has no tooltip. Owns its icon handle and the hidden
-// top-level window that receives the icon's mouse messages and the broadcast. Main thread.
+// Commands go to the presenter; its look, tooltip and balloon follow the presenter's TrayLook,
+// asked every few seconds. Owns its icon handle and the hidden top-level window that receives
+// the icon's mouse messages, its timer and the broadcast. Main thread.
 #pragma once
 
 #include "common/win32/Win32Controls.h"
@@ -42,6 +43,7 @@ private:
     bool Add();
     void HandleMouse(UINT mouseMessage);
     void TaskbarCreated();
+    void RefreshLook();
 
     HWND configurationWindow_;
     MainFormPresenter& presenter_;
@@ -51,6 +53,7 @@ private:
     UINT taskbarCreated_ = 0;
     bool wanted_ = false;
     bool added_ = false;
+    bool attention_ = false;
 };
 
 }  // namespace pellmar
