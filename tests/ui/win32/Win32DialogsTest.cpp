@@ -229,8 +229,9 @@ TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptin
             GetWindowRect(monitor, &box);
             GetWindowRect(tips.PopWindow(), &balloon);
             const POINT stem{box.left + (box.right - box.left) / 4, box.bottom};
+            const bool sized = balloon.right - balloon.left > 100 && balloon.bottom - balloon.top > 30;
             InflateRect(&balloon, 4, 4);
-            poppedAtMonitorBox = PtInRect(&balloon, stem) != FALSE;
+            poppedAtMonitorBox = sized && PtInRect(&balloon, stem) != FALSE;
             backupTip = tips.TextOf(backup);
             monitorTip = tips.TextOf(monitor);
             tipStyle = GetWindowLongPtrW(tips.Window(), GWL_STYLE);

@@ -85,6 +85,8 @@ void BalloonTips::Pop(HWND control) {
     GetWindowRect(control, &place);
     SendMessageW(tracker_, TTM_TRACKPOSITION, 0, MAKELPARAM(place.left + (place.right - place.left) / 4, place.bottom));
     SendMessageW(tracker_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    // Above the form that has just been activated: otherwise Wine leaves the balloon under it.
+    SetWindowPos(tracker_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     popped_ = control;
     SetTimer(tracker_, kPopTimer, kShowTime, &BalloonTips::PopTimeout);
 }
