@@ -1,5 +1,6 @@
 // The Qt views as thin views, offscreen: captions and geometry, the Tab order of the setup
-// dialog, Enter pressing the default button, the close box that hides, and the log model.
+// dialog, Enter pressing the default button, the close box that hides, and the log model; the
+// filter lists' selection, the mnemonics, the popped requirement tip and one-click activation.
 #include "tests/ui/FakeMainForm.h"
 #include "tests/ui/QtTestApplication.h"
 #include "tray/ui/Images.h"
@@ -10,6 +11,7 @@
 #include "tray/ui/qt/frmMainForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -23,12 +25,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace pellmar::test {
 namespace {
 
+// By the caption as shown, without its mnemonic's "&".
 QPushButton* Button(QWidget& window, const QString& text) {
     for (QPushButton* button : window.findChildren<QPushButton*>()) {
-        if (button->text() == text) return button;
+        if (QString(button->text()).remove('&') == text) return button;
     }
     return nullptr;
 }
@@ -46,6 +51,80 @@ public:
     std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
 };
+
+// Answers every input box with the next answer and keeps what each one showed.
+class ScriptedPrompts final : public Prompter {
+public:
+    std::string InputBox(const std::string& caption, const std::string&, const std::string& text) override {
+        asked.push_back(caption + "|" + text);
+        if (answers.empty()) return {};
+        std::string answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    }
+    std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
+    std::vector<std::string> answers;
+    std::vector<std::string> asked;
+};
+
+QStringList Entries(const QListWidget* list) {
+    QStringList entries;
+    for (int row = 0; row < list->count(); ++row) entries << list->item(row)->text();
+    return entries;
+}
+
+void ClickEntry(QListWidget* list, int row, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
+}
+
+// Alt and the letter, as the user types a mnemonic; the button clicks once its press has shown.
+void PressMnemonic(QWidget* window, char letter) {
+    QTest::keyClick(window, static_cast<Qt::Key>(Qt::Key_A + (letter - 'a')), Qt::AltModifier);
+    QTest::qWait(200);
+}
+
+void ShowActive(QWidget& window) {
+    window.show();
+    QApplication::setActiveWindow(&window);
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+}
+
+// The letter after each button's "&"; fails for a button without one.
+std::vector<QChar> MnemonicLetters(QWidget& window) {
+    std::vector<QChar> letters;
+    for (QPushButton* button : window.findChildren<QPushButton*>()) {
+        const QString text = button->text();
+        const qsizetype at = text.indexOf('&');
+        EXPECT_TRUE(at >= 0 && at + 1 < text.size() && text[at + 1].isLetter()) << text.toStdString();
+        if (at >= 0 && at + 1 < text.size()) letters.push_back(text[at + 1].toLower());
+    }
+    return letters;
+}
+
+bool AllDifferent(std::vector<QChar> letters) {
+    std::sort(letters.begin(), letters.end());
+    return std::adjacent_find(letters.begin(), letters.end()) == letters.end();
+}
+
+ScannerValues Monitor(const std::string& root) {
+    ScannerValues values;
+    values.root = root;
+    values.backuppath = root + "-backup";
+    values.filters = {"*"};
+    values.status = 1;
+    return values;
+}
+
+// The folder the details pane shows, without the break points the pane puts into paths.
+QString ShownFolder(QWidget& window) {
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        QString text = label->text();
+        text.remove(QChar(0x200B));
+        if (text.startsWith("/data/")) return text;
+    }
+    return {};
+}
 
 TEST(MainFormViewTest, LayoutTextsAndTheCloseThatHides) {
     std::vector<std::string> log;
@@ -92,11 +171,11 @@ TEST(ScannerFormViewTest, TabOrderSkipsLabelsAndBrowseAndWraps) {
     const std::vector<QWidget*>& order = dialog.FocusOrder();
     ASSERT_EQ(order.size(), 19u);
     EXPECT_EQ(order.front(), dialog.Folder(FolderBox::Monitor));
-    EXPECT_EQ(static_cast<QPushButton*>(order[15])->text(), "OK");
+    EXPECT_EQ(static_cast<QPushButton*>(order[15])->text(), "&OK");
     EXPECT_EQ(Button(dialog, "Browse")->focusPolicy(), Qt::NoFocus);
     // Tab walks the order, skipping what is disabled now, and wraps from the last to the first.
     dialog.AppendListItem(FilterList::Replicate, "*.doc");
-    presenter.ListClicked(FilterList::Replicate);
+    dialog.SelectListItem(FilterList::Replicate, 0);  // the list tells the presenter, which enables Edit
     dialog.show();
     QApplication::setActiveWindow(&dialog);
     order.front()->setFocus();
@@ -133,6 +212,176 @@ TEST(ScannerFormViewTest, EnterInATextBoxRunsTheChecksAndAttachesTheTips) {
     QTest::keyClick(dialog.List(FilterList::Replicate), Qt::Key_Return);
     EXPECT_TRUE(presenter.Accepted());
     EXPECT_FALSE(dialog.isVisible());
+}
+
+// A click selects without a modifier, Shift and Ctrl add; "Edit" changes the entry shown selected
+// and is enabled only for one, "Delete" removes them all. The exclude list keeps its own.
+TEST(ScannerFormViewTest, EditAndDeleteActOnTheEntriesShownSelected) {
+    ScannerForm dialog;
+    ScriptedPrompts prompts;
+    ScannerFormPresenter presenter(dialog, prompts);
+    dialog.SetPresenter(&presenter);
+    ScannerValues values;
+    values.filters = {"*.a", "*.b", "*.c", "*.d"};
+    values.exceptions = {"~$*"};
+    presenter.LoadExisting(values);
+    ShowActive(dialog);
+    QListWidget* list = dialog.List(FilterList::Replicate);
+    QPushButton* edit = dialog.ListEditButton(FilterList::Replicate);
+    QPushButton* remove = dialog.ListDeleteButton(FilterList::Replicate);
+    // It opens with the first entry shown selected: Edit has an entry to act on.
+    EXPECT_TRUE(list->item(0)->isSelected());
+    EXPECT_TRUE(edit->isEnabled());
+    ClickEntry(list, 3);
+    prompts.answers = {"*.x"};
+    edit->click();
+    EXPECT_EQ(prompts.asked, std::vector<std::string>{"Edit Filter|*.d"});
+    EXPECT_EQ(Entries(list), (QStringList{"*.a", "*.b", "*.c", "*.x"}));
+    EXPECT_TRUE(list->item(3)->isSelected());
+
+    ClickEntry(list, 0);
+    ClickEntry(list, 1, Qt::ShiftModifier);
+    ClickEntry(list, 3, Qt::ControlModifier);
+    EXPECT_EQ(dialog.SelectedListItems(FilterList::Replicate), (std::vector<int>{0, 1, 3}));
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_TRUE(remove->isEnabled());
+    edit->click();  // disabled: nothing is asked
+    EXPECT_EQ(prompts.asked.size(), 1u);
+    remove->click();
+    EXPECT_EQ(Entries(list), QStringList{"*.c"});
+    EXPECT_TRUE(list->item(0)->isSelected());
+    EXPECT_TRUE(edit->isEnabled());
+    EXPECT_EQ(Entries(dialog.List(FilterList::Exclude)), QStringList{"~$*"});
+    // Ctrl+click on the one selected entry clears the selection, and the buttons follow.
+    ClickEntry(list, 0, Qt::ControlModifier);
+    EXPECT_FALSE(edit->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+}
+
+TEST(MnemonicsTest, EveryButtonHasALetterOfItsOwnInItsWindow) {
+    std::vector<std::string> log;
+    FakeServices services(log);
+    MainForm main;
+    MainFormPresenter mainPresenter(main, services);
+    main.SetPresenter(&mainPresenter);
+    mainPresenter.Construct(true);
+    ScannerForm setup;
+    InputBoxForm input;
+    LogForm logForm;
+    for (QWidget* window : std::initializer_list<QWidget*>{&main, &setup, &input, &logForm}) {
+        const std::vector<QChar> letters = MnemonicLetters(*window);
+        EXPECT_GE(letters.size(), 2u) << window->metaObject()->className();
+        EXPECT_TRUE(AllDifferent(letters)) << window->metaObject()->className();
+    }
+}
+
+// Alt and the underlined letter press the button: here the exclude list's "Add" and "Delete" and
+// the replicate list's "Edit", each on its own list.
+TEST(MnemonicsTest, AMnemonicPressesItsButtonInTheSetupDialog) {
+    ScannerForm dialog;
+    ScriptedPrompts prompts;
+    ScannerFormPresenter presenter(dialog, prompts);
+    dialog.SetPresenter(&presenter);
+    ScannerValues values;
+    values.filters = {"*.a", "*.b"};
+    presenter.LoadExisting(values);
+    ShowActive(dialog);
+    prompts.answers = {"~$*.doc", "*.z"};
+    PressMnemonic(&dialog, 'd');  // A&dd of the exclude list
+    EXPECT_EQ(Entries(dialog.List(FilterList::Exclude)), QStringList{"~$*.doc"});
+    PressMnemonic(&dialog, 'e');  // &Edit of the replicate list, on its selected first entry
+    EXPECT_EQ(Entries(dialog.List(FilterList::Replicate)), (QStringList{"*.z", "*.b"}));
+    PressMnemonic(&dialog, 't');  // Dele&te of the exclude list
+    EXPECT_TRUE(Entries(dialog.List(FilterList::Exclude)).isEmpty());
+    EXPECT_EQ(prompts.asked, (std::vector<std::string>{"Add New Filter|", "Edit Filter|*.a"}));
+}
+
+TEST(MnemonicsTest, AMnemonicPressesItsButtonInTheConfigurationWindow) {
+    std::vector<std::string> log;
+    FakeServices services(log);
+    services.initialMonitors = {Monitor("/data/one"), Monitor("/data/two")};
+    services.dialogAnswers = {std::nullopt};
+    MainForm window;
+    MainFormPresenter presenter(window, services);
+    window.SetPresenter(&presenter);
+    presenter.Construct(true);
+    presenter.Configure();
+    ShowActive(window);
+    PressMnemonic(&window, 'e');  // &Edit, on the selected first monitor
+    ASSERT_EQ(services.dialogSawExisting.size(), 1u);
+    ASSERT_TRUE(services.dialogSawExisting[0]);
+    EXPECT_EQ(services.dialogSawExisting[0]->root, "/data/one");
+}
+
+// The tip of the last failing check pops up at its control at once; the pointer stays where the
+// user left it. Its colours are the palette's tooltip pair, readable under a dark palette.
+TEST(ScannerFormViewTest, AFailedCheckPopsItsTipAtTheControlInThePalettesColours) {
+    ScannerForm dialog;
+    NoPrompts prompts;
+    ScannerFormPresenter presenter(dialog, prompts);
+    dialog.SetPresenter(&presenter);
+    presenter.LoadNew();
+    QPalette dark = dialog.palette();
+    const QColor base(40, 40, 40);
+    const QColor text(235, 235, 235);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dialog.setPalette(dark);
+    dialog.show();
+    const QPoint pointer(3, 5);
+    QCursor::setPos(pointer);
+    dialog.OkButton()->click();
+    QWidget* monitor = dialog.TipTarget(TipControl::MonitorBox);
+    EXPECT_TRUE(dialog.Tips().Showing());
+    EXPECT_EQ(dialog.Tips().Popped(), monitor);
+    EXPECT_EQ(QCursor::pos(), pointer);
+    EXPECT_EQ(dialog.Tips().Window()->pos(), monitor->mapToGlobal(QPoint(monitor->width() / 4, monitor->height())));
+    QPoint at;
+    const QImage picture = dialog.Tips().Picture(monitor, &at).toImage();
+    EXPECT_EQ(picture.pixelColor(picture.width() / 2, 3), base);
+    // The text is drawn in the light tooltip text colour (the icon beside the title is left out).
+    QRect textArea;
+    for (QLabel* label : dialog.Tips().Window()->findChildren<QLabel*>()) {
+        if (label->text() == "A valid path for the folder to monitor must be specified.") textArea = label->geometry();
+    }
+    ASSERT_FALSE(textArea.isEmpty());
+    int light = 0;
+    for (int y = textArea.top(); y <= textArea.bottom(); ++y) {
+        for (int x = textArea.left(); x <= textArea.right(); ++x) light += qGray(picture.pixel(x, y)) > 180 ? 1 : 0;
+    }
+    EXPECT_GT(light, 20);
+    // Typing into the box removes its tip, the popped one with it.
+    QTest::keyClicks(dialog.Folder(FolderBox::Monitor), "/m");
+    EXPECT_FALSE(dialog.Tips().Showing());
+}
+
+// One-click activation: a click on a row selects it and shows it in the pane, also a Ctrl+click
+// on the row already selected (Qt's single selection would clear it).
+TEST(MainFormViewTest, AClickOnARowSelectsAndShowsIt) {
+    std::vector<std::string> log;
+    FakeServices services(log);
+    services.initialMonitors = {Monitor("/data/one"), Monitor("/data/two"), Monitor("/data/three")};
+    MainForm window;
+    MainFormPresenter presenter(window, services);
+    window.SetPresenter(&presenter);
+    presenter.Construct(true);
+    presenter.Configure();
+    QTreeWidget* list = window.List();
+    const auto click = [list](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers,
+                          list->visualItemRect(list->topLevelItem(row)).center());
+    };
+    EXPECT_EQ(ShownFolder(window), "/data/one");
+    click(2, {});
+    EXPECT_EQ(window.SelectedRow(), 2);
+    EXPECT_EQ(ShownFolder(window), "/data/three");
+    click(2, Qt::ControlModifier);
+    EXPECT_EQ(window.SelectedRow(), 2);
+    EXPECT_EQ(ShownFolder(window), "/data/three");
+    EXPECT_TRUE(Button(window, "Edit")->isEnabled());
+    click(1, Qt::ControlModifier);
+    EXPECT_EQ(window.SelectedRow(), 1);
+    EXPECT_EQ(ShownFolder(window), "/data/two");
 }
 
 TEST(InputBoxViewTest, EnterConfirmsAndCancelReturnsNothing) {

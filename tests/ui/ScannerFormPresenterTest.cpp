@@ -1,6 +1,6 @@
 // The setup dialog's behaviour against a fake dialog and scripted answers: filling for Add and
-// Edit, the filter lists, the folder browser, the three OK checks with their order, tips and
-// pointer, and reading the values back ("12abc" is 12).
+// Edit, the filter lists and their selection, the folder browser, the three OK checks with their
+// order and tips, and reading the values back ("12abc" is 12).
 #include "tray/ui/ScannerFormPresenter.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +21,24 @@ public:
     void ReplaceListItem(FilterList list, int index, const std::string& text) override {
         lists[static_cast<int>(list)].at(static_cast<std::size_t>(index)) = text;
     }
+    // As a list box does: the selection loses the entry and the entries after it move up.
     void RemoveListItem(FilterList list, int index) override {
         auto& items = lists[static_cast<int>(list)];
         items.erase(items.begin() + index);
+        std::vector<int> kept;
+        for (int entry : selected[static_cast<int>(list)]) {
+            if (entry != index) kept.push_back(entry > index ? entry - 1 : entry);
+        }
+        selected[static_cast<int>(list)] = kept;
     }
-    int CurrentListItem(FilterList list) const override { return current[static_cast<int>(list)]; }
-    void SetListButtonsEnabled(FilterList list, bool enabled) override { buttons[static_cast<int>(list)] = enabled; }
+    std::vector<int> SelectedListItems(FilterList list) const override { return selected[static_cast<int>(list)]; }
+    void SelectListItem(FilterList list, int index) override {
+        selected[static_cast<int>(list)] = index < 0 ? std::vector<int>{} : std::vector<int>{index};
+    }
+    void SetListButtonsEnabled(FilterList list, bool edit, bool remove) override {
+        editButton[static_cast<int>(list)] = edit;
+        deleteButton[static_cast<int>(list)] = remove;
+    }
     bool SwitchChecked(SetupSwitch which) const override { return switches[static_cast<int>(which)]; }
     void SetSwitchChecked(SetupSwitch which, bool checked) override { switches[static_cast<int>(which)] = checked; }
     std::string VersionsText() const override { return versionsText; }
@@ -36,20 +48,21 @@ public:
     void SetEnabledChecked(bool enabled) override { enabledRadio = enabled; }
     void ShowTip(TipControl control, const std::string& text) override { tips[control] = text; }
     void RemoveTip(TipControl control) override { tips.erase(control); }
-    void MovePointerTo(TipControl control) override { pointer.push_back(control); }
+    void PopTip(TipControl control) override { popped.push_back(control); }
     void CloseDialog() override { ++closes; }
 
     std::string caption;
     std::string folders[2];
     std::vector<std::string> lists[2];
-    int current[2] = {-1, -1};
-    bool buttons[2] = {false, false};
+    std::vector<int> selected[2];
+    bool editButton[2] = {false, false};
+    bool deleteButton[2] = {false, false};
     bool switches[4] = {false, false, false, false};
     std::string versionsText;
     bool versionsEnabled = false;
     bool enabledRadio = false;
     std::map<TipControl, std::string> tips;
-    std::vector<TipControl> pointer;
+    std::vector<TipControl> popped;
     int closes = 0;
 };
 
@@ -116,8 +129,13 @@ TEST_F(ScannerFormPresenterTest, EditFillsEveryControlFromTheMonitor) {
     values.status = 0;
     presenter.LoadExisting(values);
     EXPECT_EQ(view.caption, "Edit Folder Monitor");
-    EXPECT_TRUE(view.buttons[kReplicate]);
-    EXPECT_FALSE(view.buttons[kExclude]);
+    // The first entry is shown selected, so "Edit" and "Delete" have an entry to act on.
+    EXPECT_EQ(view.selected[kReplicate], std::vector<int>{0});
+    EXPECT_TRUE(view.editButton[kReplicate]);
+    EXPECT_TRUE(view.deleteButton[kReplicate]);
+    EXPECT_TRUE(view.selected[kExclude].empty());
+    EXPECT_FALSE(view.editButton[kExclude]);
+    EXPECT_FALSE(view.deleteButton[kExclude]);
     EXPECT_EQ(view.versionsText, "7");
     EXPECT_TRUE(view.versionsEnabled);
     EXPECT_FALSE(view.enabledRadio);
@@ -146,8 +164,8 @@ TEST_F(ScannerFormPresenterTest, OkWithEverythingEmptyShowsThreeTipsInOrderAndSt
     EXPECT_EQ(view.tips[TipControl::BackupBox],
               "A valid path for the folder used as the backup location must be specified.");
     EXPECT_EQ(view.tips[TipControl::MonitorBox], "A valid path for the folder to monitor must be specified.");
-    EXPECT_EQ(view.pointer, (std::vector<TipControl>{TipControl::ReplicateList, TipControl::BackupBox,
-                                                    TipControl::MonitorBox}));
+    // The last failing control's tip pops up at once; no pointer is moved for it.
+    EXPECT_EQ(view.popped, std::vector<TipControl>{TipControl::MonitorBox});
 }
 
 // Checked once the three requirements are met, with a tip at the box at fault, and OK refused.
@@ -184,7 +202,7 @@ TEST_F(ScannerFormPresenterTest, TipsGoOnlyByAddingAFilterOrTypingIntoTheBox) {
     prompter.answers = {"*.doc"};
     presenter.AddFilter(FilterList::Replicate);
     EXPECT_EQ(view.tips.count(TipControl::ReplicateList), 0u);
-    EXPECT_TRUE(view.buttons[kReplicate]);
+    EXPECT_TRUE(view.editButton[kReplicate]);
     EXPECT_EQ(view.tips.count(TipControl::MonitorBox), 1u);
     // A path that does not exist passes: only emptiness is checked.
     view.folders[0] = "/no/such/folder";
@@ -199,11 +217,12 @@ TEST_F(ScannerFormPresenterTest, FilterListsUseTheInputBoxAndIgnoreEmptyAnswers)
     EXPECT_TRUE(view.lists[kExclude].empty());
     presenter.AddFilter(FilterList::Exclude);
     EXPECT_EQ(view.lists[kExclude], (std::vector<std::string>{"~$*.doc"}));
-    EXPECT_TRUE(view.buttons[kExclude]);
-    EXPECT_FALSE(view.buttons[kReplicate]);
-    view.current[kExclude] = 0;
-    view.current[kReplicate] = -1;  // the other list's selection plays no part
-    presenter.EditFilter(FilterList::Exclude);
+    // The new entry is selected: "Edit" and "Delete" act on it.
+    EXPECT_EQ(view.selected[kExclude], std::vector<int>{0});
+    EXPECT_TRUE(view.editButton[kExclude]);
+    EXPECT_TRUE(view.deleteButton[kExclude]);
+    EXPECT_FALSE(view.editButton[kReplicate]);
+    presenter.EditFilter(FilterList::Exclude);  // the other list's selection plays no part
     EXPECT_EQ(view.lists[kExclude][0], "~$*.doc");
     presenter.EditFilter(FilterList::Exclude);
     EXPECT_EQ(view.lists[kExclude][0], "*.tmp");
@@ -213,10 +232,56 @@ TEST_F(ScannerFormPresenterTest, FilterListsUseTheInputBoxAndIgnoreEmptyAnswers)
                                                         "Edit Filter|Enter file filter|~$*.doc"}));
     presenter.DeleteFilter(FilterList::Exclude);
     EXPECT_TRUE(view.lists[kExclude].empty());
-    EXPECT_FALSE(view.buttons[kExclude]);
-    presenter.DeleteFilter(FilterList::Exclude);  // nothing current: nothing happens
+    EXPECT_FALSE(view.editButton[kExclude]);
+    EXPECT_FALSE(view.deleteButton[kExclude]);
+    presenter.DeleteFilter(FilterList::Exclude);  // nothing selected: nothing happens
     presenter.EditFilter(FilterList::Replicate);
     EXPECT_EQ(prompter.asked.size(), 4u);
+}
+
+// Edit works on the entry shown selected, not on one with the focus that the user cannot see.
+TEST_F(ScannerFormPresenterTest, EditChangesTheSelectedEntryAndNeedsExactlyOne) {
+    ScannerValues values;
+    values.filters = {"*.a", "*.b", "*.c"};
+    presenter.LoadExisting(values);
+    view.selected[kReplicate] = {2};
+    presenter.ListSelectionChanged(FilterList::Replicate);
+    prompter.answers = {"*.x"};
+    presenter.EditFilter(FilterList::Replicate);
+    EXPECT_EQ(prompter.asked, std::vector<std::string>{"Edit Filter|Enter file filter|*.c"});
+    EXPECT_EQ(view.lists[kReplicate], (std::vector<std::string>{"*.a", "*.b", "*.x"}));
+    EXPECT_EQ(view.selected[kReplicate], std::vector<int>{2});
+    // Several selected: "Edit" is disabled and does nothing; "Delete" stays enabled.
+    view.selected[kReplicate] = {0, 2};
+    presenter.ListSelectionChanged(FilterList::Replicate);
+    EXPECT_FALSE(view.editButton[kReplicate]);
+    EXPECT_TRUE(view.deleteButton[kReplicate]);
+    presenter.EditFilter(FilterList::Replicate);
+    EXPECT_EQ(prompter.asked.size(), 1u);
+    view.selected[kReplicate] = {};
+    presenter.ListSelectionChanged(FilterList::Replicate);
+    EXPECT_FALSE(view.editButton[kReplicate]);
+    EXPECT_FALSE(view.deleteButton[kReplicate]);
+}
+
+TEST_F(ScannerFormPresenterTest, DeleteRemovesEverySelectedEntryAndSelectsTheNextOne) {
+    ScannerValues values;
+    values.filters = {"a", "b", "c", "d", "e"};
+    presenter.LoadExisting(values);
+    view.selected[kReplicate] = {1, 3};
+    presenter.DeleteFilter(FilterList::Replicate);
+    EXPECT_EQ(view.lists[kReplicate], (std::vector<std::string>{"a", "c", "e"}));
+    EXPECT_EQ(view.selected[kReplicate], std::vector<int>{1});  // "c", where the first removed one was
+    EXPECT_TRUE(view.editButton[kReplicate]);
+    view.selected[kReplicate] = {1, 2};
+    presenter.DeleteFilter(FilterList::Replicate);
+    EXPECT_EQ(view.lists[kReplicate], std::vector<std::string>{"a"});
+    EXPECT_EQ(view.selected[kReplicate], std::vector<int>{0});  // the last entry left
+    presenter.DeleteFilter(FilterList::Replicate);
+    EXPECT_TRUE(view.lists[kReplicate].empty());
+    EXPECT_TRUE(view.selected[kReplicate].empty());
+    EXPECT_FALSE(view.editButton[kReplicate]);
+    EXPECT_FALSE(view.deleteButton[kReplicate]);
 }
 
 TEST_F(ScannerFormPresenterTest, VersionsAreReadAsALeadingDecimalNumber) {

@@ -60,10 +60,11 @@ bool RenderMainForm(const QString& folder) {
     MainForm window;
     const std::vector<ScannerValues> monitors{Sample("/home/ann/Documents", "/media/backup/Documents", true),
                                               Sample("/home/ann/Projects/reports", "/srv/nas/ann/reports", false)};
-    for (const ScannerValues& values : monitors) window.AppendRow(MonitorRow(values));
-    window.SetRow(1, {monitors[1].root, "*.doc;*.xls;*.odt", "Disabled"});
+    const MonitorStatus watching{MonitorState::Watching, {}};
+    for (const ScannerValues& values : monitors) window.AppendRow(MonitorRow(values, watching));
+    window.SetRow(1, {monitors[1].root, "*.doc;*.xls;*.odt", "Disabled", "Disabled"});
     window.SelectRow(0);
-    window.ShowDetails(DetailsOf(monitors[0]));
+    window.ShowDetails(DetailsOf(monitors[0], watching));
     window.SetEditEnabled(true);
     window.SetDeleteEnabled(true);
     window.show();
@@ -152,7 +153,10 @@ bool RenderLogForm(const QString& folder) {
 }
 
 struct NoUpdateServices final : UpdateServices {
-    bool Download(const std::string&, const std::string&, const platform::DownloadProgress&) override { return false; }
+    bool Download(const std::string&, const std::string&, const platform::DownloadProgress&, std::uint64_t,
+                  platform::DownloadedFileKind) override {
+        return false;
+    }
     void SendClose(platform::WindowHandle) override {}
     bool WindowExists(platform::WindowHandle) override { return false; }
     void StartProgram(const std::string&) override {}

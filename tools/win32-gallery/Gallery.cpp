@@ -118,7 +118,7 @@ std::map<std::string, Scene> Scenes() {
     scenes["setup-dialog"] = {"Edit Folder Monitor", nullptr, false, [] { RunScannerDialog(nullptr, &monitor); }};
     scenes["setup-dialog-tips"] = {"Add New Folder Monitor",
                                    [](HWND window) {
-                                       SendMessageW(FindWindowExW(window, nullptr, L"BUTTON", L"OK"), BM_CLICK, 0, 0);
+                                       SendMessageW(FindWindowExW(window, nullptr, L"BUTTON", L"&OK"), BM_CLICK, 0, 0);
                                    },
                                    true, [] { RunScannerDialog(nullptr, nullptr); }};
     scenes["event-log"] = {"Pellmar Event Log  3 Events", nullptr, false, [] { RunLogDialog(nullptr, log); }};

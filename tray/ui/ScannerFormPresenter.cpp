@@ -1,9 +1,10 @@
 // The setup dialog's behaviour. The three checks are all made on every OK, in a fixed order, so
-// that the pointer ends on the last failing control and every failing control carries its tip.
+// that every failing control carries its tip and the last failing one pops its tip up at once.
 #include "tray/ui/ScannerFormPresenter.h"
 
 #include "tray/monitor/SetupConflicts.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace pellmar {
@@ -62,8 +63,11 @@ void ScannerFormPresenter::LoadExisting(const ScannerValues& values) {
     view_.SetFolderText(FolderBox::Backup, values.backuppath);
     for (const std::string& mask : values.filters) view_.AppendListItem(FilterList::Replicate, mask);
     for (const std::string& mask : values.exceptions) view_.AppendListItem(FilterList::Exclude, mask);
-    UpdateListButtons(FilterList::Replicate);
-    UpdateListButtons(FilterList::Exclude);
+    // Each list opens with its first entry selected, so that "Edit" and "Delete" have one to act on.
+    for (const FilterList list : {FilterList::Replicate, FilterList::Exclude}) {
+        view_.SelectListItem(list, view_.ListItems(list).empty() ? -1 : 0);
+        UpdateListButtons(list);
+    }
     view_.SetSwitchChecked(SetupSwitch::Subfolders, values.subfolders);
     view_.SetSwitchChecked(SetupSwitch::Deletions, values.deletions);
     view_.SetSwitchChecked(SetupSwitch::Exclusive, values.exclusive);
@@ -81,29 +85,43 @@ void ScannerFormPresenter::AddFilter(FilterList list) {
     const std::string mask = prompter_.InputBox("Add New Filter", prompt, "");
     if (mask.empty()) return;
     view_.AppendListItem(list, mask);
-    view_.SetListButtonsEnabled(list, true);
+    // The new entry is the one "Edit" and "Delete" then act on.
+    view_.SelectListItem(list, static_cast<int>(view_.ListItems(list).size()) - 1);
+    UpdateListButtons(list);
     if (list == FilterList::Replicate) view_.RemoveTip(TipControl::ReplicateList);
 }
 
 void ScannerFormPresenter::EditFilter(FilterList list) {
-    const int current = view_.CurrentListItem(list);
+    const std::vector<int> selected = view_.SelectedListItems(list);
     const std::vector<std::string> items = view_.ListItems(list);
-    if (current < 0 || current >= static_cast<int>(items.size())) return;
-    const std::string mask = prompter_.InputBox("Edit Filter", "Enter file filter", items[static_cast<std::size_t>(current)]);
-    if (!mask.empty()) view_.ReplaceListItem(list, current, mask);
-}
-
-void ScannerFormPresenter::DeleteFilter(FilterList list) {
-    const int current = view_.CurrentListItem(list);
-    if (current < 0 || current >= static_cast<int>(view_.ListItems(list).size())) return;
-    view_.RemoveListItem(list, current);
+    if (selected.size() != 1 || selected.front() < 0 || selected.front() >= static_cast<int>(items.size())) return;
+    const int entry = selected.front();
+    const std::string mask = prompter_.InputBox("Edit Filter", "Enter file filter", items[static_cast<std::size_t>(entry)]);
+    if (mask.empty()) return;
+    view_.ReplaceListItem(list, entry, mask);
+    view_.SelectListItem(list, entry);
     UpdateListButtons(list);
 }
 
-void ScannerFormPresenter::ListClicked(FilterList list) { UpdateListButtons(list); }
+// From the last selected entry backwards, so the indexes still to remove stay valid.
+void ScannerFormPresenter::DeleteFilter(FilterList list) {
+    std::vector<int> selected = view_.SelectedListItems(list);
+    const auto count = static_cast<int>(view_.ListItems(list).size());
+    std::erase_if(selected, [count](int entry) { return entry < 0 || entry >= count; });
+    if (selected.empty()) return;
+    std::sort(selected.begin(), selected.end());
+    for (auto entry = selected.rbegin(); entry != selected.rend(); ++entry) view_.RemoveListItem(list, *entry);
+    const int left = count - static_cast<int>(selected.size());
+    view_.SelectListItem(list, left > 0 ? std::min(selected.front(), left - 1) : -1);
+    UpdateListButtons(list);
+}
 
+void ScannerFormPresenter::ListSelectionChanged(FilterList list) { UpdateListButtons(list); }
+
+// "Edit" needs exactly one entry to act on, "Delete" at least one.
 void ScannerFormPresenter::UpdateListButtons(FilterList list) {
-    view_.SetListButtonsEnabled(list, !view_.ListItems(list).empty());
+    const std::size_t selected = view_.SelectedListItems(list).size();
+    view_.SetListButtonsEnabled(list, selected == 1, selected > 0);
 }
 
 void ScannerFormPresenter::Browse(FolderBox box) {
@@ -134,17 +152,17 @@ TipControl TipControlOf(SetupField field) {
 void ScannerFormPresenter::Ok() {
     const ScannerValues values = Values();
     const std::vector<SetupProblem> problems = CheckSetupRequirements(values);
-    for (const SetupProblem& problem : problems) {
-        view_.ShowTip(TipControlOf(problem.field), problem.text);
-        view_.MovePointerTo(TipControlOf(problem.field));
+    for (const SetupProblem& problem : problems) view_.ShowTip(TipControlOf(problem.field), problem.text);
+    if (!problems.empty()) {
+        view_.PopTip(TipControlOf(problems.back().field));
+        return;
     }
-    if (!problems.empty()) return;
     const std::vector<SetupConflict> conflicts = CheckSetupConflicts(values, others_);
-    for (const SetupConflict& conflict : conflicts) {
-        view_.ShowTip(TipControlOf(conflict.field), conflict.text);
-        view_.MovePointerTo(TipControlOf(conflict.field));
+    for (const SetupConflict& conflict : conflicts) view_.ShowTip(TipControlOf(conflict.field), conflict.text);
+    if (!conflicts.empty()) {
+        view_.PopTip(TipControlOf(conflicts.back().field));
+        return;
     }
-    if (!conflicts.empty()) return;
     accepted_ = true;
     view_.CloseDialog();
 }

@@ -36,9 +36,12 @@ public:
 
     void VersionsClicked();
     void AddFilter(FilterList list);
+    // On the one entry shown selected; nothing with none or several.
     void EditFilter(FilterList list);  // also a double-click in the list
+    // Every entry shown selected; the entry after them is selected next.
     void DeleteFilter(FilterList list);
-    void ListClicked(FilterList list);
+    // A click or a key changed which entries are selected.
+    void ListSelectionChanged(FilterList list);
     void Browse(FolderBox box);
     void FolderKeyReleased(FolderBox box);
     void Ok();  // also Enter

@@ -1,6 +1,6 @@
 // The setup dialog's controls as the presenter sees them: folder boxes, the two filter lists, the
-// switches, the versions box, balloon tips and the pointer. No toolkit; the Qt dialog (and later
-// the Win32 one) implements it.
+// switches, the versions box and the balloon tips. No toolkit; the Qt and the Win32 dialogs
+// implement it.
 #pragma once
 
 #include <string>
@@ -27,10 +27,12 @@ public:
     virtual void AppendListItem(FilterList list, const std::string& text) = 0;
     virtual void ReplaceListItem(FilterList list, int index, const std::string& text) = 0;
     virtual void RemoveListItem(FilterList list, int index) = 0;
-    // The entry with the focus, or -1.
-    virtual int CurrentListItem(FilterList list) const = 0;
+    // The entries shown selected, in ascending order (Shift and Ctrl select several).
+    virtual std::vector<int> SelectedListItems(FilterList list) const = 0;
+    // Selects only `index` and makes it the entry with the focus; -1 selects none.
+    virtual void SelectListItem(FilterList list, int index) = 0;
     // The list's "Edit" and "Delete" buttons.
-    virtual void SetListButtonsEnabled(FilterList list, bool enabled) = 0;
+    virtual void SetListButtonsEnabled(FilterList list, bool edit, bool remove) = 0;
 
     virtual bool SwitchChecked(SetupSwitch which) const = 0;
     virtual void SetSwitchChecked(SetupSwitch which, bool checked) = 0;
@@ -44,8 +46,9 @@ public:
     // Attaches the tip (or replaces the text of the one there) / removes it.
     virtual void ShowTip(TipControl control, const std::string& text) = 0;
     virtual void RemoveTip(TipControl control) = 0;
-    // Moves the mouse pointer a few pixels into the control so its tip pops up at once.
-    virtual void MovePointerTo(TipControl control) = 0;
+    // Pops the control's tip up now, pointing at the control; the pointer stays where it is
+    // (Wayland lets no program move it).
+    virtual void PopTip(TipControl control) = 0;
 
     // Ends the modal showing.
     virtual void CloseDialog() = 0;

@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 #include <algorithm>
+#include <cctype>
 #include <gtest/gtest.h>
 
 namespace pellmar::test {
@@ -131,7 +132,7 @@ TEST_F(MainFormWin32Test, OpensWithItsControlsCaptionsAndGeometry) {
     EXPECT_EQ(PlaceInParent(window->Control(MainForm::kAdd)), (Place{356, 316, 75, 25}));
     EXPECT_EQ(PlaceInParent(window->Control(MainForm::kDelete)), (Place{520, 316, 75, 25}));
     EXPECT_EQ(PlaceInParent(window->Control(IDOK)), (Place{540, 388, 75, 25}));
-    EXPECT_EQ(win32ui::ControlText(window->Control(IDOK)), "Close");
+    EXPECT_EQ(win32ui::ControlText(window->Control(IDOK)), "&Close");
     EXPECT_TRUE(GetWindowLongW(window->Control(IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
     EXPECT_FALSE(IsWindowVisible(window->Control(MainForm::kExit)));
     EXPECT_FALSE(IsWindowEnabled(window->Control(MainForm::kApply)));
@@ -175,6 +176,42 @@ TEST_F(MainFormWin32Test, ButtonsAndTheListMenuReachThePresenter) {
     Click(MainForm::kApply);
     EXPECT_TRUE(services.autostartEntry);
     EXPECT_FALSE(IsWindowEnabled(window->Control(MainForm::kApply)));
+}
+
+// Every push button of the window, on both pages, has a letter of its own; Alt and "E" presses
+// "&Edit" through the program's dialog keys.
+TEST_F(MainFormWin32Test, EveryButtonHasItsOwnMnemonicAndAltPressesIt) {
+    ASSERT_NE(window, nullptr);
+    std::vector<wchar_t> letters;
+    EnumChildWindows(window->Window(), [](HWND control, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(control, name, 16);
+        const LONG kind = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+        if (lstrcmpiW(name, L"BUTTON") != 0 || (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON)) return TRUE;
+        const std::string text = win32ui::ControlText(control);
+        const std::size_t at = text.find('&');
+        auto* list = reinterpret_cast<std::vector<wchar_t>*>(found);
+        list->push_back(at + 1 < text.size() ? static_cast<wchar_t>(std::tolower(text[at + 1])) : L'?');
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&letters));
+    EXPECT_EQ(letters.size(), 7u);  // Add, Edit, Delete, Apply, Close, View Log, Exit
+    EXPECT_EQ(std::count(letters.begin(), letters.end(), L'?'), 0);
+    std::sort(letters.begin(), letters.end());
+    EXPECT_EQ(std::adjacent_find(letters.begin(), letters.end()), letters.end());
+
+    services.dialogAnswers.push_back(std::nullopt);
+    presenter->Configure();
+    HWND form = window->Window();
+    ASSERT_TRUE(IsWindowVisible(form));
+    SetFocus(window->List());
+    PostMessageW(window->List(), WM_SYSCHAR, 'e', 1 << 29);  // bit 29: Alt is down
+    EXPECT_TRUE(WaitUntil([&] {
+        PumpWithDialogKeys(form);
+        return !services.dialogSawExisting.empty();
+    }, std::chrono::seconds(60)));
+    ASSERT_EQ(services.dialogSawExisting.size(), 1u);
+    ASSERT_TRUE(services.dialogSawExisting[0]);
+    EXPECT_EQ(services.dialogSawExisting[0]->root, "C:\\Data\\Reports");
 }
 
 TEST_F(MainFormWin32Test, EnterAndTheCloseBoxHideOnlyTheExitClosesAndStopsTheSession) {

@@ -1,6 +1,7 @@
 // The setup dialog, the input box and the event log window as real windows under their modal
-// loops, answered by a ModalScript: captions, geometry, the focus order, the three requirement
-// tips and their removal, the values read back, and the log's caption and "Cancel Operation".
+// loops, answered by a ModalScript: captions, geometry, the focus order, the mnemonics, the filter
+// lists' selection, the three requirement tips, the popped one and their removal, the values read
+// back, and the log's caption and "Cancel Operation".
 #include "tests/ui/win32/ModalScript.h"
 #include "platform/win32/WideText.h"
 #include "common/win32/Win32Controls.h"
@@ -13,6 +14,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 
 namespace pellmar::test {
@@ -26,7 +29,46 @@ bool SameRect(const RECT& place, int left, int top, int width, int height) {
            place.bottom - place.top == height;
 }
 
-HWND Button(HWND window, const wchar_t* caption) { return FindWindowExW(window, nullptr, L"BUTTON", caption); }
+// A caption as shown, without its mnemonic's "&".
+std::string Shown(std::string caption) {
+    std::erase(caption, '&');
+    return caption;
+}
+
+HWND Button(HWND window, const wchar_t* caption) {
+    const std::string wanted = platform::win32::Narrow(caption, wcslen(caption));
+    for (HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr); button;
+         button = FindWindowExW(window, button, L"BUTTON", nullptr)) {
+        if (Shown(ControlText(button)) == wanted) return button;
+    }
+    return nullptr;
+}
+
+// The mnemonic letters of the window's push buttons, '?' for one without.
+std::vector<char> MnemonicLetters(HWND window) {
+    std::vector<char> letters;
+    for (HWND button = FindWindowExW(window, nullptr, L"BUTTON", nullptr); button;
+         button = FindWindowExW(window, button, L"BUTTON", nullptr)) {
+        const LONG kind = GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK;
+        if (kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON) continue;
+        const std::string text = ControlText(button);
+        const std::size_t at = text.find('&');
+        letters.push_back(at + 1 < text.size() ? static_cast<char>(std::tolower(text[at + 1])) : '?');
+    }
+    return letters;
+}
+
+// Alt and the letter, as the keyboard sends it to the control with the focus.
+void PostMnemonic(HWND focused, char letter) { PostMessageW(focused, WM_SYSCHAR, static_cast<WPARAM>(letter), 1 << 29); }
+
+// A click on a list box entry with the given keys (MK_SHIFT, MK_CONTROL) held.
+void ClickEntry(HWND list, int entry, WPARAM keys = 0) {
+    RECT place{};
+    SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(entry), reinterpret_cast<LPARAM>(&place));
+    const LPARAM at = MAKELPARAM(place.left + 4, (place.top + place.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, at);
+    SendMessageW(list, WM_LBUTTONUP, keys, at);
+}
 
 // Answers the next input box with `caption` by typing `text` and pressing Enter or "Cancel".
 ModalScript::Step AnswerInputBox(const std::string& caption, const std::string& text, bool confirm,
@@ -144,10 +186,17 @@ TEST(Win32DialogsTest, SetupDialogHasItsControlsGeometryAndFocusOrder) {
     HWND at = first;
     for (int step = 0; step < 40; ++step) {
         at = GetNextDlgTabItem(window, at, FALSE);
-        EXPECT_NE(ControlText(at), "Browse");
+        EXPECT_NE(Shown(ControlText(at)), "Browse");
         if (at == first) break;
     }
     EXPECT_EQ(at, first);
+
+    // Every push button has a letter of its own, the two lists' "Add", "Edit" and "Delete" included.
+    std::vector<char> letters = MnemonicLetters(window);
+    EXPECT_EQ(letters.size(), 10u);
+    EXPECT_EQ(std::count(letters.begin(), letters.end(), '?'), 0);
+    std::sort(letters.begin(), letters.end());
+    EXPECT_EQ(std::adjacent_find(letters.begin(), letters.end()), letters.end());
 }
 
 TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptingOk) {
@@ -159,25 +208,33 @@ TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptin
     HWND backup = dialog.form.Folder(FolderBox::Backup);
     HWND monitor = dialog.form.Folder(FolderBox::Monitor);
     std::optional<std::string> replicateTip, backupTip, monitorTip, backupTipAfterKey, replicateTipAfterAdd;
-    bool pointerOnMonitorBox = false;
+    POINT pointerBefore{}, pointerAfter{};
+    HWND popped = nullptr;
+    bool poppedAtMonitorBox = false;
     LONG_PTR tipStyle = 0;
     ModalScript script({
         [&] {
             if (!IsWindowVisible(window)) return false;
+            GetCursorPos(&pointerBefore);
             PostClick(Button(window, L"OK"));
             return true;
         },
         [&] {
             replicateTip = tips.TextOf(replicate);
             if (!replicateTip) return false;
+            GetCursorPos(&pointerAfter);
+            popped = tips.Popped();
+            // The popped balloon's stem is on the box's lower edge, a quarter in.
+            RECT box{}, balloon{};
+            GetWindowRect(monitor, &box);
+            GetWindowRect(tips.PopWindow(), &balloon);
+            const POINT stem{box.left + (box.right - box.left) / 4, box.bottom};
+            const bool sized = balloon.right - balloon.left > 100 && balloon.bottom - balloon.top > 30;
+            InflateRect(&balloon, 4, 4);
+            poppedAtMonitorBox = sized && PtInRect(&balloon, stem) != FALSE;
             backupTip = tips.TextOf(backup);
             monitorTip = tips.TextOf(monitor);
             tipStyle = GetWindowLongPtrW(tips.Window(), GWL_STYLE);
-            POINT pointer{};
-            RECT place{};
-            GetCursorPos(&pointer);
-            GetWindowRect(monitor, &place);
-            pointerOnMonitorBox = PtInRect(&place, pointer) != FALSE;
             SetControlText(backup, "C:\\backup");
             PostMessageW(backup, WM_KEYUP, 'P', 0);
             PostClick(Button(window, L"Add"));  // the replicate list's, created first
@@ -199,7 +256,11 @@ TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptin
     EXPECT_EQ(backupTip, "A valid path for the folder used as the backup location must be specified.");
     EXPECT_EQ(monitorTip, "A valid path for the folder to monitor must be specified.");
     EXPECT_TRUE(tipStyle & TTS_BALLOON);
-    EXPECT_TRUE(pointerOnMonitorBox);
+    // The last failing box's tip pops up at the box; the pointer stays where it was.
+    EXPECT_EQ(popped, monitor);
+    EXPECT_TRUE(poppedAtMonitorBox);
+    EXPECT_EQ(pointerAfter.x, pointerBefore.x);
+    EXPECT_EQ(pointerAfter.y, pointerBefore.y);
     EXPECT_FALSE(backupTipAfterKey);
     EXPECT_FALSE(replicateTipAfterAdd);
     ASSERT_TRUE(dialog.presenter.Accepted());
@@ -210,6 +271,72 @@ TEST(Win32DialogsTest, SetupDialogShowsTheThreeTipsAndTheirRemovalBeforeAcceptin
     EXPECT_FALSE(values.hasversions);
     EXPECT_EQ(values.maxversions, 0);
     EXPECT_EQ(values.status, 1);
+}
+
+// Clicks, Shift and Ctrl select as in the Qt dialog: "Edit" changes the entry shown selected and
+// is enabled for one only, "Delete" removes every selected entry; Alt and a letter press a button.
+TEST(Win32DialogsTest, SetupListsEditAndDeleteTheSelectedEntriesAndMnemonicsPressTheButtons) {
+    SetupDialog dialog;
+    ScannerValues values;
+    values.filters = {"*.a", "*.b", "*.c", "*.d"};
+    dialog.presenter.LoadExisting(values);
+    HWND window = dialog.form.Window();
+    HWND replicate = dialog.form.List(FilterList::Replicate);
+    HWND edit = dialog.form.ListEditButton(FilterList::Replicate);
+    HWND remove = dialog.form.ListDeleteButton(FilterList::Replicate);
+    std::vector<int> openSelected, multiSelected, afterDelete;
+    bool editAtOpen = false, editWithSeveral = true, deleteWithSeveral = false;
+    std::string editShown;
+    std::vector<std::string> afterEdit, left;
+    ModalScript script({
+        [&] {
+            if (!IsWindowVisible(window)) return false;
+            openSelected = dialog.form.SelectedListItems(FilterList::Replicate);
+            editAtOpen = IsWindowEnabled(edit) != FALSE;
+            ClickEntry(replicate, 3);
+            PostClick(edit);
+            return true;
+        },
+        AnswerInputBox("Edit Filter", "*.x", true, &editShown),
+        [&] {
+            if (dialog.form.ListItems(FilterList::Replicate).back() != "*.x") return false;
+            afterEdit = dialog.form.ListItems(FilterList::Replicate);
+            ClickEntry(replicate, 0);
+            ClickEntry(replicate, 1, MK_SHIFT);
+            ClickEntry(replicate, 3, MK_CONTROL);
+            multiSelected = dialog.form.SelectedListItems(FilterList::Replicate);
+            editWithSeveral = IsWindowEnabled(edit) != FALSE;
+            deleteWithSeveral = IsWindowEnabled(remove) != FALSE;
+            PostClick(remove);
+            return true;
+        },
+        [&] {
+            if (dialog.form.ListItems(FilterList::Replicate).size() != 1) return false;
+            left = dialog.form.ListItems(FilterList::Replicate);
+            afterDelete = dialog.form.SelectedListItems(FilterList::Replicate);
+            PostMnemonic(GetFocus(), 'd');  // A&dd of the exclude list
+            return true;
+        },
+        AnswerInputBox("Add New Filter", "~$*.tmp", true),
+        [&] {
+            if (dialog.form.ListItems(FilterList::Exclude).empty()) return false;
+            PostMnemonic(GetFocus(), 'c');  // &Cancel
+            return true;
+        },
+    });
+    dialog.form.RunModal();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(openSelected, std::vector<int>{0});
+    EXPECT_TRUE(editAtOpen);
+    EXPECT_EQ(editShown, "*.d");
+    EXPECT_EQ(afterEdit, (std::vector<std::string>{"*.a", "*.b", "*.c", "*.x"}));
+    EXPECT_EQ(multiSelected, (std::vector<int>{0, 1, 3}));
+    EXPECT_FALSE(editWithSeveral);
+    EXPECT_TRUE(deleteWithSeveral);
+    EXPECT_EQ(left, std::vector<std::string>{"*.c"});
+    EXPECT_EQ(afterDelete, std::vector<int>{0});
+    EXPECT_EQ(dialog.form.ListItems(FilterList::Exclude), std::vector<std::string>{"~$*.tmp"});
+    EXPECT_FALSE(dialog.presenter.Accepted());
 }
 
 TEST(Win32DialogsTest, RunScannerDialogEditsAnExistingMonitorAndCancelSavesNothing) {

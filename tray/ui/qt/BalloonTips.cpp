@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -23,7 +24,7 @@ constexpr int kReshowMs = 500;
 BalloonTips::BalloonTips(QWidget* owner, const QString& title) : QObject(owner), owner_(owner) {
     window_ = new QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint);
     window_->setObjectName("BalloonTip");
-    window_->setStyleSheet("#BalloonTip { background: #FFFFE1; border: 1px solid #767676; border-radius: 6px; }");
+    ApplyColours();
     auto* icon = new QLabel(window_);
     icon->setPixmap(QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(16, 16));
     auto* caption = new QLabel(title, window_);
@@ -80,7 +81,21 @@ void BalloonTips::Pop(QWidget* control) {
     autoPop_.start(kAutoPopMs);
 }
 
+// Both colours from the palette's tooltip roles, never one alone: a dark palette's light text
+// on the light yellow of old was unreadable. Taken again at every pop, as the palette can change.
+void BalloonTips::ApplyColours() {
+    const QPalette& palette = owner_->palette();
+    const QColor base = palette.color(QPalette::ToolTipBase);
+    const QColor text = palette.color(QPalette::ToolTipText);
+    const QColor border((base.red() + text.red()) / 2, (base.green() + text.green()) / 2, (base.blue() + text.blue()) / 2);
+    const QString sheet = QStringLiteral("#BalloonTip { background: %1; border: 1px solid %3; border-radius: 6px; }"
+                                         " #BalloonTip QLabel { color: %2; background: transparent; }")
+                              .arg(base.name(), text.name(), border.name());
+    if (window_->styleSheet() != sheet) window_->setStyleSheet(sheet);
+}
+
 void BalloonTips::Prepare(QWidget* control, const QString& text) {
+    ApplyColours();
     text_->setText(text);
     window_->adjustSize();
     window_->move(control->mapToGlobal(QPoint(control->width() / 4, control->height())));

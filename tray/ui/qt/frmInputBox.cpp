@@ -19,9 +19,9 @@ InputBoxForm::InputBoxForm(QWidget* parent) : QDialog(parent) {
     prompt_->setGeometry(4, 16, 145, 17);
     edit_ = new QLineEdit(this);
     edit_->setGeometry(4, 36, 309, 21);
-    ok_ = AddButton(this, "OK", 168, 72, kButtonWidth, kButtonHeight, 10);
+    ok_ = AddButton(this, "&OK", 168, 72, kButtonWidth, kButtonHeight, 10);
     ok_->setDefault(true);
-    auto* cancel = AddButton(this, "Cancel", 244, 72, kButtonWidth, kButtonHeight, 10);
+    auto* cancel = AddButton(this, "&Cancel", 244, 72, kButtonWidth, kButtonHeight, 10);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }

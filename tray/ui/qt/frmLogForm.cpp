@@ -80,7 +80,7 @@ LogForm::LogForm(QWidget* parent) : QDialog(parent) {
         if (presenter_ && isVisible()) presenter_->Refresh();
     });
     refresh->start(kLogRefreshMilliseconds);
-    auto* close = AddButton(this, "Close", 520, 496, kButtonWidth, kButtonHeight, 10);
+    auto* close = AddButton(this, "&Close", 520, 496, kButtonWidth, kButtonHeight, 10);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     BuildDetailPane();
@@ -91,7 +91,7 @@ void LogForm::BuildDetailPane() {
     group->setFont(PixelFont(8));
     group->setGeometry(4, 284, 585, 205);
     const int fontHeight = kDefaultFontHeight;
-    cancel_ = AddButton(group, "Cancel Operation", 472, 16, 101, kButtonHeight, fontHeight);
+    cancel_ = AddButton(group, "Cancel &Operation", 472, 16, 101, kButtonHeight, fontHeight);
     cancel_->hide();
     connect(cancel_, &QPushButton::clicked, this, [this] {
         if (presenter_) presenter_->CancelOperation();

@@ -45,11 +45,11 @@ MainForm::MainForm() {
     BuildMonitorPage(monitors);
     BuildPreferencesPage(preferences);
     BuildListMenu();
-    auto* close = AddButton(this, "Close", 540, 388, 75, 25, 10);
+    auto* close = AddButton(this, "&Close", 540, 388, 75, 25, 10);
     close->setDefault(true);
     Connect(close, &MainFormPresenter::Close);
-    viewLogButton_ = AddButton(this, "View Log", 8, 388, 75, 25, 10);
-    exitButton_ = AddButton(this, "Exit", 88, 388, 75, 25, 10);
+    viewLogButton_ = AddButton(this, "&View Log", 8, 388, 75, 25, 10);
+    exitButton_ = AddButton(this, "E&xit", 88, 388, 75, 25, 10);
     Connect(viewLogButton_, &MainFormPresenter::ViewLog);
     Connect(exitButton_, &MainFormPresenter::Exit);
     SetWindowCommandsVisible(false);
@@ -91,9 +91,14 @@ void MainForm::BuildMonitorPage(QWidget* page) {
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] {
         if (presenter_) presenter_->Edit();
     });
-    Connect(AddButton(page, "Add", 356, 316, 75, 25, 8), &MainFormPresenter::Add);
-    editButton_ = AddButton(page, "Edit", 440, 316, 75, 25, 8);
-    deleteButton_ = AddButton(page, "Delete", 520, 316, 75, 25, 8);
+    // One-click activation, as the Win32 list has it: a click on a row leaves that row selected
+    // and shown, also a Ctrl+click on the selected row, which would otherwise clear the selection.
+    connect(list_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item && !item->isSelected()) list_->setCurrentItem(item);
+    });
+    Connect(AddButton(page, "&Add", 356, 316, 75, 25, 8), &MainFormPresenter::Add);
+    editButton_ = AddButton(page, "&Edit", 440, 316, 75, 25, 8);
+    deleteButton_ = AddButton(page, "&Delete", 520, 316, 75, 25, 8);
     editButton_->setEnabled(false);
     deleteButton_->setEnabled(false);
     Connect(editButton_, &MainFormPresenter::Edit);
@@ -130,7 +135,7 @@ void MainForm::BuildPreferencesPage(QWidget* page) {
     connect(autostart_, &QCheckBox::clicked, this, [this] {
         if (presenter_) presenter_->AutostartClicked();
     });
-    applyButton_ = AddButton(page, "Apply", 524, 312, 75, 25, 8);
+    applyButton_ = AddButton(page, "A&pply", 524, 312, 75, 25, 8);
     applyButton_->setEnabled(false);
     Connect(applyButton_, &MainFormPresenter::Apply);
 }

@@ -1,12 +1,12 @@
 // The setup dialog's widgets. All controls use the 10-pixel font; the Browse buttons take no
 // focus, so Tab walks the table's order without them and wraps from "Cancel" to the first box.
+// Every button has its own mnemonic (Alt and the underlined letter), the two lists' included.
 #include "tray/ui/qt/frmScannerForm.h"
 
 #include "tray/ui/qt/BalloonTips.h"
 #include "tray/ui/qt/QtControls.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +20,14 @@ namespace {
 constexpr int kFont = 10;
 
 int Side(FilterList list) { return list == FilterList::Replicate ? 0 : 1; }
+
+// The captions of a list's "Add", "Edit" and "Delete", with letters unique in the dialog.
+struct ListCaptions {
+    const char* add;
+    const char* edit;
+    const char* remove;
+};
+constexpr ListCaptions kListCaptions[2] = {{"&Add", "&Edit", "De&lete"}, {"A&dd", "Ed&it", "Dele&te"}};
 
 }  // namespace
 
@@ -76,9 +84,9 @@ void ScannerForm::BuildControls() {
     enabled_->setChecked(true);
     disabled_ = new QRadioButton("Disabled", this);
     disabled_->setGeometry(396, 292, 77, 17);
-    ok_ = AddButton(this, "OK", 304, 332, 75, 25, kFont);
+    ok_ = AddButton(this, "&OK", 304, 332, 75, 25, kFont);
     ok_->setDefault(true);
-    auto* cancel = AddButton(this, "Cancel", 396, 332, 75, 25, kFont);
+    auto* cancel = AddButton(this, "&Cancel", 396, 332, 75, 25, kFont);
     focusOrder_.insert(focusOrder_.end(), {enabled_, disabled_, ok_, cancel});
     OnClick(ok_, [](ScannerFormPresenter& p) { p.Ok(); });
     OnClick(cancel, [](ScannerFormPresenter& p) { p.Cancel(); });
@@ -87,8 +95,8 @@ void ScannerForm::BuildControls() {
 }
 
 void ScannerForm::BuildBrowseAndVersions() {
-    auto* browseMonitor = AddButton(this, "Browse", 408, 32, kButtonWidth, kButtonHeight, kFont);
-    auto* browseBackup = AddButton(this, "Browse", 408, 76, kButtonWidth, kButtonHeight, kFont);
+    auto* browseMonitor = AddButton(this, "&Browse", 408, 32, kButtonWidth, kButtonHeight, kFont);
+    auto* browseBackup = AddButton(this, "B&rowse", 408, 76, kButtonWidth, kButtonHeight, kFont);
     browseMonitor->setFocusPolicy(Qt::NoFocus);
     browseBackup->setFocusPolicy(Qt::NoFocus);
     OnClick(browseMonitor, [](ScannerFormPresenter& p) { p.Browse(FolderBox::Monitor); });
@@ -101,25 +109,31 @@ void ScannerForm::BuildBrowseAndVersions() {
     connect(versions_, &QCheckBox::clicked, this, [this] {
         if (presenter_) presenter_->VersionsClicked();
     });
-    for (QWidget* watched : {static_cast<QWidget*>(monitorBox_), static_cast<QWidget*>(backupBox_),
-                             replicate_->viewport(), exclude_->viewport()}) {
-        watched->installEventFilter(this);
-    }
+    monitorBox_->installEventFilter(this);
+    backupBox_->installEventFilter(this);
 }
 
 void ScannerForm::BuildListButtons(FilterList list, int left) {
     const int side = Side(list);
-    auto* add = AddButton(this, "Add", left, 132, kButtonWidth, kButtonHeight, kFont);
-    listEdit_[side] = AddButton(this, "Edit", left, 164, kButtonWidth, kButtonHeight, kFont);
-    listDelete_[side] = AddButton(this, "Delete", left, 196, kButtonWidth, kButtonHeight, kFont);
+    const ListCaptions& captions = kListCaptions[side];
+    auto* add = AddButton(this, captions.add, left, 132, kButtonWidth, kButtonHeight, kFont);
+    listEdit_[side] = AddButton(this, captions.edit, left, 164, kButtonWidth, kButtonHeight, kFont);
+    listDelete_[side] = AddButton(this, captions.remove, left, 196, kButtonWidth, kButtonHeight, kFont);
     listEdit_[side]->setEnabled(false);
     listDelete_[side]->setEnabled(false);
     focusOrder_.insert(focusOrder_.end(), {add, listEdit_[side], listDelete_[side]});
     OnClick(add, [list](ScannerFormPresenter& p) { p.AddFilter(list); });
     OnClick(listEdit_[side], [list](ScannerFormPresenter& p) { p.EditFilter(list); });
     OnClick(listDelete_[side], [list](ScannerFormPresenter& p) { p.DeleteFilter(list); });
-    connect(List(list), &QListWidget::itemDoubleClicked, this, [this, list] {
+    QListWidget* widget = List(list);
+    // Shift and Ctrl select several entries; "Delete" removes them all.
+    widget->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    connect(widget, &QListWidget::itemDoubleClicked, this, [this, list] {
         if (presenter_) presenter_->EditFilter(list);
+    });
+    // Clicks and keys alike: the buttons follow what the list shows selected.
+    connect(widget, &QListWidget::itemSelectionChanged, this, [this, list] {
+        if (presenter_) presenter_->ListSelectionChanged(list);
     });
 }
 
@@ -127,9 +141,6 @@ bool ScannerForm::eventFilter(QObject* watched, QEvent* event) {
     if (presenter_ && event->type() == QEvent::KeyRelease) {
         if (watched == monitorBox_) presenter_->FolderKeyReleased(FolderBox::Monitor);
         if (watched == backupBox_) presenter_->FolderKeyReleased(FolderBox::Backup);
-    }
-    if (presenter_ && event->type() == QEvent::MouseButtonRelease && watched == replicate_->viewport()) {
-        presenter_->ListClicked(FilterList::Replicate);
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -152,11 +163,29 @@ void ScannerForm::ReplaceListItem(FilterList list, int index, const std::string&
 }
 
 void ScannerForm::RemoveListItem(FilterList list, int index) { delete List(list)->takeItem(index); }
-int ScannerForm::CurrentListItem(FilterList list) const { return List(list)->currentRow(); }
+std::vector<int> ScannerForm::SelectedListItems(FilterList list) const {
+    const QListWidget* widget = List(list);
+    std::vector<int> rows;
+    for (int row = 0; row < widget->count(); ++row) {
+        if (widget->item(row)->isSelected()) rows.push_back(row);
+    }
+    return rows;
+}
 
-void ScannerForm::SetListButtonsEnabled(FilterList list, bool enabled) {
-    listEdit_[Side(list)]->setEnabled(enabled);
-    listDelete_[Side(list)]->setEnabled(enabled);
+void ScannerForm::SelectListItem(FilterList list, int index) {
+    QListWidget* widget = List(list);
+    if (index >= 0 && index < widget->count()) {
+        widget->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        widget->scrollToItem(widget->item(index));
+    } else {
+        widget->clearSelection();
+        widget->setCurrentRow(-1, QItemSelectionModel::NoUpdate);
+    }
+}
+
+void ScannerForm::SetListButtonsEnabled(FilterList list, bool edit, bool remove) {
+    listEdit_[Side(list)]->setEnabled(edit);
+    listDelete_[Side(list)]->setEnabled(remove);
 }
 
 QCheckBox* ScannerForm::Switch(SetupSwitch which) const {
@@ -198,10 +227,7 @@ QWidget* ScannerForm::TipTarget(TipControl control) const {
 void ScannerForm::ShowTip(TipControl control, const std::string& text) { tips_->Attach(TipTarget(control), ToQt(text)); }
 void ScannerForm::RemoveTip(TipControl control) { tips_->Remove(TipTarget(control)); }
 
-void ScannerForm::MovePointerTo(TipControl control) {
-    QWidget* target = TipTarget(control);
-    QCursor::setPos(target->mapToGlobal(QPoint(4, 4)));
-}
+void ScannerForm::PopTip(TipControl control) { tips_->Pop(TipTarget(control)); }
 
 void ScannerForm::CloseDialog() { done(presenter_ && presenter_->Accepted() ? Accepted : Rejected); }
 

@@ -1,5 +1,5 @@
 // The setup dialog as a thin Qt view: the controls in their creation (and focus) order with fixed
-// geometry, the balloon tips and the pointer. What each control does is ScannerFormPresenter's.
+// geometry and the balloon tips. What each control does is ScannerFormPresenter's.
 // Main thread; made for one use and destroyed after the caller has read it.
 #pragma once
 
@@ -34,8 +34,9 @@ public:
     void AppendListItem(FilterList list, const std::string& text) override;
     void ReplaceListItem(FilterList list, int index, const std::string& text) override;
     void RemoveListItem(FilterList list, int index) override;
-    int CurrentListItem(FilterList list) const override;
-    void SetListButtonsEnabled(FilterList list, bool enabled) override;
+    std::vector<int> SelectedListItems(FilterList list) const override;
+    void SelectListItem(FilterList list, int index) override;
+    void SetListButtonsEnabled(FilterList list, bool edit, bool remove) override;
     bool SwitchChecked(SetupSwitch which) const override;
     void SetSwitchChecked(SetupSwitch which, bool checked) override;
     std::string VersionsText() const override;
@@ -45,7 +46,7 @@ public:
     void SetEnabledChecked(bool enabled) override;
     void ShowTip(TipControl control, const std::string& text) override;
     void RemoveTip(TipControl control) override;
-    void MovePointerTo(TipControl control) override;
+    void PopTip(TipControl control) override;
     void CloseDialog() override;
 
     QWidget* TipTarget(TipControl control) const;
@@ -55,6 +56,8 @@ public:
     QPushButton* OkButton() const { return ok_; }
     QLineEdit* Folder(FolderBox box) const { return box == FolderBox::Monitor ? monitorBox_ : backupBox_; }
     QListWidget* List(FilterList list) const { return list == FilterList::Replicate ? replicate_ : exclude_; }
+    QPushButton* ListEditButton(FilterList list) const { return listEdit_[list == FilterList::Replicate ? 0 : 1]; }
+    QPushButton* ListDeleteButton(FilterList list) const { return listDelete_[list == FilterList::Replicate ? 0 : 1]; }
 
 protected:
     void reject() override;  // Escape and the close box

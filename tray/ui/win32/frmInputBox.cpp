@@ -24,9 +24,9 @@ InputBoxForm::InputBoxForm(HWND owner) : owner_(owner) {
     prompt_ = AddControl(window_, L"STATIC", "Input Text Below:", SS_NOPREFIX, 4, 16, 145, 17, 0, kFont);
     edit_ = AddControl(window_, L"EDIT", "", WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 4, 36, 309, kDefaultSize, 0,
                        kFont);
-    AddControl(window_, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 168, 72, kDefaultSize, kDefaultSize, IDOK,
+    AddControl(window_, L"BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 168, 72, kDefaultSize, kDefaultSize, IDOK,
                kFont);
-    AddControl(window_, L"BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, 244, 72, kDefaultSize, kDefaultSize,
+    AddControl(window_, L"BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 244, 72, kDefaultSize, kDefaultSize,
                IDCANCEL, kFont);
 }
 

@@ -37,7 +37,7 @@ LogForm::LogForm(HWND owner) : owner_(owner) {
     if (!window_) return;
     SetTimer(window_, kRefreshTimer, kLogRefreshMilliseconds, nullptr);
     BuildList();
-    AddControl(window_, L"BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 520, 496, kDefaultSize, kDefaultSize, IDOK,
+    AddControl(window_, L"BUTTON", "&Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 520, 496, kDefaultSize, kDefaultSize, IDOK,
                kFont);
     BuildDetailPane();
 }
@@ -65,7 +65,7 @@ void LogForm::BuildList() {
 
 void LogForm::BuildDetailPane() {
     HWND group = win32ui::AddGroupBox(window_, "Event Detail ", 4, 284, 585, 205, 8);
-    cancel_ = AddControl(group, L"BUTTON", "Cancel Operation", BS_PUSHBUTTON | WS_TABSTOP, 472, 16, 101, kDefaultSize,
+    cancel_ = AddControl(group, L"BUTTON", "Cancel &Operation", BS_PUSHBUTTON | WS_TABSTOP, 472, 16, 101, kDefaultSize,
                          kCancelId, kPaneFont);
     ShowWindow(cancel_, SW_HIDE);
     for (std::size_t line = 0; line < kLogDetailLines.size(); ++line) {

@@ -116,9 +116,9 @@ bool MainForm::Build() {
     BuildMonitorPage(pages_[0]);
     BuildPreferencesPage(pages_[1]);
     ShowPage(0);
-    AddControl(window_, L"BUTTON", "Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 540, 388, 75, 25, IDOK, 10);
-    AddControl(window_, L"BUTTON", "View Log", BS_PUSHBUTTON | WS_TABSTOP, 8, 388, 75, 25, kViewLog, 10);
-    AddControl(window_, L"BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 88, 388, 75, 25, kExit, 10);
+    AddControl(window_, L"BUTTON", "&Close", BS_DEFPUSHBUTTON | WS_TABSTOP, 540, 388, 75, 25, IDOK, 10);
+    AddControl(window_, L"BUTTON", "&View Log", BS_PUSHBUTTON | WS_TABSTOP, 8, 388, 75, 25, kViewLog, 10);
+    AddControl(window_, L"BUTTON", "E&xit", BS_PUSHBUTTON | WS_TABSTOP, 88, 388, 75, 25, kExit, 10);
     SetWindowCommandsVisible(false);
     listMenu_ = CreatePopupMenu();
     AppendMenuW(listMenu_, MF_STRING, kEnable, L"Enable");
@@ -145,9 +145,9 @@ void MainForm::BuildMonitorPage(HWND page) {
                        4, 8, 589, 129, kList);
     SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
     for (std::size_t index = 0; index < kColumns.size(); ++index) AddColumn(list_, static_cast<int>(index), kColumns[index]);
-    AddControl(page, L"BUTTON", "Add", BS_PUSHBUTTON | WS_TABSTOP, 356, 316, 75, 25, kAdd, 8);
-    AddControl(page, L"BUTTON", "Edit", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 440, 316, 75, 25, kEdit, 8);
-    AddControl(page, L"BUTTON", "Delete", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 520, 316, 75, 25, kDelete, 8);
+    AddControl(page, L"BUTTON", "&Add", BS_PUSHBUTTON | WS_TABSTOP, 356, 316, 75, 25, kAdd, 8);
+    AddControl(page, L"BUTTON", "&Edit", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 440, 316, 75, 25, kEdit, 8);
+    AddControl(page, L"BUTTON", "&Delete", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 520, 316, 75, 25, kDelete, 8);
     BuildDetails(AddGroupBox(page, "Settings", 4, 144, 593, 165, 8));
 }
 
@@ -166,7 +166,7 @@ void MainForm::BuildPreferencesPage(HWND page) {
     HWND group = AddGroupBox(page, "Settings", 4, 4, 589, 69, 8);
     autostart_ = AddControl(group, L"BUTTON", "Automatically start Pellmar when Windows is Started",
                             BS_AUTOCHECKBOX | WS_TABSTOP, 12, 24, kDefaultSize, kDefaultSize, kAutostart);
-    AddControl(page, L"BUTTON", "Apply", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 524, 312, kDefaultSize,
+    AddControl(page, L"BUTTON", "A&pply", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 524, 312, kDefaultSize,
                kDefaultSize, kApply, 8);
 }
 

@@ -1,6 +1,6 @@
 // The setup dialog's controls. All use the 10-pixel font. Creation order is the focus order; the
 // Browse buttons carry no WS_TABSTOP, so Tab walks the table's order without them and wraps from
-// the versions box to the first box.
+// the versions box to the first box. Every button has its own mnemonic, the two lists' included.
 #include "tray/ui/win32/frmScannerForm.h"
 
 #include "platform/win32/WideText.h"
@@ -14,7 +14,6 @@ using win32ui::AddControl;
 using win32ui::kDefaultSize;
 
 constexpr int kFont = 10;
-constexpr int kPointerInset = 4;
 
 enum ControlId : int {
     kMonitorBox = 1001,
@@ -34,6 +33,14 @@ enum ListPart : int { kListBox, kListAdd, kListEdit, kListDelete };
 
 int Side(FilterList list) { return list == FilterList::Replicate ? 0 : 1; }
 int ListId(FilterList list, ListPart part) { return kListBase + 10 * Side(list) + part; }
+
+// The captions of a list's "Add", "Edit" and "Delete", with letters unique in the dialog.
+struct ListCaptions {
+    const char* add;
+    const char* edit;
+    const char* remove;
+};
+constexpr ListCaptions kListCaptions[2] = {{"&Add", "&Edit", "De&lete"}, {"A&dd", "Ed&it", "Dele&te"}};
 
 constexpr DWORD kTextBox = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr DWORD kPushButton = BS_PUSHBUTTON | WS_TABSTOP;
@@ -90,27 +97,28 @@ void ScannerForm::BuildControls() {
     Check(enabled_, true);
     disabled_ = AddControl(window_, L"BUTTON", "Disabled", BS_AUTORADIOBUTTON | WS_TABSTOP, 396, 292, 77,
                            kDefaultSize, kDisabled, kFont);
-    AddControl(window_, L"BUTTON", "OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 304, 332, 75, 25, IDOK, kFont);
-    AddControl(window_, L"BUTTON", "Cancel", kPushButton, 396, 332, 75, 25, IDCANCEL, kFont);
-    AddControl(window_, L"BUTTON", "Browse", BS_PUSHBUTTON, 408, 32, kDefaultSize, kDefaultSize, kBrowseMonitor, kFont);
-    AddControl(window_, L"BUTTON", "Browse", BS_PUSHBUTTON, 408, 76, kDefaultSize, kDefaultSize, kBrowseBackup, kFont);
+    AddControl(window_, L"BUTTON", "&OK", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 304, 332, 75, 25, IDOK, kFont);
+    AddControl(window_, L"BUTTON", "&Cancel", kPushButton, 396, 332, 75, 25, IDCANCEL, kFont);
+    AddControl(window_, L"BUTTON", "&Browse", BS_PUSHBUTTON, 408, 32, kDefaultSize, kDefaultSize, kBrowseMonitor, kFont);
+    AddControl(window_, L"BUTTON", "B&rowse", BS_PUSHBUTTON, 408, 76, kDefaultSize, kDefaultSize, kBrowseBackup, kFont);
     versions_ = AddControl(window_, L"BUTTON", "Create Mutiple Versions of File", kCheckBox, 12, 236, 177,
                            kDefaultSize, kVersions, kFont);
     versionsBox_ = AddControl(window_, L"EDIT", "", kTextBox | WS_DISABLED, 192, 236, 37, kDefaultSize, kVersionsBox,
                               kFont);
-    for (HWND watched : {monitorBox_, backupBox_, replicate_}) {
+    for (HWND watched : {monitorBox_, backupBox_}) {
         SetWindowSubclass(watched, &ScannerForm::WatchControl, 0, reinterpret_cast<DWORD_PTR>(this));
     }
 }
 
 void ScannerForm::BuildListButtons(FilterList list, int left) {
     const int side = Side(list);
-    AddControl(window_, L"BUTTON", "Add", kPushButton, left, 132, kDefaultSize, kDefaultSize, ListId(list, kListAdd),
-               kFont);
-    listEdit_[side] = AddControl(window_, L"BUTTON", "Edit", kPushButton | WS_DISABLED, left, 164, kDefaultSize,
+    const ListCaptions& captions = kListCaptions[side];
+    AddControl(window_, L"BUTTON", captions.add, kPushButton, left, 132, kDefaultSize, kDefaultSize,
+               ListId(list, kListAdd), kFont);
+    listEdit_[side] = AddControl(window_, L"BUTTON", captions.edit, kPushButton | WS_DISABLED, left, 164, kDefaultSize,
                                  kDefaultSize, ListId(list, kListEdit), kFont);
-    listDelete_[side] = AddControl(window_, L"BUTTON", "Delete", kPushButton | WS_DISABLED, left, 196, kDefaultSize,
-                                   kDefaultSize, ListId(list, kListDelete), kFont);
+    listDelete_[side] = AddControl(window_, L"BUTTON", captions.remove, kPushButton | WS_DISABLED, left, 196,
+                                   kDefaultSize, kDefaultSize, ListId(list, kListDelete), kFont);
 }
 
 void ScannerForm::RunModal() {
@@ -118,16 +126,13 @@ void ScannerForm::RunModal() {
     win32ui::RunModal(window_, owner_, [this] { return closed_; });
 }
 
-// Key releases in the folder boxes and clicks in the replicate list, which send no notification.
+// Key releases in the folder boxes, which send no notification.
 LRESULT CALLBACK ScannerForm::WatchControl(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR form) {
     const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
     auto* self = reinterpret_cast<ScannerForm*>(form);
-    if (self->presenter_ && message == WM_KEYUP && control != self->replicate_) {
+    if (self->presenter_ && message == WM_KEYUP) {
         self->presenter_->FolderKeyReleased(control == self->monitorBox_ ? FolderBox::Monitor : FolderBox::Backup);
-    }
-    if (self->presenter_ && message == WM_LBUTTONUP && control == self->replicate_) {
-        self->presenter_->ListClicked(FilterList::Replicate);
     }
     if (message == WM_NCDESTROY) RemoveWindowSubclass(control, &ScannerForm::WatchControl, 0);
     return result;
@@ -137,6 +142,8 @@ void ScannerForm::Command(int id, int notification) {
     ScannerFormPresenter& presenter = *presenter_;
     for (const FilterList list : {FilterList::Replicate, FilterList::Exclude}) {
         if (id == ListId(list, kListBox) && notification == LBN_DBLCLK) presenter.EditFilter(list);
+        // Clicks, Shift, Ctrl and the keys alike; not sent for the presenter's own LB_SETSEL.
+        if (id == ListId(list, kListBox) && notification == LBN_SELCHANGE) presenter.ListSelectionChanged(list);
         if (notification != BN_CLICKED) continue;
         if (id == ListId(list, kListAdd)) presenter.AddFilter(list);
         if (id == ListId(list, kListEdit)) presenter.EditFilter(list);
@@ -202,17 +209,31 @@ void ScannerForm::RemoveListItem(FilterList list, int index) {
     SendMessageW(List(list), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-// The entry with the focus rectangle; the caret stays on entry 0 of a list nobody has clicked.
-int ScannerForm::CurrentListItem(FilterList list) const {
+// The highlighted entries, not the caret: the caret sits on entry 0 of a list nobody has clicked.
+std::vector<int> ScannerForm::SelectedListItems(FilterList list) const {
     HWND box = List(list);
-    const auto count = static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0));
-    const auto caret = static_cast<int>(SendMessageW(box, LB_GETCARETINDEX, 0, 0));
-    return count > 0 && caret >= 0 && caret < count ? caret : -1;
+    const auto count = static_cast<int>(SendMessageW(box, LB_GETSELCOUNT, 0, 0));
+    if (count <= 0) return {};
+    std::vector<int> rows(static_cast<std::size_t>(count));
+    const auto got = static_cast<int>(
+        SendMessageW(box, LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(rows.data())));
+    rows.resize(static_cast<std::size_t>(got < 0 ? 0 : got));
+    return rows;
 }
 
-void ScannerForm::SetListButtonsEnabled(FilterList list, bool enabled) {
-    EnableWindow(listEdit_[Side(list)], enabled);
-    EnableWindow(listDelete_[Side(list)], enabled);
+void ScannerForm::SelectListItem(FilterList list, int index) {
+    HWND box = List(list);
+    SendMessageW(box, LB_SETSEL, FALSE, -1);
+    const auto count = static_cast<int>(SendMessageW(box, LB_GETCOUNT, 0, 0));
+    if (index < 0 || index >= count) return;
+    SendMessageW(box, LB_SETSEL, TRUE, index);
+    SendMessageW(box, LB_SETANCHORINDEX, static_cast<WPARAM>(index), 0);
+    SendMessageW(box, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+}
+
+void ScannerForm::SetListButtonsEnabled(FilterList list, bool edit, bool remove) {
+    EnableWindow(listEdit_[Side(list)], edit);
+    EnableWindow(listDelete_[Side(list)], remove);
 }
 
 HWND ScannerForm::Switch(SetupSwitch which) const {
@@ -254,11 +275,7 @@ HWND ScannerForm::TipTarget(TipControl control) const {
 void ScannerForm::ShowTip(TipControl control, const std::string& text) { tips_->Attach(TipTarget(control), text); }
 void ScannerForm::RemoveTip(TipControl control) { tips_->Remove(TipTarget(control)); }
 
-void ScannerForm::MovePointerTo(TipControl control) {
-    RECT place{};
-    GetWindowRect(TipTarget(control), &place);
-    SetCursorPos(place.left + kPointerInset, place.top + kPointerInset);
-}
+void ScannerForm::PopTip(TipControl control) { tips_->Pop(TipTarget(control)); }
 
 void ScannerForm::CloseDialog() { closed_ = true; }
 

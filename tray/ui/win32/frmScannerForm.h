@@ -1,5 +1,5 @@
 // The setup dialog as a thin Win32 view: the controls in their creation (and focus) order with
-// fixed geometry, the balloon tips and the pointer. What each control does is
+// fixed geometry and the balloon tips. What each control does is
 // ScannerFormPresenter's. Main thread; made for one use and destroyed after the caller has read it.
 #pragma once
 
@@ -29,8 +29,9 @@ public:
     void AppendListItem(FilterList list, const std::string& text) override;
     void ReplaceListItem(FilterList list, int index, const std::string& text) override;
     void RemoveListItem(FilterList list, int index) override;
-    int CurrentListItem(FilterList list) const override;
-    void SetListButtonsEnabled(FilterList list, bool enabled) override;
+    std::vector<int> SelectedListItems(FilterList list) const override;
+    void SelectListItem(FilterList list, int index) override;
+    void SetListButtonsEnabled(FilterList list, bool edit, bool remove) override;
     bool SwitchChecked(SetupSwitch which) const override;
     void SetSwitchChecked(SetupSwitch which, bool checked) override;
     std::string VersionsText() const override;
@@ -40,7 +41,7 @@ public:
     void SetEnabledChecked(bool enabled) override;
     void ShowTip(TipControl control, const std::string& text) override;
     void RemoveTip(TipControl control) override;
-    void MovePointerTo(TipControl control) override;
+    void PopTip(TipControl control) override;
     void CloseDialog() override;
 
     HWND Window() const { return window_; }
@@ -48,6 +49,8 @@ public:
     const win32ui::BalloonTips& Tips() const { return *tips_; }
     HWND Folder(FolderBox box) const { return box == FolderBox::Monitor ? monitorBox_ : backupBox_; }
     HWND List(FilterList list) const { return list == FilterList::Replicate ? replicate_ : exclude_; }
+    HWND ListEditButton(FilterList list) const { return listEdit_[list == FilterList::Replicate ? 0 : 1]; }
+    HWND ListDeleteButton(FilterList list) const { return listDelete_[list == FilterList::Replicate ? 0 : 1]; }
 
 private:
     void BuildControls();
