@@ -72,7 +72,7 @@ bool Win32TrayIcon::Add() {
     NOTIFYICONDATAW data = IconData(window_);
     data.uFlags = NIF_MESSAGE | NIF_ICON;
     data.uCallbackMessage = kIconMessage;
-    data.hIcon = attention_ ? LoadIconW(nullptr, IDI_WARNING) : icon_;
+    data.hIcon = ShownIcon();
     return Shell_NotifyIconW(NIM_ADD, &data) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
 }
 
@@ -97,13 +97,16 @@ void Win32TrayIcon::TaskbarCreated() {
     if (added_ != before) presenter_.TrayAvailabilityChanged(added_);
 }
 
+// The system's own warning icon (IDI_WARNING, spelled wide whatever UNICODE says) needs no freeing.
+HICON Win32TrayIcon::ShownIcon() const { return attention_ ? LoadIconW(nullptr, MAKEINTRESOURCEW(32515)) : icon_; }
+
 void Win32TrayIcon::RefreshLook() {
     const TrayLook look = presenter_.RefreshTray(std::chrono::steady_clock::now());
     attention_ = look.attention;
     if (!added_) return;
     NOTIFYICONDATAW data = IconData(window_);
     data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = attention_ ? LoadIconW(nullptr, IDI_WARNING) : icon_;
+    data.hIcon = ShownIcon();
     CopyCut(data.szTip, look.tooltip);
     if (look.notice) {
         data.uFlags |= NIF_INFO;

@@ -44,6 +44,7 @@ private:
     void HandleMouse(UINT mouseMessage);
     void TaskbarCreated();
     void RefreshLook();
+    HICON ShownIcon() const;
 
     HWND configurationWindow_;
     MainFormPresenter& presenter_;
