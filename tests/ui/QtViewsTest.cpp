@@ -261,8 +261,9 @@ TEST(ScannerFormViewTest, EditAndDeleteActOnTheEntriesShownSelected) {
 TEST(MnemonicsTest, EveryButtonHasALetterOfItsOwnInItsWindow) {
     std::vector<std::string> log;
     FakeServices services(log);
+    FakeSession session(log);
     MainForm main;
-    MainFormPresenter mainPresenter(main, services);
+    MainFormPresenter mainPresenter(main, services, session);
     main.SetPresenter(&mainPresenter);
     mainPresenter.Construct(true);
     ScannerForm setup;
@@ -299,10 +300,11 @@ TEST(MnemonicsTest, AMnemonicPressesItsButtonInTheSetupDialog) {
 TEST(MnemonicsTest, AMnemonicPressesItsButtonInTheConfigurationWindow) {
     std::vector<std::string> log;
     FakeServices services(log);
-    services.initialMonitors = {Monitor("/data/one"), Monitor("/data/two")};
+    FakeSession session(log);
+    session.Fill({Monitor("/data/one"), Monitor("/data/two")});
     services.dialogAnswers = {std::nullopt};
     MainForm window;
-    MainFormPresenter presenter(window, services);
+    MainFormPresenter presenter(window, services, session);
     window.SetPresenter(&presenter);
     presenter.Construct(true);
     presenter.Configure();
@@ -360,9 +362,10 @@ TEST(ScannerFormViewTest, AFailedCheckPopsItsTipAtTheControlInThePalettesColours
 TEST(MainFormViewTest, AClickOnARowSelectsAndShowsIt) {
     std::vector<std::string> log;
     FakeServices services(log);
-    services.initialMonitors = {Monitor("/data/one"), Monitor("/data/two"), Monitor("/data/three")};
+    FakeSession session(log);
+    session.Fill({Monitor("/data/one"), Monitor("/data/two"), Monitor("/data/three")});
     MainForm window;
-    MainFormPresenter presenter(window, services);
+    MainFormPresenter presenter(window, services, session);
     window.SetPresenter(&presenter);
     presenter.Construct(true);
     presenter.Configure();

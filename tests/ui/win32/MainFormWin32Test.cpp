@@ -89,11 +89,11 @@ ScannerValues Monitor(const std::string& root) {
 
 class MainFormWin32Test : public ::testing::Test {
 protected:
-    MainFormWin32Test() : services(log) {
-        services.initialMonitors = {Monitor("C:\\Data\\Reports")};
+    MainFormWin32Test() : services(log), session(log) {
+        session.Fill({Monitor("C:\\Data\\Reports")});
         window = MainForm::Create();
         if (!window) return;
-        presenter = std::make_unique<MainFormPresenter>(*window, services);
+        presenter = std::make_unique<MainFormPresenter>(*window, services, session);
         window->SetPresenter(presenter.get());
         window->SetOnClosed([this] { ++closes; });
         presenter->Construct(true);
@@ -103,6 +103,7 @@ protected:
 
     std::vector<std::string> log;
     FakeServices services;
+    FakeSession session;
     std::unique_ptr<MainForm> window;
     std::unique_ptr<MainFormPresenter> presenter;
     int closes = 0;
@@ -168,7 +169,7 @@ TEST_F(MainFormWin32Test, ButtonsAndTheListMenuReachThePresenter) {
 
     Click(MainForm::kDelete);
     EXPECT_EQ(RowCount(list), 1);
-    EXPECT_EQ(services.session->monitors.size(), 1u);
+    EXPECT_EQ(session.monitors.size(), 1u);
 
     // The checkbox sits in a group box on the other page; its click still reaches the presenter.
     Click(MainForm::kAutostart);
@@ -227,7 +228,7 @@ TEST_F(MainFormWin32Test, EnterAndTheCloseBoxHideOnlyTheExitClosesAndStopsTheSes
     presenter->Configure();
     PostMessageW(form, WM_CLOSE, 0, 0);  // the close box
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form); }));
-    EXPECT_EQ(services.session->stops, 0);
+    EXPECT_EQ(session.stops, 0);
     EXPECT_EQ(closes, 0);
 
     presenter->Exit();

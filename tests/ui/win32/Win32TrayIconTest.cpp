@@ -15,7 +15,8 @@ TEST(Win32TrayIconTest, AddedToTheTrayAgainOnTaskbarCreatedAndItsMenuReachesTheP
     std::vector<std::string> log;
     FakeMainForm view(log);
     FakeServices services(log);
-    MainFormPresenter presenter(view, services);
+    FakeSession session(log);
+    MainFormPresenter presenter(view, services, session);
     presenter.Construct(true);
     HWND window = CreateWindowExW(0, L"STATIC", L"Configuration", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
