@@ -116,5 +116,47 @@ TEST_F(SQLiteQueryTest, AnExceptionInTheRowNotificationStopsTheStatementInsteadO
     EXPECT_EQ(query.RowCount(), 1);
 }
 
+// The reader sees what Execute would keep, position by position, in every statement of the text;
+// a failing statement leaves SQLite's message and keeps nothing.
+TEST_F(SQLiteQueryTest, ReadingHandsOverTheValuesExecuteKeepsAndNothingStays) {
+    ASSERT_TRUE(db.Change("INSERT INTO t VALUES(4,2.5,'x');INSERT INTO t VALUES(5,'+7',X'41004243');"));
+    const std::string text = "SELECT id,name,note FROM t ORDER BY id;SELECT COUNT(*) FROM t;";
+    ASSERT_TRUE(db.Select(text));
+    const std::vector<std::string> kept(query.Results().begin() + 3, query.Results().end());
+    std::vector<std::string> read;
+    std::vector<std::int64_t> integers;
+    query.SetText(text);
+    ASSERT_EQ(query.ExecuteReading([&](const SQLiteRow& row) {
+        for (int column = 0; column < row.ColumnCount(); ++column) {
+            read.emplace_back(row.Text(column));
+            integers.push_back(row.Integer64(column));
+        }
+    }), 0);
+    EXPECT_EQ(read, kept);  // the blob up to its NUL, the count of the second statement last
+    EXPECT_THAT(integers, ElementsAre(1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0, 5, 7, 0, 5));
+    EXPECT_TRUE(query.Results().empty());
+    EXPECT_TRUE(query.Eof());
+
+    query.SetText("SELECT nothing FROM t;");
+    EXPECT_NE(query.ExecuteReading([](const SQLiteRow&) { ADD_FAILURE() << "no row of a failed statement"; }), 0);
+    EXPECT_NE(query.LastError().find("nothing"), std::string::npos) << query.LastError();
+}
+
+// As SQLite's ORDER BY groups values: 5 and 5.0 tie, a text never equals a number or NULL.
+TEST(SQLiteValueTest, EqualAsSqliteSortsThemTogether) {
+    auto integer = [](std::int64_t value) { return SQLiteValue{SQLiteType::Integer, value, 0, {}}; };
+    auto real = [](double value) { return SQLiteValue{SQLiteType::Real, 0, value, {}}; };
+    auto text = [](std::string value) { return SQLiteValue{SQLiteType::Text, 0, 0, std::move(value)}; };
+    EXPECT_TRUE(integer(5) == real(5.0));
+    EXPECT_TRUE(real(5.0) == integer(5));
+    EXPECT_FALSE(integer(5) == real(5.5));
+    EXPECT_FALSE(integer(INT64_MAX) == real(9223372036854775808.0));
+    EXPECT_FALSE(integer(5) == text("5"));
+    EXPECT_TRUE(SQLiteValue{} == SQLiteValue{});
+    EXPECT_FALSE(SQLiteValue{} == text(""));
+    EXPECT_TRUE(text(std::string("a\0b", 3)) == text(std::string("a\0b", 3)));
+    EXPECT_FALSE(text(std::string("a\0b", 3)) == text("a"));
+}
+
 }  // namespace
 }  // namespace pellmar

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+
 #include "platform/FileSystem.h"
 #include "tests/log/LogTestDatabase.h"
 #include "tests/support/RecordingErrorReporter.h"
@@ -64,6 +66,29 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     ASSERT_EQ(log.LoadLogEntries(list), 5);
     EXPECT_EQ(list.Row(0).description, "second");
     EXPECT_EQ(list.Row(1).description, "first");
+}
+
+// The list's order is the SQL order however the entries of one logdate were stored, whatever
+// kinds of value an older file holds in that column.
+TEST_F(LogDataTest, EntriesOfOneLogdateComeHighestIdFirstAsInTheSqlOrder) {
+    const char* logdates[] = {"100", "200", "100", "100.0", "300", "200", "NULL", "''",
+                              "NULL", "'x'", "100", "'x'", "100.5", "X'00'"};
+    std::string inserts;
+    for (int id = 1; id <= static_cast<int>(std::size(logdates)); ++id) {
+        inserts += "INSERT INTO log VALUES(" + std::to_string(id) + ",0," + std::to_string(id * 10) + ",0," +
+                   logdates[id - 1] + ",0,'m','/a','/b');\r\n";
+    }
+    ASSERT_TRUE(db.Change(inserts));
+    const std::vector<std::string> expected =
+        db.Column("SELECT jobid FROM log ORDER BY logdate DESC, id DESC;", "jobid");
+
+    LogListModel list;
+    ASSERT_EQ(log.LoadLogEntries(list), static_cast<int>(expected.size()));
+    std::vector<std::string> shown;
+    for (const LogListRow& row : list.Rows()) shown.push_back(std::to_string(row.item.jobid));
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown.front(), "140");  // the blob, then the texts: the ordering was not left to chance
+    EXPECT_TRUE(errors.Reports().empty());
 }
 
 TEST_F(LogDataTest, JobWorkerStatementsStoreTheOutcomeAndRowsOutsideTheCodesStayVisible) {

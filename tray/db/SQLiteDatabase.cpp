@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
+#include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/SqliteApi.h"
 
@@ -12,6 +13,21 @@ namespace {
 
 constexpr int kSqliteOk = 0;
 constexpr int kSqliteMisuse = 21;
+constexpr int kSqliteRow = 100;
+constexpr int kSqliteDone = 101;
+
+// Finalizes the statement however its stepping ends, an exception from a reader included.
+class FinalizeOnExit {
+public:
+    FinalizeOnExit(const SqliteApi& api, SqliteStatement* statement) : api_(api), statement_(statement) {}
+    ~FinalizeOnExit() { api_.finalize(statement_); }
+    FinalizeOnExit(const FinalizeOnExit&) = delete;
+    FinalizeOnExit& operator=(const FinalizeOnExit&) = delete;
+
+private:
+    const SqliteApi& api_;
+    SqliteStatement* statement_;
+};
 
 }  // namespace
 
@@ -118,6 +134,48 @@ int SQLiteDatabase::Exec(const std::string& sql, RowCallback callback, void* con
         }
     }
     api_->free(message);
+    return rc;
+}
+
+int SQLiteDatabase::Step(const std::string& sql, const std::function<void(const SQLiteRow&)>& reader,
+                         std::string* error) {
+    if (error != nullptr) {
+        error->clear();
+    }
+    if (!ready_ || connection_ == nullptr) {
+        if (error != nullptr) {
+            *error = "The database is not open.";
+        }
+        return kSqliteMisuse;
+    }
+    // As sqlite3_exec does: one statement after the other, each prepared from the rest of the
+    // text; the text is never used as a format string.
+    const char* rest = sql.c_str();
+    int rc = kSqliteOk;
+    while (rc == kSqliteOk && *rest != '\0') {
+        SqliteStatement* statement = nullptr;
+        const char* tail = nullptr;
+        rc = api_->prepare_v2(connection_, rest, -1, &statement, &tail);
+        if (rc != kSqliteOk) {
+            break;
+        }
+        rest = tail != nullptr ? tail : "";
+        if (statement == nullptr) {
+            continue;  // only white space or a comment
+        }
+        FinalizeOnExit finalize(*api_, statement);
+        const SQLiteRow row(*api_, statement);
+        while ((rc = api_->step(statement)) == kSqliteRow) {
+            reader(row);
+        }
+        if (rc == kSqliteDone) {
+            rc = kSqliteOk;
+        }
+    }
+    if (rc != kSqliteOk && error != nullptr) {
+        const char* message = api_->errmsg(connection_);
+        *error = message != nullptr ? message : api_->errstr(rc);
+    }
     return rc;
 }
 

@@ -17,6 +17,7 @@ class SharedLibrary;
 
 namespace pellmar {
 
+class SQLiteRow;
 class SQLiteSession;
 struct SqliteApi;
 struct SqliteConnection;
@@ -70,6 +71,9 @@ private:
     // Runs `sql` as written. Returns SQLite's result code; fills *error (when given) with
     // SQLite's text, or the text of the code when SQLite gave none.
     int Exec(const std::string& sql, RowCallback callback, void* context, std::string* error);
+    // Runs `sql` statement by statement, handing each row to `reader` as it is stepped to;
+    // result code and *error as for Exec.
+    int Step(const std::string& sql, const std::function<void(const SQLiteRow&)>& reader, std::string* error);
     std::int64_t LastInsertRowId() const;
     static int BusyTrampoline(void* self, int count);
 

@@ -5,8 +5,75 @@
 #include "common/TextCase.h"
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteSession.h"
+#include "tray/db/SqliteApi.h"
+#include "tray/db/Statements.h"
 
 namespace pellmar {
+namespace {
+
+constexpr int kSqliteInteger = 1;
+
+// An integer equals a real of the same value: one without a fraction that converts back to it.
+bool SameNumber(std::int64_t integer, double real) {
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63
+    if (!(real >= -kLimit && real < kLimit)) return false;
+    const auto whole = static_cast<std::int64_t>(real);
+    return static_cast<double>(whole) == real && whole == integer;
+}
+
+}  // namespace
+
+bool operator==(const SQLiteValue& a, const SQLiteValue& b) {
+    const bool aNumber = a.type == SQLiteType::Integer || a.type == SQLiteType::Real;
+    const bool bNumber = b.type == SQLiteType::Integer || b.type == SQLiteType::Real;
+    if (aNumber && bNumber) {
+        if (a.type == SQLiteType::Integer && b.type == SQLiteType::Integer) return a.integer == b.integer;
+        if (a.type == SQLiteType::Real && b.type == SQLiteType::Real) return a.real == b.real;
+        return a.type == SQLiteType::Integer ? SameNumber(a.integer, b.real) : SameNumber(b.integer, a.real);
+    }
+    if (a.type != b.type) return false;
+    return a.type == SQLiteType::Null || a.bytes == b.bytes;
+}
+
+SQLiteRow::SQLiteRow(const SqliteApi& api, SqliteStatement* statement)
+    : api_(api), statement_(statement), columns_(api.column_count(statement)) {}
+
+std::string_view SQLiteRow::Text(int column) const {
+    if (column < 0 || column >= columns_) return {};
+    // sqlite3_exec hands over the same text, and the result keeps it up to its first NUL.
+    const unsigned char* text = api_.column_text(statement_, column);
+    return text != nullptr ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+SQLiteValue SQLiteRow::Value(int column) const {
+    SQLiteValue value;
+    if (column < 0 || column >= columns_) return value;
+    value.type = static_cast<SQLiteType>(api_.column_type(statement_, column));
+    switch (value.type) {
+        case SQLiteType::Integer: value.integer = api_.column_int64(statement_, column); break;
+        case SQLiteType::Real: value.real = api_.column_double(statement_, column); break;
+        case SQLiteType::Text:
+        case SQLiteType::Blob: {
+            // Blob bytes as they are, NUL characters included; the length comes after the pointer.
+            const unsigned char* bytes = api_.column_text(statement_, column);
+            const int length = api_.column_bytes(statement_, column);
+            if (bytes != nullptr && length > 0) value.bytes.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+            break;
+        }
+        default: value.type = SQLiteType::Null; break;
+    }
+    return value;
+}
+
+std::int64_t SQLiteRow::Integer64(int column) const {
+    // The text of a stored integer is its decimal digits, which ReadInteger64 reads back whole.
+    if (HoldsInteger(column)) return api_.column_int64(statement_, column);
+    return ReadInteger64(Text(column));
+}
+
+bool SQLiteRow::HoldsInteger(int column) const {
+    return column >= 0 && column < columns_ && api_.column_type(statement_, column) == kSqliteInteger;
+}
 
 SQLiteQuery::SQLiteQuery(SQLiteSession& session) : session_(session) {}
 
@@ -23,6 +90,12 @@ int SQLiteQuery::Execute() {
         afterExecute_(*this);
     }
     return rc;
+}
+
+int SQLiteQuery::ExecuteReading(const RowReader& reader) {
+    ResetResult();
+    SetRow(0);
+    return session_.Database().Step(text_, reader, &lastError_);
 }
 
 void SQLiteQuery::First() {

@@ -190,4 +190,9 @@ std::string SelectLogStatement() {
     return "SELECT * FROM log ORDER BY logdate DESC, id DESC;";
 }
 
+std::string SelectLogEntriesStatement() {
+    // In the order of LogEntryColumn.
+    return "SELECT id,status,logdate,operation,message,jobid,src,dest FROM log ORDER BY logdate DESC;";
+}
+
 }  // namespace pellmar

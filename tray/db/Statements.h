@@ -84,5 +84,11 @@ struct LogValues {
 std::string InsertLogStatement(const LogValues& entry);
 std::string PurgeLogStatement(std::int64_t cutoff);
 std::string SelectLogStatement();
+// The columns the event log's list reads, in this order (kLogEntryColumns), newest first.
+// Entries with one logdate come in no particular order: the reader puts them in SelectLogStatement's
+// (id DESC). SQLite then walks the logdate index without a sort for every second's ties.
+enum LogEntryColumn { kLogEntryId, kLogEntryStatus, kLogEntryLogdate, kLogEntryOperation, kLogEntryMessage,
+                      kLogEntryJobid, kLogEntrySrc, kLogEntryDest, kLogEntryColumns };
+std::string SelectLogEntriesStatement();
 
 }  // namespace pellmar

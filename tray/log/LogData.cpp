@@ -2,6 +2,10 @@
 // Statement texts come from tray/db/Statements; display words and times from LogCodes/LogFormat.
 #include "tray/log/LogData.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
@@ -13,20 +17,33 @@
 namespace pellmar {
 namespace {
 
-LogListRow ReadLogRow(const SQLiteQuery& query) {
-    LogListRow row;
-    std::int32_t status = ReadInteger(query.FieldByName("status"));
+// By column position: the statement names its columns, so no row looks any of them up by name.
+// Integers read as ReadInteger reads the text SQLiteQuery::Execute would keep.
+void ReadLogRow(const SQLiteRow& entry, LogMomentTexts& moments, LogListRow& row) {
+    const std::int32_t status = static_cast<std::int32_t>(entry.Integer64(kLogEntryStatus));
     row.type = LogStatusWord(status);
     row.image = status >= kLogInformation && status <= kLogError ? status : -1;
-    DateTime when = UnixTimeToDateTime(ReadInteger(query.FieldByName("logdate")));
-    row.date = LogDateText(when);
-    row.time = LogTimeText(when);
-    row.operation = LogOperationWord(ReadInteger(query.FieldByName("operation")));
-    row.description = query.FieldByName("message");
-    row.item.jobid = ReadInteger(query.FieldByName("jobid"));
-    row.item.src = CutForDetailPane(query.FieldByName("src"));
-    row.item.dest = CutForDetailPane(query.FieldByName("dest"));
-    return row;
+    moments.Set(UnixTimeToDateTime(static_cast<std::int32_t>(entry.Integer64(kLogEntryLogdate))));
+    row.date = moments.Date();
+    row.time = moments.Time();
+    row.operation = LogOperationWord(static_cast<std::int32_t>(entry.Integer64(kLogEntryOperation)));
+    row.description = entry.Text(kLogEntryMessage);
+    row.item.jobid = static_cast<std::int32_t>(entry.Integer64(kLogEntryJobid));
+    row.item.src = CutForDetailPane(entry.Text(kLogEntrySrc));
+    row.item.dest = CutForDetailPane(entry.Text(kLogEntryDest));
+}
+
+// Puts rows[from..] (the entries of one logdate, with these ids) in SelectLogStatement's order
+// within one logdate: the highest id first.
+void OrderTied(std::vector<LogListRow>& rows, std::size_t from, const std::vector<std::int64_t>& ids) {
+    if (ids.size() < 2) return;
+    std::vector<std::size_t> order(ids.size());
+    for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+    std::sort(order.begin(), order.end(), [&ids](std::size_t a, std::size_t b) { return ids[a] > ids[b]; });
+    std::vector<LogListRow> ordered;
+    ordered.reserve(order.size());
+    for (std::size_t at : order) ordered.push_back(std::move(rows[from + at]));
+    std::move(ordered.begin(), ordered.end(), rows.begin() + static_cast<std::ptrdiff_t>(from));
 }
 
 }  // namespace
@@ -95,16 +112,35 @@ std::int64_t LogData::NewestEntryId() {
 int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
     if (!Connect()) return 0;
-    int count = 0;
-    if (ExecQuery(query_, SelectLogStatement())) {
-        for (query_.First(); !query_.Eof(); query_.Next()) {
-            list.Append(ReadLogRow(query_));
-            ++count;
+    std::vector<LogListRow> rows;
+    // Only room for the rows, so that none is moved while they are read; the statement below
+    // reports a failure (and shows no rows), this one has none to report.
+    query_.SetText("SELECT COUNT(*) FROM log;");
+    query_.ExecuteReading([&rows](const SQLiteRow& count) { rows.reserve(static_cast<std::size_t>(count.Integer64(0))); });
+    LogMomentTexts moments;
+    // The ids of the rows from `tiedFrom` on: those of one logdate, which the statement leaves in
+    // no particular order.
+    std::vector<std::int64_t> tiedIds;
+    std::size_t tiedFrom = 0;
+    SQLiteValue logdate;
+    // Each row goes into the list as SQLite steps to it: the result is never held as strings.
+    const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
+        SQLiteValue date = entry.Value(kLogEntryLogdate);
+        if (!(date == logdate) || tiedIds.empty()) {
+            OrderTied(rows, tiedFrom, tiedIds);
+            tiedIds.clear();
+            tiedFrom = rows.size();
+            logdate = std::move(date);
         }
-    }
+        tiedIds.push_back(entry.Integer64(kLogEntryId));
+        ReadLogRow(entry, moments, rows.emplace_back());
+    });
+    OrderTied(rows, tiedFrom, tiedIds);
+    // A statement that fails part way shows no entries, not the first part of them.
+    if (read) list.Assign(std::move(rows));
     query_.Clear();
     query_.Session().Database().Close();
-    return count;
+    return list.Count();
 }
 
 }  // namespace pellmar
