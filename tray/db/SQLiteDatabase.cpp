@@ -15,6 +15,9 @@ constexpr int kSqliteOk = 0;
 constexpr int kSqliteMisuse = 21;
 constexpr int kSqliteRow = 100;
 constexpr int kSqliteDone = 101;
+// What sqlite3_open asks for (read and write, create a missing file), and the "multi-thread" mode.
+constexpr int kOpenReadWriteCreate = 0x00000002 | 0x00000004;
+constexpr int kOpenNoMutex = 0x00008000;
 
 // Finalizes the statement however its stepping ends, an exception from a reader included.
 class FinalizeOnExit {
@@ -54,14 +57,15 @@ SQLiteDatabase::~SQLiteDatabase() {
     sessions_.clear();
 }
 
-bool SQLiteDatabase::Open(const std::string& path) {
+bool SQLiteDatabase::Open(const std::string& path, CallLocking locking) {
     lastError_.clear();
     if (!ready_) {
         return false;
     }
     Close();
     SqliteConnection* connection = nullptr;
-    const int rc = api_->open(path.c_str(), &connection);
+    const int flags = kOpenReadWriteCreate | (locking == CallLocking::None ? kOpenNoMutex : 0);
+    const int rc = api_->open_v2(path.c_str(), &connection, flags, nullptr);
     if (rc != kSqliteOk) {
         // SQLite 3 hands back a connection object even when the open fails; it must be closed.
         lastError_ = api_->errstr(rc);

@@ -42,9 +42,14 @@ public:
     // without the create flag. Every operation is skipped while it is false.
     bool Ready() const { return ready_; }
 
+    // Whether SQLite locks the connection around each of its calls. None (its "multi-thread"
+    // mode) is for a caller that reads many values and keeps to the one thread of the object,
+    // as the thread contract asks: then no call pays for a lock that nothing else takes.
+    enum class CallLocking { Each, None };
+
     // Closes an open connection first; a new connection has no busy timeout and no handler.
     // On failure the error text is kept in LastError(); nothing is reported.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, CallLocking locking = CallLocking::Each);
     void Close();
     bool IsOpen() const { return connection_ != nullptr; }
 

@@ -16,7 +16,7 @@ bool Bind(const platform::SharedLibrary& library, const char* name, Function*& t
 
 std::unique_ptr<SqliteApi> BindSqliteApi(const platform::SharedLibrary& library) {
     auto api = std::make_unique<SqliteApi>();
-    const bool complete = Bind(library, "sqlite3_open", api->open) &&
+    const bool complete = Bind(library, "sqlite3_open_v2", api->open_v2) &&
                           Bind(library, "sqlite3_close", api->close) &&
                           Bind(library, "sqlite3_libversion", api->libversion) &&
                           Bind(library, "sqlite3_free", api->free) &&

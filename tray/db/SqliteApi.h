@@ -16,7 +16,7 @@ struct SqliteApi {
     using RowCallback = int (*)(void*, int, char**, char**);
     using BusyCallback = int (*)(void*, int);
 
-    int (*open)(const char*, SqliteConnection**);
+    int (*open_v2)(const char*, SqliteConnection**, int, const char*);
     int (*close)(SqliteConnection*);
     const char* (*libversion)();
     void (*free)(void*);

@@ -17,13 +17,17 @@
 namespace pellmar {
 namespace {
 
+// ReadInteger of the text SQLiteQuery::Execute would keep; a stored integer is that already.
+std::int32_t StoredInteger(const SQLiteRow& entry, int column, const SQLiteValue& value) {
+    return static_cast<std::int32_t>(value.type == SQLiteType::Integer ? value.integer : entry.Integer64(column));
+}
+
 // By column position: the statement names its columns, so no row looks any of them up by name.
-// Integers read as ReadInteger reads the text SQLiteQuery::Execute would keep.
-void ReadLogRow(const SQLiteRow& entry, LogMomentTexts& moments, LogListRow& row) {
+void ReadLogRow(const SQLiteRow& entry, const SQLiteValue& logdate, LogMomentTexts& moments, LogListRow& row) {
     const std::int32_t status = static_cast<std::int32_t>(entry.Integer64(kLogEntryStatus));
     row.type = LogStatusWord(status);
     row.image = status >= kLogInformation && status <= kLogError ? status : -1;
-    moments.Set(UnixTimeToDateTime(static_cast<std::int32_t>(entry.Integer64(kLogEntryLogdate))));
+    moments.Set(UnixTimeToDateTime(StoredInteger(entry, kLogEntryLogdate, logdate)));
     row.date = moments.Date();
     row.time = moments.Time();
     row.operation = LogOperationWord(static_cast<std::int32_t>(entry.Integer64(kLogEntryOperation)));
@@ -33,17 +37,55 @@ void ReadLogRow(const SQLiteRow& entry, LogMomentTexts& moments, LogListRow& row
     row.item.dest = CutForDetailPane(entry.Text(kLogEntryDest));
 }
 
-// Puts rows[from..] (the entries of one logdate, with these ids) in SelectLogStatement's order
-// within one logdate: the highest id first.
-void OrderTied(std::vector<LogListRow>& rows, std::size_t from, const std::vector<std::int64_t>& ids) {
-    if (ids.size() < 2) return;
-    std::vector<std::size_t> order(ids.size());
-    for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
-    std::sort(order.begin(), order.end(), [&ids](std::size_t a, std::size_t b) { return ids[a] > ids[b]; });
-    std::vector<LogListRow> ordered;
-    ordered.reserve(order.size());
-    for (std::size_t at : order) ordered.push_back(std::move(rows[from + at]));
-    std::move(ordered.begin(), ordered.end(), rows.begin() + static_cast<std::ptrdiff_t>(from));
+// The rows in the statement's order (logdate DESC), those of one logdate put highest id first
+// once the next logdate comes: SelectLogStatement's order, without SQLite sorting every tie.
+class RowsInLogOrder {
+public:
+    explicit RowsInLogOrder(std::size_t expected) { rows_.reserve(expected); }
+
+    // The new row, to be filled in place.
+    LogListRow& Add(const SQLiteValue& logdate, std::int64_t id) {
+        if (tiedIds_.empty() || !(logdate == logdate_)) {
+            OrderTied();
+            logdate_ = logdate;
+        }
+        tiedIds_.push_back(id);
+        return rows_.emplace_back();
+    }
+
+    std::vector<LogListRow> Finish() {
+        OrderTied();
+        return std::move(rows_);
+    }
+
+private:
+    void OrderTied() {
+        if (tiedIds_.size() > 1) {
+            std::vector<std::size_t> order(tiedIds_.size());
+            for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+            std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return tiedIds_[a] > tiedIds_[b]; });
+            std::vector<LogListRow> ordered;
+            ordered.reserve(order.size());
+            for (std::size_t at : order) ordered.push_back(std::move(rows_[tiedFrom_ + at]));
+            std::move(ordered.begin(), ordered.end(), rows_.begin() + static_cast<std::ptrdiff_t>(tiedFrom_));
+        }
+        tiedIds_.clear();
+        tiedFrom_ = rows_.size();
+    }
+
+    std::vector<LogListRow> rows_;
+    std::vector<std::int64_t> tiedIds_;  // of the rows from tiedFrom_ on, which share logdate_
+    std::size_t tiedFrom_ = 0;
+    SQLiteValue logdate_;
+};
+
+// Room for every row, so that none is moved while they are read. Nothing to report: the
+// statement of the rows reports the same failure.
+std::size_t LogEntryCount(SQLiteQuery& query) {
+    std::size_t count = 0;
+    query.SetText("SELECT COUNT(*) FROM log;");
+    query.ExecuteReading([&count](const SQLiteRow& row) { count = static_cast<std::size_t>(row.Integer64(0)); });
+    return count;
 }
 
 }  // namespace
@@ -64,9 +106,10 @@ std::string MakeJobLogStatement(const ChangeEvent& job, std::int32_t resultCode,
 LogData::LogData(SQLiteQuery& query, std::string databasePath)
     : query_(query), databasePath_(std::move(databasePath)) {}
 
-bool LogData::Connect() {
+bool LogData::Connect(bool unlockedCalls) {
     SQLiteDatabase& database = query_.Session().Database();
-    if (!database.Ready() || !database.Open(databasePath_)) return false;
+    using Locking = SQLiteDatabase::CallLocking;
+    if (!database.Ready() || !database.Open(databasePath_, unlockedCalls ? Locking::None : Locking::Each)) return false;
     database.SetBusyTimeout(kBusyTimeoutMilliseconds);
     return true;
 }
@@ -111,33 +154,17 @@ std::int64_t LogData::NewestEntryId() {
 
 int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
-    if (!Connect()) return 0;
-    std::vector<LogListRow> rows;
-    // Only room for the rows, so that none is moved while they are read; the statement below
-    // reports a failure (and shows no rows), this one has none to report.
-    query_.SetText("SELECT COUNT(*) FROM log;");
-    query_.ExecuteReading([&rows](const SQLiteRow& count) { rows.reserve(static_cast<std::size_t>(count.Integer64(0))); });
+    // A dozen calls for each of many rows, all on this object's one thread.
+    if (!Connect(true)) return 0;
+    RowsInLogOrder rows(LogEntryCount(query_));
     LogMomentTexts moments;
-    // The ids of the rows from `tiedFrom` on: those of one logdate, which the statement leaves in
-    // no particular order.
-    std::vector<std::int64_t> tiedIds;
-    std::size_t tiedFrom = 0;
-    SQLiteValue logdate;
     // Each row goes into the list as SQLite steps to it: the result is never held as strings.
     const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
-        SQLiteValue date = entry.Value(kLogEntryLogdate);
-        if (!(date == logdate) || tiedIds.empty()) {
-            OrderTied(rows, tiedFrom, tiedIds);
-            tiedIds.clear();
-            tiedFrom = rows.size();
-            logdate = std::move(date);
-        }
-        tiedIds.push_back(entry.Integer64(kLogEntryId));
-        ReadLogRow(entry, moments, rows.emplace_back());
+        const SQLiteValue logdate = entry.Value(kLogEntryLogdate);
+        ReadLogRow(entry, logdate, moments, rows.Add(logdate, entry.Integer64(kLogEntryId)));
     });
-    OrderTied(rows, tiedFrom, tiedIds);
     // A statement that fails part way shows no entries, not the first part of them.
-    if (read) list.Assign(std::move(rows));
+    if (read) list.Assign(rows.Finish());
     query_.Clear();
     query_.Session().Database().Close();
     return list.Count();
