@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace pellmar {
 namespace {
 
@@ -142,20 +144,30 @@ TEST_F(SQLiteQueryTest, ReadingHandsOverTheValuesExecuteKeepsAndNothingStays) {
     EXPECT_NE(query.LastError().find("nothing"), std::string::npos) << query.LastError();
 }
 
-// As SQLite's ORDER BY groups values: 5 and 5.0 tie, a text never equals a number or NULL.
-TEST(SQLiteValueTest, EqualAsSqliteSortsThemTogether) {
-    auto integer = [](std::int64_t value) { return SQLiteValue{SQLiteType::Integer, value, 0, {}}; };
-    auto real = [](double value) { return SQLiteValue{SQLiteType::Real, 0, value, {}}; };
-    auto text = [](std::string value) { return SQLiteValue{SQLiteType::Text, 0, 0, std::move(value)}; };
-    EXPECT_TRUE(integer(5) == real(5.0));
-    EXPECT_TRUE(real(5.0) == integer(5));
-    EXPECT_FALSE(integer(5) == real(5.5));
-    EXPECT_FALSE(integer(INT64_MAX) == real(9223372036854775808.0));
-    EXPECT_FALSE(integer(5) == text("5"));
-    EXPECT_TRUE(SQLiteValue{} == SQLiteValue{});
-    EXPECT_FALSE(SQLiteValue{} == text(""));
-    EXPECT_TRUE(text(std::string("a\0b", 3)) == text(std::string("a\0b", 3)));
-    EXPECT_FALSE(text(std::string("a\0b", 3)) == text("a"));
+// Values of every kind, among them those an integer or a real would round: sorted with
+// CompareValues (stable, from the key order) they come in the order of SQLite's ORDER BY v, k.
+TEST_F(SQLiteQueryTest, CompareValuesSortsAsOrderByDoes) {
+    ASSERT_TRUE(db.Change("CREATE TABLE v(k INTEGER PRIMARY KEY, v);"
+                          "INSERT INTO v(v) VALUES(5),(NULL),(5.0),('x'),(5.5),(-0.5),(0),(-1),(x'00'),(''),"
+                          "(9223372036854775807),(9223372036854775808.0),(9007199254740993),(9007199254740992.0),"
+                          "(-9223372036854775808),(-9223372036854775808.0),(NULL),('X'),('Ã©'),(x''),"
+                          "(CAST(x'610062' AS TEXT)),('a'),(x'41'),(5),(-1e300),(1e300);"));
+    std::vector<SQLiteValue> values;
+    std::vector<std::int64_t> keys;
+    query.SetText("SELECT k,v FROM v ORDER BY k;");
+    ASSERT_EQ(query.ExecuteReading([&](const SQLiteRow& row) {
+        keys.push_back(row.Integer64(0));
+        values.push_back(row.Value(1));
+    }), 0);
+    std::vector<std::size_t> order(values.size());
+    for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return CompareValues(values[a], values[b]) < 0; });
+    std::vector<std::string> sorted;
+    for (std::size_t at : order) sorted.push_back(std::to_string(keys[at]));
+    EXPECT_EQ(sorted, db.Column("SELECT k FROM v ORDER BY v, k;", "k"));
+    EXPECT_EQ(CompareValues(values[0], values[2]), 0) << "5 and 5.0";
+    EXPECT_EQ(values[20].bytes, std::string("a\0b", 3)) << "a text is compared whole, past a NUL";
 }
 
 }  // namespace

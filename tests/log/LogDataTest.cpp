@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
-
 #include "platform/FileSystem.h"
 #include "tests/log/LogTestDatabase.h"
 #include "tests/support/RecordingErrorReporter.h"
@@ -68,26 +66,33 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     EXPECT_EQ(list.Row(1).description, "first");
 }
 
-// The list's order is the SQL order however the entries of one logdate were stored, whatever
-// kinds of value an older file holds in that column.
-TEST_F(LogDataTest, EntriesOfOneLogdateComeHighestIdFirstAsInTheSqlOrder) {
-    const char* logdates[] = {"100", "200", "100", "100.0", "300", "200", "NULL", "''",
-                              "NULL", "'x'", "100", "'x'", "100.5", "X'00'"};
-    std::string inserts;
-    for (int id = 1; id <= static_cast<int>(std::size(logdates)); ++id) {
-        inserts += "INSERT INTO log VALUES(" + std::to_string(id) + ",0," + std::to_string(id * 10) + ",0," +
-                   logdates[id - 1] + ",0,'m','/a','/b');\r\n";
-    }
-    ASSERT_TRUE(db.Change(inserts));
-    const std::vector<std::string> expected =
-        db.Column("SELECT jobid FROM log ORDER BY logdate DESC, id DESC;", "jobid");
+// The list's order is the SQL order whether or not the entries were stored in the order of their
+// times, whatever kinds of value an older file holds in that column.
+TEST_F(LogDataTest, EntriesComeInTheSqlOrderHoweverTheyWereStored) {
+    auto store = [this](std::vector<std::string> logdates) {
+        std::string inserts;
+        for (const std::string& logdate : logdates) {
+            inserts += "INSERT INTO log(status,jobid,cancancel,logdate,operation,message,src,dest) VALUES(0,"
+                       "(SELECT COUNT(*) + 1 FROM log),0," + logdate + ",0,'m','/a','/b');\r\n";
+        }
+        return db.Change(inserts);
+    };
+    auto shown = [this] {
+        LogListModel list;
+        log.LoadLogEntries(list);
+        std::vector<std::string> jobids;
+        for (const LogListRow& row : list.Rows()) jobids.push_back(std::to_string(row.item.jobid));
+        return jobids;
+    };
+    const std::string sqlOrder = "SELECT jobid FROM log ORDER BY logdate DESC, id DESC;";
 
-    LogListModel list;
-    ASSERT_EQ(log.LoadLogEntries(list), static_cast<int>(expected.size()));
-    std::vector<std::string> shown;
-    for (const LogListRow& row : list.Rows()) shown.push_back(std::to_string(row.item.jobid));
-    EXPECT_EQ(shown, expected);
-    EXPECT_EQ(shown.front(), "140");  // the blob, then the texts: the ordering was not left to chance
+    ASSERT_TRUE(store({"100", "100", "200", "200", "200", "300"}));  // in the order of their times
+    EXPECT_EQ(shown(), (std::vector<std::string>{"6", "5", "4", "3", "2", "1"}));
+
+    ASSERT_TRUE(store({"100", "100.0", "250", "NULL", "''", "NULL", "'x'", "100", "'x'", "100.5", "X'00'", "200"}));
+    const std::vector<std::string> expected = db.Column(sqlOrder, "jobid");
+    EXPECT_EQ(shown(), expected);
+    EXPECT_EQ(expected.front(), "17") << "the blob, then the texts: the order was not left to chance";
     EXPECT_TRUE(errors.Reports().empty());
 }
 

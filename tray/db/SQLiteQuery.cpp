@@ -13,26 +13,45 @@ namespace {
 
 constexpr int kSqliteInteger = 1;
 
-// An integer equals a real of the same value: one without a fraction that converts back to it.
-bool SameNumber(std::int64_t integer, double real) {
+template <typename Number>
+int Sign(Number a, Number b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// Exact for every pair, as SQLite compares them; converting either side would round one of them.
+int CompareIntegerWithReal(std::int64_t integer, double real) {
     constexpr double kLimit = 9223372036854775808.0;  // 2^63
-    if (!(real >= -kLimit && real < kLimit)) return false;
+    if (real < -kLimit) return 1;
+    if (real >= kLimit) return -1;
     const auto whole = static_cast<std::int64_t>(real);
-    return static_cast<double>(whole) == real && whole == integer;
+    if (integer != whole) return Sign(integer, whole);
+    return Sign(static_cast<double>(integer), real);
+}
+
+int ClassRank(SQLiteType type) {
+    switch (type) {
+        case SQLiteType::Null: return 0;
+        case SQLiteType::Integer:
+        case SQLiteType::Real: return 1;
+        case SQLiteType::Text: return 2;
+        default: return 3;
+    }
 }
 
 }  // namespace
 
-bool operator==(const SQLiteValue& a, const SQLiteValue& b) {
-    const bool aNumber = a.type == SQLiteType::Integer || a.type == SQLiteType::Real;
-    const bool bNumber = b.type == SQLiteType::Integer || b.type == SQLiteType::Real;
-    if (aNumber && bNumber) {
-        if (a.type == SQLiteType::Integer && b.type == SQLiteType::Integer) return a.integer == b.integer;
-        if (a.type == SQLiteType::Real && b.type == SQLiteType::Real) return a.real == b.real;
-        return a.type == SQLiteType::Integer ? SameNumber(a.integer, b.real) : SameNumber(b.integer, a.real);
+int CompareValues(const SQLiteValue& a, const SQLiteValue& b) {
+    const int rank = ClassRank(a.type);
+    if (rank != ClassRank(b.type)) return Sign(rank, ClassRank(b.type));
+    if (rank == 0) return 0;
+    if (rank == 1) {
+        if (a.type == SQLiteType::Integer && b.type == SQLiteType::Integer) return Sign(a.integer, b.integer);
+        if (a.type == SQLiteType::Real && b.type == SQLiteType::Real) return Sign(a.real, b.real);
+        return a.type == SQLiteType::Integer ? CompareIntegerWithReal(a.integer, b.real)
+                                             : -CompareIntegerWithReal(b.integer, a.real);
     }
-    if (a.type != b.type) return false;
-    return a.type == SQLiteType::Null || a.bytes == b.bytes;
+    // std::string compares its characters as unsigned char, as memcmp does, then the lengths.
+    return Sign(a.bytes.compare(b.bytes), 0);
 }
 
 SQLiteRow::SQLiteRow(const SqliteApi& api, SqliteStatement* statement)

@@ -20,16 +20,17 @@ struct SqliteStatement;
 // The storage classes of SQLite 3, with its codes.
 enum class SQLiteType { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 };
 
-// A value copied out of a row. Equal as SQLite finds values equal when it sorts them with the
-// BINARY collation: numbers by value (an integer and a real can be equal), texts and blobs byte
-// by byte, NULL to NULL only.
+// A value copied out of a row.
 struct SQLiteValue {
     SQLiteType type = SQLiteType::Null;
     std::int64_t integer = 0;
     double real = 0;
     std::string bytes;  // of a text or a blob
 };
-bool operator==(const SQLiteValue& a, const SQLiteValue& b);
+// Negative, 0 or positive as `a` sorts before, with or after `b` in SQLite's ORDER BY (the
+// BINARY collation): NULL first, then numbers by value (an integer and a real can be equal),
+// then texts, then blobs, both byte by byte.
+int CompareValues(const SQLiteValue& a, const SQLiteValue& b);
 
 // The row a statement has stepped to, read by the column's position in the SELECT (0 first).
 // Valid only during the reader call that hands it over; the views it returns too.

@@ -192,7 +192,7 @@ std::string SelectLogStatement() {
 
 std::string SelectLogEntriesStatement() {
     // In the order of LogEntryColumn.
-    return "SELECT id,status,logdate,operation,message,jobid,src,dest FROM log ORDER BY logdate DESC;";
+    return "SELECT status,logdate,operation,message,jobid,src,dest FROM log ORDER BY id DESC;";
 }
 
 }  // namespace pellmar

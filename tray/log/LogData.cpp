@@ -37,46 +37,86 @@ void ReadLogRow(const SQLiteRow& entry, const SQLiteValue& logdate, LogMomentTex
     row.item.dest = CutForDetailPane(entry.Text(kLogEntryDest));
 }
 
-// The rows in the statement's order (logdate DESC), those of one logdate put highest id first
-// once the next logdate comes: SelectLogStatement's order, without SQLite sorting every tie.
+// The logdates of the rows, position by position: integers (what the program stores) until the
+// first other value, then every value as it is.
+class Logdates {
+public:
+    void Reserve(std::size_t count) { integers_.reserve(count); }
+
+    // False when `logdate` sorts after the one before it.
+    bool Add(const SQLiteValue& logdate) {
+        if (!mixed_ && logdate.type == SQLiteType::Integer) {
+            const bool inOrder = integers_.empty() || logdate.integer <= integers_.back();
+            integers_.push_back(logdate.integer);
+            return inOrder;
+        }
+        if (!mixed_) {
+            mixed_ = true;
+            for (std::int64_t integer : integers_) values_.push_back({SQLiteType::Integer, integer, 0, {}});
+            integers_.clear();
+        }
+        const bool inOrder = values_.empty() || CompareValues(logdate, values_.back()) <= 0;
+        values_.push_back(logdate);
+        return inOrder;
+    }
+
+    bool After(std::size_t a, std::size_t b) const {
+        return mixed_ ? CompareValues(values_[a], values_[b]) > 0 : integers_[a] > integers_[b];
+    }
+
+private:
+    bool mixed_ = false;
+    std::vector<std::int64_t> integers_;
+    std::vector<SQLiteValue> values_;
+};
+
+// rows[at] = rows[order[at]] for every position, cycle by cycle, moving only the rows out of place.
+void Permute(std::vector<LogListRow>& rows, std::vector<std::size_t>& order) {
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start) continue;
+        LogListRow first = std::move(rows[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            rows[at] = std::move(rows[order[at]]);
+            const std::size_t next = order[at];
+            order[at] = at;
+            at = next;
+        }
+        rows[at] = std::move(first);
+        order[at] = at;
+    }
+}
+
+// The rows in the statement's order (id DESC), put in SelectLogStatement's (logdate DESC, id
+// DESC) if their logdates do not already come in it; they do when entries were logged in the
+// order of their times, and then nothing is sorted.
 class RowsInLogOrder {
 public:
-    explicit RowsInLogOrder(std::size_t expected) { rows_.reserve(expected); }
+    explicit RowsInLogOrder(std::size_t expected) {
+        rows_.reserve(expected);
+        logdates_.Reserve(expected);
+    }
 
     // The new row, to be filled in place.
-    LogListRow& Add(const SQLiteValue& logdate, std::int64_t id) {
-        if (tiedIds_.empty() || !(logdate == logdate_)) {
-            OrderTied();
-            logdate_ = logdate;
-        }
-        tiedIds_.push_back(id);
+    LogListRow& Add(const SQLiteValue& logdate) {
+        if (!logdates_.Add(logdate)) inOrder_ = false;
         return rows_.emplace_back();
     }
 
     std::vector<LogListRow> Finish() {
-        OrderTied();
+        if (inOrder_) return std::move(rows_);
+        std::vector<std::size_t> order(rows_.size());
+        for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+        // Stable: the entries of one logdate keep the statement's order, the highest id first.
+        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return logdates_.After(a, b); });
+        Permute(rows_, order);
         return std::move(rows_);
     }
 
 private:
-    void OrderTied() {
-        if (tiedIds_.size() > 1) {
-            std::vector<std::size_t> order(tiedIds_.size());
-            for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
-            std::sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return tiedIds_[a] > tiedIds_[b]; });
-            std::vector<LogListRow> ordered;
-            ordered.reserve(order.size());
-            for (std::size_t at : order) ordered.push_back(std::move(rows_[tiedFrom_ + at]));
-            std::move(ordered.begin(), ordered.end(), rows_.begin() + static_cast<std::ptrdiff_t>(tiedFrom_));
-        }
-        tiedIds_.clear();
-        tiedFrom_ = rows_.size();
-    }
-
     std::vector<LogListRow> rows_;
-    std::vector<std::int64_t> tiedIds_;  // of the rows from tiedFrom_ on, which share logdate_
-    std::size_t tiedFrom_ = 0;
-    SQLiteValue logdate_;
+    Logdates logdates_;
+    bool inOrder_ = true;
 };
 
 // Room for every row, so that none is moved while they are read. Nothing to report: the
@@ -161,7 +201,7 @@ int LogData::LoadLogEntries(LogListModel& list) {
     // Each row goes into the list as SQLite steps to it: the result is never held as strings.
     const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
         const SQLiteValue logdate = entry.Value(kLogEntryLogdate);
-        ReadLogRow(entry, logdate, moments, rows.Add(logdate, entry.Integer64(kLogEntryId)));
+        ReadLogRow(entry, logdate, moments, rows.Add(logdate));
     });
     // A statement that fails part way shows no entries, not the first part of them.
     if (read) list.Assign(rows.Finish());
