@@ -31,7 +31,6 @@ void AppendNumber(std::string& text, int value, int width = 0) {
 // "%d/%d/%04d"
 std::string HandDateText(const DateTimeFields& f) {
     std::string text;
-    text.reserve(12);
     AppendNumber(text, f.month);
     text += '/';
     AppendNumber(text, f.day);
@@ -48,8 +47,7 @@ std::string DateTextOf(const DateTimeFields& f) {
 // "%d:%02d:%02d", a space and the designator.
 std::string HandTimeText(const DateTimeFields& f, const std::string& amDesignator, const std::string& pmDesignator) {
     const int hour12 = f.hour % 12 == 0 ? 12 : f.hour % 12;
-    std::string text;
-    text.reserve(16);
+    std::string text;  // "12:59:59 PM" fits the string itself: no allocation for the common designators
     AppendNumber(text, hour12);
     text += ':';
     AppendNumber(text, f.minute, 2);
@@ -58,8 +56,13 @@ std::string HandTimeText(const DateTimeFields& f, const std::string& amDesignato
     const std::string& designator = f.hour < 12 ? amDesignator : pmDesignator;
     // Many 24-hour locales (de_DE, fr_FR) have no designators; without one, 1:05 and 13:05 would
     // read the same, so the English ones keep the 12-hour text unambiguous.
-    if (designator.empty()) return text + (f.hour < 12 ? " AM" : " PM");
-    return text + " " + designator;
+    text += ' ';
+    if (designator.empty()) {
+        text += f.hour < 12 ? "AM" : "PM";
+    } else {
+        text += designator;
+    }
+    return text;
 }
 
 std::string TimeTextOf(const DateTimeFields& f, const std::string& am, const std::string& pm) {
