@@ -44,12 +44,13 @@ public:
     std::string_view Text(int column) const;
     // What ReadInteger64(Text(column)) reads, without writing out a stored integer first.
     std::int64_t Integer64(int column) const;
-    // The stored value is an integer (not NULL, a real, a text or a blob).
-    bool HoldsInteger(int column) const;
     // The stored value with its storage class; NULL for a column that is not there.
     SQLiteValue Value(int column) const;
 
 private:
+    // The stored value is an integer (not NULL, a real, a text or a blob).
+    bool HoldsInteger(int column) const;
+
     const SqliteApi& api_;
     SqliteStatement* statement_;
     int columns_;

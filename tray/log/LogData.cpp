@@ -119,13 +119,11 @@ private:
     bool inOrder_ = true;
 };
 
-// Room for every row, so that none is moved while they are read. Nothing to report: the
-// statement of the rows reports the same failure.
-std::size_t LogEntryCount(SQLiteQuery& query) {
-    std::size_t count = 0;
-    query.SetText("SELECT COUNT(*) FROM log;");
-    query.ExecuteReading([&count](const SQLiteRow& row) { count = static_cast<std::size_t>(row.Integer64(0)); });
-    return count;
+// Room for every row, so that none is moved while they are read. A failure is reported as the
+// rows' statement would report it, once: the rows are not read then.
+bool ReadLogEntryCount(SQLiteQuery& query, std::size_t& count) {
+    return ReadQuery(query, "SELECT COUNT(*) FROM log;",
+                     [&count](const SQLiteRow& row) { count = static_cast<std::size_t>(row.Integer64(0)); });
 }
 
 }  // namespace
@@ -196,15 +194,18 @@ int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
     // A dozen calls for each of many rows, all on this object's one thread.
     if (!Connect(true)) return 0;
-    RowsInLogOrder rows(LogEntryCount(query_));
-    LogMomentTexts moments;
-    // Each row goes into the list as SQLite steps to it: the result is never held as strings.
-    const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
-        const SQLiteValue logdate = entry.Value(kLogEntryLogdate);
-        ReadLogRow(entry, logdate, moments, rows.Add(logdate));
-    });
-    // A statement that fails part way shows no entries, not the first part of them.
-    if (read) list.Assign(rows.Finish());
+    std::size_t count = 0;
+    if (ReadLogEntryCount(query_, count)) {
+        RowsInLogOrder rows(count);
+        LogMomentTexts moments;
+        // Each row goes into the list as SQLite steps to it: the result is never held as strings.
+        const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
+            const SQLiteValue logdate = entry.Value(kLogEntryLogdate);
+            ReadLogRow(entry, logdate, moments, rows.Add(logdate));
+        });
+        // A statement that fails part way shows no entries, not the first part of them.
+        if (read) list.Assign(rows.Finish());
+    }
     query_.Clear();
     query_.Session().Database().Close();
     return list.Count();
