@@ -192,7 +192,8 @@ std::int64_t LogData::NewestEntryId() {
 
 int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
-    // A dozen calls for each of many rows, all on this object's one thread.
+    // A dozen calls for each of many rows over a connection that lives only in this call, on the
+    // caller's thread: none of them needs SQLite's lock.
     if (!Connect(true)) return 0;
     std::size_t count = 0;
     if (ReadLogEntryCount(query_, count)) {
