@@ -49,6 +49,7 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     const LogListRow& monitor = list.Row(1);
     EXPECT_EQ(monitor.type, "Error");
     EXPECT_EQ(monitor.image, 2);
+    EXPECT_EQ(monitor.date, "7/4/2025");  // each row its own day's date, also after a row of another
     EXPECT_EQ(monitor.time, "1:05:09 PM");
     EXPECT_EQ(monitor.operation, "Enable Folder Scanner");
     EXPECT_EQ(monitor.item.jobid, MonitorPathChecksum("/data/gone"));
