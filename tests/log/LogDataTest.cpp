@@ -49,6 +49,7 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     const LogListRow& monitor = list.Row(1);
     EXPECT_EQ(monitor.type, "Error");
     EXPECT_EQ(monitor.image, 2);
+    EXPECT_EQ(monitor.date, "7/4/2025");  // each row its own day's date, also after a row of another
     EXPECT_EQ(monitor.time, "1:05:09 PM");
     EXPECT_EQ(monitor.operation, "Enable Folder Scanner");
     EXPECT_EQ(monitor.item.jobid, MonitorPathChecksum("/data/gone"));
@@ -64,6 +65,36 @@ TEST_F(LogDataTest, EntriesComeBackNewestFirstWithTheirWordsTimesAndUnchangedTex
     ASSERT_EQ(log.LoadLogEntries(list), 5);
     EXPECT_EQ(list.Row(0).description, "second");
     EXPECT_EQ(list.Row(1).description, "first");
+}
+
+// The list's order is the SQL order whether or not the entries were stored in the order of their
+// times, whatever kinds of value an older file holds in that column.
+TEST_F(LogDataTest, EntriesComeInTheSqlOrderHoweverTheyWereStored) {
+    auto store = [this](std::vector<std::string> logdates) {
+        std::string inserts;
+        for (const std::string& logdate : logdates) {
+            inserts += "INSERT INTO log(status,jobid,cancancel,logdate,operation,message,src,dest) VALUES(0,"
+                       "(SELECT COUNT(*) + 1 FROM log),0," + logdate + ",0,'m','/a','/b');\r\n";
+        }
+        return db.Change(inserts);
+    };
+    auto shown = [this] {
+        LogListModel list;
+        log.LoadLogEntries(list);
+        std::vector<std::string> jobids;
+        for (const LogListRow& row : list.Rows()) jobids.push_back(std::to_string(row.item.jobid));
+        return jobids;
+    };
+    const std::string sqlOrder = "SELECT jobid FROM log ORDER BY logdate DESC, id DESC;";
+
+    ASSERT_TRUE(store({"100", "100", "200", "200", "200", "300"}));  // in the order of their times
+    EXPECT_EQ(shown(), (std::vector<std::string>{"6", "5", "4", "3", "2", "1"}));
+
+    ASSERT_TRUE(store({"100", "100.0", "250", "NULL", "''", "NULL", "'x'", "100", "'x'", "100.5", "X'00'", "200"}));
+    const std::vector<std::string> expected = db.Column(sqlOrder, "jobid");
+    EXPECT_EQ(shown(), expected);
+    EXPECT_EQ(expected.front(), "17") << "the blob, then the texts: the order was not left to chance";
+    EXPECT_TRUE(errors.Reports().empty());
 }
 
 TEST_F(LogDataTest, JobWorkerStatementsStoreTheOutcomeAndRowsOutsideTheCodesStayVisible) {

@@ -4,6 +4,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/SharedLibrary.h"
+#include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
 #include "tray/db/SqliteApi.h"
 
@@ -12,6 +13,24 @@ namespace {
 
 constexpr int kSqliteOk = 0;
 constexpr int kSqliteMisuse = 21;
+constexpr int kSqliteRow = 100;
+constexpr int kSqliteDone = 101;
+// What sqlite3_open asks for (read and write, create a missing file), and the "multi-thread" mode.
+constexpr int kOpenReadWriteCreate = 0x00000002 | 0x00000004;
+constexpr int kOpenNoMutex = 0x00008000;
+
+// Finalizes the statement however its stepping ends, an exception from a reader included.
+class FinalizeOnExit {
+public:
+    FinalizeOnExit(const SqliteApi& api, SqliteStatement* statement) : api_(api), statement_(statement) {}
+    ~FinalizeOnExit() { api_.finalize(statement_); }
+    FinalizeOnExit(const FinalizeOnExit&) = delete;
+    FinalizeOnExit& operator=(const FinalizeOnExit&) = delete;
+
+private:
+    const SqliteApi& api_;
+    SqliteStatement* statement_;
+};
 
 }  // namespace
 
@@ -38,14 +57,15 @@ SQLiteDatabase::~SQLiteDatabase() {
     sessions_.clear();
 }
 
-bool SQLiteDatabase::Open(const std::string& path) {
+bool SQLiteDatabase::Open(const std::string& path, CallLocking locking) {
     lastError_.clear();
     if (!ready_) {
         return false;
     }
     Close();
     SqliteConnection* connection = nullptr;
-    const int rc = api_->open(path.c_str(), &connection);
+    const int flags = kOpenReadWriteCreate | (locking == CallLocking::None ? kOpenNoMutex : 0);
+    const int rc = api_->open_v2(path.c_str(), &connection, flags, nullptr);
     if (rc != kSqliteOk) {
         // SQLite 3 hands back a connection object even when the open fails; it must be closed.
         lastError_ = api_->errstr(rc);
@@ -118,6 +138,48 @@ int SQLiteDatabase::Exec(const std::string& sql, RowCallback callback, void* con
         }
     }
     api_->free(message);
+    return rc;
+}
+
+int SQLiteDatabase::Step(const std::string& sql, const std::function<void(const SQLiteRow&)>& reader,
+                         std::string* error) {
+    if (error != nullptr) {
+        error->clear();
+    }
+    if (!ready_ || connection_ == nullptr) {
+        if (error != nullptr) {
+            *error = "The database is not open.";
+        }
+        return kSqliteMisuse;
+    }
+    // As sqlite3_exec does: one statement after the other, each prepared from the rest of the
+    // text; the text is never used as a format string.
+    const char* rest = sql.c_str();
+    int rc = kSqliteOk;
+    while (rc == kSqliteOk && *rest != '\0') {
+        SqliteStatement* statement = nullptr;
+        const char* tail = nullptr;
+        rc = api_->prepare_v2(connection_, rest, -1, &statement, &tail);
+        if (rc != kSqliteOk) {
+            break;
+        }
+        rest = tail != nullptr ? tail : "";
+        if (statement == nullptr) {
+            continue;  // only white space or a comment
+        }
+        FinalizeOnExit finalize(*api_, statement);
+        const SQLiteRow row(*api_, statement);
+        while ((rc = api_->step(statement)) == kSqliteRow) {
+            reader(row);
+        }
+        if (rc == kSqliteDone) {
+            rc = kSqliteOk;
+        }
+    }
+    if (rc != kSqliteOk && error != nullptr) {
+        const char* message = api_->errmsg(connection_);
+        *error = message != nullptr ? message : api_->errstr(rc);
+    }
     return rc;
 }
 

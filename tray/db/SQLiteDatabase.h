@@ -17,6 +17,7 @@ class SharedLibrary;
 
 namespace pellmar {
 
+class SQLiteRow;
 class SQLiteSession;
 struct SqliteApi;
 struct SqliteConnection;
@@ -41,9 +42,14 @@ public:
     // without the create flag. Every operation is skipped while it is false.
     bool Ready() const { return ready_; }
 
+    // Whether SQLite locks the connection around each of its calls. None (its "multi-thread"
+    // mode) is for a caller that reads many values and keeps to the one thread of the object,
+    // as the thread contract asks: then no call pays for a lock that nothing else takes.
+    enum class CallLocking { Each, None };
+
     // Closes an open connection first; a new connection has no busy timeout and no handler.
     // On failure the error text is kept in LastError(); nothing is reported.
-    bool Open(const std::string& path);
+    bool Open(const std::string& path, CallLocking locking = CallLocking::Each);
     void Close();
     bool IsOpen() const { return connection_ != nullptr; }
 
@@ -70,6 +76,9 @@ private:
     // Runs `sql` as written. Returns SQLite's result code; fills *error (when given) with
     // SQLite's text, or the text of the code when SQLite gave none.
     int Exec(const std::string& sql, RowCallback callback, void* context, std::string* error);
+    // Runs `sql` statement by statement, handing each row to `reader` as it is stepped to;
+    // result code and *error as for Exec.
+    int Step(const std::string& sql, const std::function<void(const SQLiteRow&)>& reader, std::string* error);
     std::int64_t LastInsertRowId() const;
     static int BusyTrampoline(void* self, int count);
 

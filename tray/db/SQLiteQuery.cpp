@@ -5,8 +5,94 @@
 #include "common/TextCase.h"
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteSession.h"
+#include "tray/db/SqliteApi.h"
+#include "tray/db/Statements.h"
 
 namespace pellmar {
+namespace {
+
+constexpr int kSqliteInteger = 1;
+
+template <typename Number>
+int Sign(Number a, Number b) {
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// Exact for every pair, as SQLite compares them; converting either side would round one of them.
+int CompareIntegerWithReal(std::int64_t integer, double real) {
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63
+    if (real < -kLimit) return 1;
+    if (real >= kLimit) return -1;
+    const auto whole = static_cast<std::int64_t>(real);
+    if (integer != whole) return Sign(integer, whole);
+    return Sign(static_cast<double>(integer), real);
+}
+
+int ClassRank(SQLiteType type) {
+    switch (type) {
+        case SQLiteType::Null: return 0;
+        case SQLiteType::Integer:
+        case SQLiteType::Real: return 1;
+        case SQLiteType::Text: return 2;
+        default: return 3;
+    }
+}
+
+}  // namespace
+
+int CompareValues(const SQLiteValue& a, const SQLiteValue& b) {
+    const int rank = ClassRank(a.type);
+    if (rank != ClassRank(b.type)) return Sign(rank, ClassRank(b.type));
+    if (rank == 0) return 0;
+    if (rank == 1) {
+        if (a.type == SQLiteType::Integer && b.type == SQLiteType::Integer) return Sign(a.integer, b.integer);
+        if (a.type == SQLiteType::Real && b.type == SQLiteType::Real) return Sign(a.real, b.real);
+        return a.type == SQLiteType::Integer ? CompareIntegerWithReal(a.integer, b.real)
+                                             : -CompareIntegerWithReal(b.integer, a.real);
+    }
+    // std::string compares its characters as unsigned char, as memcmp does, then the lengths.
+    return Sign(a.bytes.compare(b.bytes), 0);
+}
+
+SQLiteRow::SQLiteRow(const SqliteApi& api, SqliteStatement* statement)
+    : api_(api), statement_(statement), columns_(api.column_count(statement)) {}
+
+std::string_view SQLiteRow::Text(int column) const {
+    if (column < 0 || column >= columns_) return {};
+    // sqlite3_exec hands over the same text, and the result keeps it up to its first NUL.
+    const unsigned char* text = api_.column_text(statement_, column);
+    return text != nullptr ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+
+SQLiteValue SQLiteRow::Value(int column) const {
+    SQLiteValue value;
+    if (column < 0 || column >= columns_) return value;
+    value.type = static_cast<SQLiteType>(api_.column_type(statement_, column));
+    switch (value.type) {
+        case SQLiteType::Integer: value.integer = api_.column_int64(statement_, column); break;
+        case SQLiteType::Real: value.real = api_.column_double(statement_, column); break;
+        case SQLiteType::Text:
+        case SQLiteType::Blob: {
+            // Blob bytes as they are, NUL characters included; the length comes after the pointer.
+            const unsigned char* bytes = api_.column_text(statement_, column);
+            const int length = api_.column_bytes(statement_, column);
+            if (bytes != nullptr && length > 0) value.bytes.assign(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(length));
+            break;
+        }
+        default: value.type = SQLiteType::Null; break;
+    }
+    return value;
+}
+
+std::int64_t SQLiteRow::Integer64(int column) const {
+    // The text of a stored integer is its decimal digits, which ReadInteger64 reads back whole.
+    if (HoldsInteger(column)) return api_.column_int64(statement_, column);
+    return ReadInteger64(Text(column));
+}
+
+bool SQLiteRow::HoldsInteger(int column) const {
+    return column >= 0 && column < columns_ && api_.column_type(statement_, column) == kSqliteInteger;
+}
 
 SQLiteQuery::SQLiteQuery(SQLiteSession& session) : session_(session) {}
 
@@ -23,6 +109,12 @@ int SQLiteQuery::Execute() {
         afterExecute_(*this);
     }
     return rc;
+}
+
+int SQLiteQuery::ExecuteReading(const RowReader& reader) {
+    ResetResult();
+    SetRow(0);
+    return session_.Database().Step(text_, reader, &lastError_);
 }
 
 void SQLiteQuery::First() {

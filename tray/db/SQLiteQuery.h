@@ -1,21 +1,66 @@
 // One statement text (often several statements) and its whole result held as strings: first
 // the column names once, then every row's values column by column (NULL reads as empty).
+// Or, for a large result, each row handed to a reader by column position as SQLite reaches it,
+// with nothing of it kept (ExecuteReading).
 // Thread contract: that of its database object (one thread). Notifications run on that thread.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellmar {
 
 class SQLiteSession;
+struct SqliteApi;
+struct SqliteStatement;
+
+// The storage classes of SQLite 3, with its codes.
+enum class SQLiteType { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 };
+
+// A value copied out of a row.
+struct SQLiteValue {
+    SQLiteType type = SQLiteType::Null;
+    std::int64_t integer = 0;
+    double real = 0;
+    std::string bytes;  // of a text or a blob
+};
+// Negative, 0 or positive as `a` sorts before, with or after `b` in SQLite's ORDER BY (the
+// BINARY collation): NULL first, then numbers by value (an integer and a real can be equal),
+// then texts, then blobs, both byte by byte.
+int CompareValues(const SQLiteValue& a, const SQLiteValue& b);
+
+// The row a statement has stepped to, read by the column's position in the SELECT (0 first).
+// Valid only during the reader call that hands it over; the views it returns too.
+class SQLiteRow {
+public:
+    SQLiteRow(const SqliteApi& api, SqliteStatement* statement);
+
+    int ColumnCount() const { return columns_; }
+    // The value as Execute keeps it: numbers as SQLite writes them, NULL (and a column that is
+    // not there) as empty, a text up to its first NUL character.
+    std::string_view Text(int column) const;
+    // What ReadInteger64(Text(column)) reads, without writing out a stored integer first.
+    std::int64_t Integer64(int column) const;
+    // The stored value with its storage class; NULL for a column that is not there.
+    SQLiteValue Value(int column) const;
+
+private:
+    // The stored value is an integer (not NULL, a real, a text or a blob).
+    bool HoldsInteger(int column) const;
+
+    const SqliteApi& api_;
+    SqliteStatement* statement_;
+    int columns_;
+};
 
 class SQLiteQuery {
 public:
     using AfterExecute = std::function<void(SQLiteQuery& query)>;
     using OnRow = std::function<void(SQLiteQuery& query, bool& stop)>;
+    using RowReader = std::function<void(const SQLiteRow& row)>;
 
     // Made by SQLiteSession::CreateQuery, which owns it.
     explicit SQLiteQuery(SQLiteSession& session);
@@ -29,6 +74,13 @@ public:
     // database connection and returns SQLite's result code, 0 for success. Afterwards the
     // current row is the first one.
     int Execute();
+
+    // Runs the text like Execute, but hands every row of every statement in it to `reader` as
+    // SQLite steps to it, and keeps none: afterwards there are no rows (Eof), and neither
+    // notification runs. Returns SQLite's result code, 0 for success, with LastError() as for
+    // Execute; rows read before a failure have been handed over. An exception from the reader
+    // ends the statement and goes on to the caller.
+    int ExecuteReading(const RowReader& reader);
 
     void First();
     void Next();

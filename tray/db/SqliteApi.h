@@ -10,12 +10,13 @@
 namespace pellmar {
 
 struct SqliteConnection;  // the library's connection object; never dereferenced here
+struct SqliteStatement;   // a prepared statement; never dereferenced here
 
 struct SqliteApi {
     using RowCallback = int (*)(void*, int, char**, char**);
     using BusyCallback = int (*)(void*, int);
 
-    int (*open)(const char*, SqliteConnection**);
+    int (*open_v2)(const char*, SqliteConnection**, int, const char*);
     int (*close)(SqliteConnection*);
     const char* (*libversion)();
     void (*free)(void*);
@@ -28,6 +29,17 @@ struct SqliteApi {
     int (*changes)(SqliteConnection*);
     int (*exec)(SqliteConnection*, const char*, RowCallback, void*, char**);
     char* (*vmprintf)(const char*, va_list);
+    // Stepping a prepared statement and reading its row by column position.
+    int (*prepare_v2)(SqliteConnection*, const char*, int, SqliteStatement**, const char**);
+    int (*step)(SqliteStatement*);
+    int (*finalize)(SqliteStatement*);
+    int (*column_count)(SqliteStatement*);
+    int (*column_type)(SqliteStatement*, int);
+    long long (*column_int64)(SqliteStatement*, int);
+    double (*column_double)(SqliteStatement*, int);
+    const unsigned char* (*column_text)(SqliteStatement*, int);
+    int (*column_bytes)(SqliteStatement*, int);
+    const char* (*errmsg)(SqliteConnection*);
 };
 
 // nullptr unless every entry point is exported by the library.

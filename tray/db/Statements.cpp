@@ -210,4 +210,9 @@ std::string SelectLogStatement() {
     return "SELECT * FROM log ORDER BY logdate DESC, id DESC;";
 }
 
+std::string SelectLogEntriesStatement() {
+    // In the order of LogEntryColumn.
+    return "SELECT status,logdate,operation,message,jobid,src,dest FROM log ORDER BY id DESC;";
+}
+
 }  // namespace pellmar

@@ -91,5 +91,11 @@ struct LogValues {
 std::string InsertLogStatement(const LogValues& entry);
 std::string PurgeLogStatement(std::int64_t cutoff);
 std::string SelectLogStatement();
+// The columns the event log's list reads, in this order (kLogEntryColumns), the last logged
+// first: the table's own order backwards, which SQLite walks without an index or a sort. The
+// reader puts them in SelectLogStatement's order where the logdates do not already follow it.
+enum LogEntryColumn { kLogEntryStatus, kLogEntryLogdate, kLogEntryOperation, kLogEntryMessage, kLogEntryJobid,
+                      kLogEntrySrc, kLogEntryDest, kLogEntryColumns };
+std::string SelectLogEntriesStatement();
 
 }  // namespace pellmar

@@ -53,4 +53,16 @@ bool ExecQuery(SQLiteQuery& query, const std::string& text) {
     return true;
 }
 
+bool ReadQuery(SQLiteQuery& query, const std::string& text, const std::function<void(const SQLiteRow& row)>& reader) {
+    if (!Connected(query.Session().Database())) {
+        return false;
+    }
+    query.SetText(text);
+    if (query.ExecuteReading(reader) >= 1) {
+        platform::ReportError(query.LastError());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace pellmar

@@ -3,11 +3,13 @@
 // Thread contract: that of the database object; the reporting thread waits for the reporter.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace pellmar {
 
 class SQLiteQuery;
+class SQLiteRow;
 class SQLiteSession;
 
 // Milliseconds every unit of work waits for a lock held by another connection.
@@ -21,5 +23,9 @@ bool ExecInTransaction(SQLiteSession& session, SQLiteQuery& query, const std::st
 // Runs the text (a SELECT) on its own; reads rows with First/FieldByName/Next until Eof.
 // A failure is reported; false with no report when the database is not Ready or not open.
 bool ExecQuery(SQLiteQuery& query, const std::string& text);
+
+// Runs the text (a SELECT) on its own like ExecQuery, handing each row to `reader` as SQLite
+// steps to it (SQLiteQuery::ExecuteReading); nothing of the result is kept. Reported as ExecQuery.
+bool ReadQuery(SQLiteQuery& query, const std::string& text, const std::function<void(const SQLiteRow& row)>& reader);
 
 }  // namespace pellmar

@@ -2,6 +2,10 @@
 // Statement texts come from tray/db/Statements; display words and times from LogCodes/LogFormat.
 #include "tray/log/LogData.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 #include "tray/db/SQLiteDatabase.h"
 #include "tray/db/SQLiteQuery.h"
 #include "tray/db/SQLiteSession.h"
@@ -13,20 +17,113 @@
 namespace pellmar {
 namespace {
 
-LogListRow ReadLogRow(const SQLiteQuery& query) {
-    LogListRow row;
-    std::int32_t status = ReadInteger(query.FieldByName("status"));
+// ReadInteger of the text SQLiteQuery::Execute would keep; a stored integer is that already.
+std::int32_t StoredInteger(const SQLiteRow& entry, int column, const SQLiteValue& value) {
+    return static_cast<std::int32_t>(value.type == SQLiteType::Integer ? value.integer : entry.Integer64(column));
+}
+
+// By column position: the statement names its columns, so no row looks any of them up by name.
+void ReadLogRow(const SQLiteRow& entry, const SQLiteValue& logdate, LogMomentTexts& moments, LogListRow& row) {
+    const std::int32_t status = static_cast<std::int32_t>(entry.Integer64(kLogEntryStatus));
     row.type = LogStatusWord(status);
     row.image = status >= kLogInformation && status <= kLogError ? status : -1;
-    DateTime when = UnixTimeToDateTime(ReadInteger(query.FieldByName("logdate")));
-    row.date = LogDateText(when);
-    row.time = LogTimeText(when);
-    row.operation = LogOperationWord(ReadInteger(query.FieldByName("operation")));
-    row.description = query.FieldByName("message");
-    row.item.jobid = ReadInteger(query.FieldByName("jobid"));
-    row.item.src = CutForDetailPane(query.FieldByName("src"));
-    row.item.dest = CutForDetailPane(query.FieldByName("dest"));
-    return row;
+    moments.Set(UnixTimeToDateTime(StoredInteger(entry, kLogEntryLogdate, logdate)));
+    row.date = moments.Date();
+    row.time = moments.Time();
+    row.operation = LogOperationWord(static_cast<std::int32_t>(entry.Integer64(kLogEntryOperation)));
+    row.description = entry.Text(kLogEntryMessage);
+    row.item.jobid = static_cast<std::int32_t>(entry.Integer64(kLogEntryJobid));
+    row.item.src = CutForDetailPane(entry.Text(kLogEntrySrc));
+    row.item.dest = CutForDetailPane(entry.Text(kLogEntryDest));
+}
+
+// The logdates of the rows, position by position: integers (what the program stores) until the
+// first other value, then every value as it is.
+class Logdates {
+public:
+    void Reserve(std::size_t count) { integers_.reserve(count); }
+
+    // False when `logdate` sorts after the one before it.
+    bool Add(const SQLiteValue& logdate) {
+        if (!mixed_ && logdate.type == SQLiteType::Integer) {
+            const bool inOrder = integers_.empty() || logdate.integer <= integers_.back();
+            integers_.push_back(logdate.integer);
+            return inOrder;
+        }
+        if (!mixed_) {
+            mixed_ = true;
+            for (std::int64_t integer : integers_) values_.push_back({SQLiteType::Integer, integer, 0, {}});
+            integers_.clear();
+        }
+        const bool inOrder = values_.empty() || CompareValues(logdate, values_.back()) <= 0;
+        values_.push_back(logdate);
+        return inOrder;
+    }
+
+    bool After(std::size_t a, std::size_t b) const {
+        return mixed_ ? CompareValues(values_[a], values_[b]) > 0 : integers_[a] > integers_[b];
+    }
+
+private:
+    bool mixed_ = false;
+    std::vector<std::int64_t> integers_;
+    std::vector<SQLiteValue> values_;
+};
+
+// rows[at] = rows[order[at]] for every position, cycle by cycle, moving only the rows out of place.
+void Permute(std::vector<LogListRow>& rows, std::vector<std::size_t>& order) {
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == start) continue;
+        LogListRow first = std::move(rows[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            rows[at] = std::move(rows[order[at]]);
+            const std::size_t next = order[at];
+            order[at] = at;
+            at = next;
+        }
+        rows[at] = std::move(first);
+        order[at] = at;
+    }
+}
+
+// The rows in the statement's order (id DESC), put in SelectLogStatement's (logdate DESC, id
+// DESC) if their logdates do not already come in it; they do when entries were logged in the
+// order of their times, and then nothing is sorted.
+class RowsInLogOrder {
+public:
+    explicit RowsInLogOrder(std::size_t expected) {
+        rows_.reserve(expected);
+        logdates_.Reserve(expected);
+    }
+
+    // The new row, to be filled in place.
+    LogListRow& Add(const SQLiteValue& logdate) {
+        if (!logdates_.Add(logdate)) inOrder_ = false;
+        return rows_.emplace_back();
+    }
+
+    std::vector<LogListRow> Finish() {
+        if (inOrder_) return std::move(rows_);
+        std::vector<std::size_t> order(rows_.size());
+        for (std::size_t at = 0; at < order.size(); ++at) order[at] = at;
+        // Stable: the entries of one logdate keep the statement's order, the highest id first.
+        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) { return logdates_.After(a, b); });
+        Permute(rows_, order);
+        return std::move(rows_);
+    }
+
+private:
+    std::vector<LogListRow> rows_;
+    Logdates logdates_;
+    bool inOrder_ = true;
+};
+
+// Room for every row, so that none is moved while they are read. A failure is reported as the
+// rows' statement would report it, once: the rows are not read then.
+bool ReadLogEntryCount(SQLiteQuery& query, std::size_t& count) {
+    return ReadQuery(query, "SELECT COUNT(*) FROM log;",
+                     [&count](const SQLiteRow& row) { count = static_cast<std::size_t>(row.Integer64(0)); });
 }
 
 }  // namespace
@@ -47,9 +144,10 @@ std::string MakeJobLogStatement(const ChangeEvent& job, std::int32_t resultCode,
 LogData::LogData(SQLiteQuery& query, std::string databasePath)
     : query_(query), databasePath_(std::move(databasePath)) {}
 
-bool LogData::Connect() {
+bool LogData::Connect(bool unlockedCalls) {
     SQLiteDatabase& database = query_.Session().Database();
-    if (!database.Ready() || !database.Open(databasePath_)) return false;
+    using Locking = SQLiteDatabase::CallLocking;
+    if (!database.Ready() || !database.Open(databasePath_, unlockedCalls ? Locking::None : Locking::Each)) return false;
     database.SetBusyTimeout(kBusyTimeoutMilliseconds);
     return true;
 }
@@ -94,17 +192,24 @@ std::int64_t LogData::NewestEntryId() {
 
 int LogData::LoadLogEntries(LogListModel& list) {
     list.Clear();
-    if (!Connect()) return 0;
-    int count = 0;
-    if (ExecQuery(query_, SelectLogStatement())) {
-        for (query_.First(); !query_.Eof(); query_.Next()) {
-            list.Append(ReadLogRow(query_));
-            ++count;
-        }
+    // A dozen calls for each of many rows over a connection that lives only in this call, on the
+    // caller's thread: none of them needs SQLite's lock.
+    if (!Connect(true)) return 0;
+    std::size_t count = 0;
+    if (ReadLogEntryCount(query_, count)) {
+        RowsInLogOrder rows(count);
+        LogMomentTexts moments;
+        // Each row goes into the list as SQLite steps to it: the result is never held as strings.
+        const bool read = ReadQuery(query_, SelectLogEntriesStatement(), [&](const SQLiteRow& entry) {
+            const SQLiteValue logdate = entry.Value(kLogEntryLogdate);
+            ReadLogRow(entry, logdate, moments, rows.Add(logdate));
+        });
+        // A statement that fails part way shows no entries, not the first part of them.
+        if (read) list.Assign(rows.Finish());
     }
     query_.Clear();
     query_.Session().Database().Close();
-    return count;
+    return list.Count();
 }
 
 }  // namespace pellmar

@@ -44,7 +44,8 @@ public:
     std::int64_t NewestEntryId();
 
 private:
-    bool Connect();
+    // unlockedCalls: SQLiteDatabase::CallLocking::None, for a load of many rows.
+    bool Connect(bool unlockedCalls = false);
     bool RunChange(const std::string& statement);
 
     SQLiteQuery& query_;

@@ -16,4 +16,25 @@ std::string LogDateText(DateTime t);
 std::string LogTimeText(DateTime t, const std::string& amDesignator, const std::string& pmDesignator);
 std::string LogTimeText(DateTime t);
 
+// The texts of LogDateText and LogTimeText for one moment after the other, as a load of the whole
+// event log needs them: the designators are asked once, when it is made, and a moment on the day
+// of the one before keeps that day's date text (and the same moment both texts). One thread.
+class LogMomentTexts {
+public:
+    LogMomentTexts();
+
+    void Set(DateTime t);
+    const std::string& Date() const { return date_; }
+    const std::string& Time() const { return time_; }
+
+private:
+    std::string am_;
+    std::string pm_;
+    bool set_ = false;
+    DateTime moment_ = 0;
+    int year_ = 0, month_ = 0, day_ = 0;
+    std::string date_;
+    std::string time_;
+};
+
 }  // namespace pellmar

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellmar {
@@ -32,6 +33,8 @@ class LogListModel {
 public:
     void Clear() { rows_.clear(); }
     void Append(LogListRow row) { rows_.push_back(std::move(row)); }
+    // Replaces every row at once (a whole load of the log), without moving any of them.
+    void Assign(std::vector<LogListRow> rows) { rows_ = std::move(rows); }
     int Count() const { return static_cast<int>(rows_.size()); }
     const LogListRow& Row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
     const std::vector<LogListRow>& Rows() const { return rows_; }
@@ -42,6 +45,6 @@ private:
 
 // The first kLogDetailPathLength bytes of `path`, shortened further to the start of a UTF-8
 // character that the cut would split, so that the pane never shows half a character.
-std::string CutForDetailPane(const std::string& path);
+std::string CutForDetailPane(std::string_view path);
 
 }  // namespace pellmar
