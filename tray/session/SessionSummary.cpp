@@ -15,10 +15,13 @@
 namespace pellmar {
 namespace {
 
-// The one value a SELECT ... AS value gives; empty when it failed or gave NULL.
+// The one value a SELECT ... AS value gives; empty when it failed or gave NULL. A failure is not
+// reported: asked every few seconds, a locked or missing file would raise a box each time, and
+// the tooltip says the summary cannot be read.
 std::string SelectValue(SQLiteQuery& query, const std::string& text) {
     std::string value;
-    if (ExecQuery(query, text)) {
+    query.SetText(text);
+    if (query.Execute() == 0) {
         query.First();
         if (!query.Eof()) value = query.FieldByName("value");
     }
