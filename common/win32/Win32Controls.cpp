@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -126,6 +127,24 @@ BOOL CALLBACK DisableOther(HWND candidate, LPARAM context) {
     return TRUE;
 }
 
+bool IsPushButton(HWND control) {
+    if (!IsClass(control, L"BUTTON")) return false;
+    const auto kind = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & BS_TYPEMASK;
+    return kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON;
+}
+
+// Enter on a focused push button presses that button ("Cancel" cancels), as in a dialog, where
+// the focus carries the default look along. The form is no dialog, so the dialog manager would
+// press IDOK whatever has the focus.
+bool PressFocusedButton(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+    HWND button = message.hwnd;
+    if (!IsChild(window, button) || !IsPushButton(button) || !IsWindowEnabled(button)) return false;
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
 void FocusFirstControl(HWND window) {
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) {
         SetFocus(first);
@@ -210,6 +229,20 @@ void CentreOnScreen(HWND window) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void MoveOntoScreen(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    // A window larger than the area keeps its top-left corner (caption and close box) on it.
+    const LONG left = std::max(area.left, std::min(frame.left, area.right - (frame.right - frame.left)));
+    const LONG top = std::max(area.top, std::min(frame.top, area.bottom - (frame.bottom - frame.top)));
+    if (left == frame.left && top == frame.top) return;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {
     static const bool controlsReady = [] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
@@ -231,7 +264,9 @@ HWND CreateForm(const FormFrame& frame, FormHandler& handler) {
     HWND window = CreateWindowExW(frame.exStyle, kFormClass, Widen(frame.caption).c_str(), frame.style, frame.left,
                                   frame.top, frame.clientWidth, frame.clientHeight, frame.owner, nullptr,
                                   GetModuleHandleW(nullptr), &handler);
-    if (window) SetClientSize(window, frame.clientWidth, frame.clientHeight);
+    if (!window) return nullptr;
+    SetClientSize(window, frame.clientWidth, frame.clientHeight);
+    if (!(frame.style & WS_CHILD)) MoveOntoScreen(window);
     return window;
 }
 
@@ -259,7 +294,7 @@ void RunModal(HWND window, HWND owner, const std::function<bool()>& finished) {
             break;
         }
         if (got < 0) break;
-        if (IsDialogMessageW(window, &message)) continue;
+        if (PressFocusedButton(window, message) || IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

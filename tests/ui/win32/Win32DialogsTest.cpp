@@ -379,6 +379,36 @@ TEST(Win32DialogsTest, RunScannerDialogEditsAnExistingMonitorAndCancelSavesNothi
     }
 }
 
+// Enter reaches the focused "Cancel", not the default "OK", although OK would pass its checks.
+ModalScript::Step EnterOnCancel(const std::string& caption, const std::string& typed = {}) {
+    return [=] {
+        HWND window = FindShownWindow(caption);
+        if (!window) return false;
+        if (!typed.empty()) SetControlText(FindWindowExW(window, nullptr, L"EDIT", nullptr), typed);
+        HWND cancel = Button(window, L"Cancel");
+        SetFocus(cancel);
+        PostEnter(cancel);
+        return true;
+    };
+}
+
+TEST(Win32DialogsTest, EnterOnAFocusedCancelCancelsTheInputBoxAndTheSetupDialog) {
+    Win32Prompter prompter(nullptr);
+    {
+        ModalScript script({EnterOnCancel("Edit Filter", "*.xls")});
+        EXPECT_EQ(prompter.InputBox("Edit Filter", "Enter file filter", "*.doc"), "");
+        EXPECT_TRUE(script.Finished());
+    }
+    ScannerValues existing;
+    existing.root = "C:\\work";
+    existing.backuppath = "D:\\copy";
+    existing.filters = {"*.doc"};
+    existing.status = 1;
+    ModalScript script({EnterOnCancel("Edit Folder Monitor")});
+    EXPECT_FALSE(RunScannerDialog(nullptr, &existing));
+    EXPECT_TRUE(script.Finished());
+}
+
 TEST(Win32DialogsTest, FolderBrowserStartsAtTheGivenFolderAndCancelChoosesNothing) {
     Win32Prompter prompter(nullptr);
     wchar_t system[MAX_PATH] = {};

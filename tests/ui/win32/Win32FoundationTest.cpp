@@ -15,11 +15,13 @@ constexpr int kInnerButton = 101;
 
 class RecordingForm final : public FormHandler {
 public:
-    explicit RecordingForm(const std::string& caption, int width = 300, int height = 200) {
+    explicit RecordingForm(const std::string& caption, int width = 300, int height = 200, POINT at = {}) {
         FormFrame frame;
         frame.caption = caption;
         frame.clientWidth = width;
         frame.clientHeight = height;
+        frame.left = at.x;
+        frame.top = at.y;
         window = CreateForm(frame, *this);
     }
     ~RecordingForm() { DestroyForm(window); }
@@ -37,6 +39,12 @@ SIZE SizeOf(HWND window) {
     RECT place{};
     GetWindowRect(window, &place);
     return {place.right - place.left, place.bottom - place.top};
+}
+
+RECT ClientRectOf(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return client;
 }
 
 TEST(Win32FoundationTest, ImagesComeFromTheLinkedResources) {
@@ -95,6 +103,34 @@ TEST(Win32FoundationTest, FormsAndControlsTakeTheirPixelGeometry) {
     EXPECT_EQ(SizeOf(check).cy, 17);
     EXPECT_EQ(ControlFont(10), ControlFont(10));
     EXPECT_NE(ControlFont(10), ControlFont(10, true));
+}
+
+RECT WorkArea() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+// A screen smaller than the fixed positions assume (or one scaled up) would leave a window's
+// lower right part, its buttons, off screen.
+TEST(Win32FoundationTest, AFormAtAFixedPositionEndsWhollyOnTheScreen) {
+    const RECT area = WorkArea();
+    RecordingForm fits("Fits", 319, 106, {area.left + 20, area.top + 30});
+    ASSERT_NE(fits.window, nullptr);
+    RECT frame{};
+    GetWindowRect(fits.window, &frame);
+    EXPECT_EQ(frame.left, area.left + 20);
+    EXPECT_EQ(frame.top, area.top + 30);
+
+    RecordingForm beyond("Beyond", 593, 527, {area.right - 100, area.bottom - 50});
+    ASSERT_NE(beyond.window, nullptr);
+    GetWindowRect(beyond.window, &frame);
+    EXPECT_GE(frame.left, area.left);
+    EXPECT_GE(frame.top, area.top);
+    EXPECT_EQ(frame.right, area.right);
+    EXPECT_EQ(frame.bottom, area.bottom);
+    RECT client = ClientRectOf(beyond.window);
+    EXPECT_EQ(client.right, 593);  // moved, never shrunk
 }
 
 TEST(Win32FoundationTest, ControlsInsideAGroupBoxReportToTheForm) {
