@@ -133,9 +133,8 @@ bool IsPushButton(HWND control) {
     return kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON;
 }
 
-// Enter on a focused push button presses that button ("Cancel" cancels), as in a dialog, where
-// the focus carries the default look along. The form is no dialog, so the dialog manager would
-// press IDOK whatever has the focus.
+// Enter on a focused push button presses that button ("Cancel" cancels), as in a dialog. The form
+// is no dialog, so the dialog manager would press IDOK whatever has the focus.
 bool PressFocusedButton(HWND window, const MSG& message) {
     if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
     HWND button = message.hwnd;
@@ -144,6 +143,40 @@ bool PressFocusedButton(HWND window, const MSG& message) {
                  reinterpret_cast<LPARAM>(button));
     return true;
 }
+
+// The default button's look follows the focus, as in a dialog: a focused push button wears it,
+// otherwise the form's own default ("OK") does.
+class DefaultLook {
+public:
+    explicit DefaultLook(HWND window) : window_(window) {
+        HWND ok = GetDlgItem(window, IDOK);
+        if (ok && (GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) home_ = worn_ = ok;
+    }
+    ~DefaultLook() { Wear(home_); }
+    DefaultLook(const DefaultLook&) = delete;
+    DefaultLook& operator=(const DefaultLook&) = delete;
+
+    void Follow() {
+        HWND focus = GetFocus();
+        Wear(IsChild(window_, focus) && IsPushButton(focus) ? focus : home_);
+    }
+
+private:
+    static void SetKind(HWND button, DWORD kind) {
+        const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+        SendMessageW(button, BM_SETSTYLE, (style & ~static_cast<DWORD>(BS_TYPEMASK)) | kind, TRUE);
+    }
+    void Wear(HWND button) {
+        if (button == worn_ || !IsWindow(window_)) return;
+        if (worn_ && IsWindow(worn_)) SetKind(worn_, BS_PUSHBUTTON);
+        if (button) SetKind(button, BS_DEFPUSHBUTTON);
+        worn_ = button;
+    }
+
+    HWND window_;
+    HWND home_ = nullptr;
+    HWND worn_ = nullptr;
+};
 
 void FocusFirstControl(HWND window) {
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) {
@@ -286,8 +319,10 @@ void RunModal(HWND window, HWND owner, const std::function<bool()>& finished) {
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     FocusFirstControl(window);
+    DefaultLook look(window);
     MSG message;
     while (!finished()) {
+        look.Follow();
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
