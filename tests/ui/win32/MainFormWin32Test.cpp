@@ -217,6 +217,15 @@ TEST(MainFormWin32LongTextsTest, LongValuesStayInTheirRoomWholeInTheirTooltipsAn
     EXPECT_EQ(window->ValueTip(2), masks);
     EXPECT_EQ(window->ValueTip(1), "");  // it fits
     EXPECT_EQ(win32ui::ControlText(window->DetailValue(2)).rfind("*.type0;*.type1;", 0), 0u);
+    // The pointer resting on the shortened path pops its tooltip up.
+    RECT label{};
+    GetWindowRect(window->DetailValue(4), &label);
+    SetCursorPos((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window->ValueTips()) != FALSE; }));
+    TTTOOLINFOW shown{};
+    shown.cbSize = sizeof(shown);
+    SendMessageW(window->ValueTips(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.uId, reinterpret_cast<UINT_PTR>(window->DetailValue(4)));
 
     HWND list = window->List();
     EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_INFOTIP);

@@ -68,6 +68,7 @@ public:
     HWND DetailValue(int index) const { return values_[static_cast<std::size_t>(index)]; }
     // Its tooltip: the whole value where the label shows it shortened, else empty.
     std::string ValueTip(int index) const;
+    HWND ValueTips() const { return valueTips_; }
 
 private:
     MainForm() = default;
