@@ -74,7 +74,8 @@ void DestroyForm(HWND window);
 // Shows `window` and runs the thread's messages until finished() says so (checked after every
 // message), with Tab, Enter (IDOK, or the push button that has the focus) and Escape (IDCANCEL)
 // handled as in a dialog. Meanwhile the owner and the thread's other top-level windows are
-// disabled; they are enabled again, and the window hidden, before it returns. A WM_QUIT met on the way is put back for the outer loop.
+// disabled; they are enabled again, and the window hidden, before it returns. A WM_QUIT met on
+// the way is put back for the outer loop.
 void RunModal(HWND window, HWND owner, const std::function<bool()>& finished);
 
 }  // namespace pellmar::win32ui
