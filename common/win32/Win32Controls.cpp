@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -126,6 +127,57 @@ BOOL CALLBACK DisableOther(HWND candidate, LPARAM context) {
     return TRUE;
 }
 
+bool IsPushButton(HWND control) {
+    if (!IsClass(control, L"BUTTON")) return false;
+    const auto kind = static_cast<DWORD>(GetWindowLongW(control, GWL_STYLE)) & BS_TYPEMASK;
+    return kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON;
+}
+
+// Enter on a focused push button presses that button ("Cancel" cancels), as in a dialog. The form
+// is no dialog, so the dialog manager would press IDOK whatever has the focus.
+bool PressFocusedButton(HWND window, const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_RETURN) return false;
+    HWND button = message.hwnd;
+    if (!IsChild(window, button) || !IsPushButton(button) || !IsWindowEnabled(button)) return false;
+    SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+    return true;
+}
+
+// The default button's look follows the focus, as in a dialog: a focused push button wears it,
+// otherwise the form's own default ("OK") does.
+class DefaultLook {
+public:
+    explicit DefaultLook(HWND window) : window_(window) {
+        HWND ok = GetDlgItem(window, IDOK);
+        if (ok && (GetWindowLongW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) home_ = worn_ = ok;
+    }
+    ~DefaultLook() { Wear(home_); }
+    DefaultLook(const DefaultLook&) = delete;
+    DefaultLook& operator=(const DefaultLook&) = delete;
+
+    void Follow() {
+        HWND focus = GetFocus();
+        Wear(IsChild(window_, focus) && IsPushButton(focus) ? focus : home_);
+    }
+
+private:
+    static void SetKind(HWND button, DWORD kind) {
+        const auto style = static_cast<DWORD>(GetWindowLongW(button, GWL_STYLE));
+        SendMessageW(button, BM_SETSTYLE, (style & ~static_cast<DWORD>(BS_TYPEMASK)) | kind, TRUE);
+    }
+    void Wear(HWND button) {
+        if (button == worn_ || !IsWindow(window_)) return;
+        if (worn_ && IsWindow(worn_)) SetKind(worn_, BS_PUSHBUTTON);
+        if (button) SetKind(button, BS_DEFPUSHBUTTON);
+        worn_ = button;
+    }
+
+    HWND window_;
+    HWND home_ = nullptr;
+    HWND worn_ = nullptr;
+};
+
 void FocusFirstControl(HWND window) {
     if (HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) {
         SetFocus(first);
@@ -210,6 +262,20 @@ void CentreOnScreen(HWND window) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void MoveOntoScreen(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& area = monitor.rcWork;
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    // A window larger than the area keeps its top-left corner (caption and close box) on it.
+    const LONG left = std::max(area.left, std::min(frame.left, area.right - (frame.right - frame.left)));
+    const LONG top = std::max(area.top, std::min(frame.top, area.bottom - (frame.bottom - frame.top)));
+    if (left == frame.left && top == frame.top) return;
+    SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 bool RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {
     static const bool controlsReady = [] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
@@ -231,7 +297,9 @@ HWND CreateForm(const FormFrame& frame, FormHandler& handler) {
     HWND window = CreateWindowExW(frame.exStyle, kFormClass, Widen(frame.caption).c_str(), frame.style, frame.left,
                                   frame.top, frame.clientWidth, frame.clientHeight, frame.owner, nullptr,
                                   GetModuleHandleW(nullptr), &handler);
-    if (window) SetClientSize(window, frame.clientWidth, frame.clientHeight);
+    if (!window) return nullptr;
+    SetClientSize(window, frame.clientWidth, frame.clientHeight);
+    if (!(frame.style & WS_CHILD)) MoveOntoScreen(window);
     return window;
 }
 
@@ -251,15 +319,17 @@ void RunModal(HWND window, HWND owner, const std::function<bool()>& finished) {
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);
     FocusFirstControl(window);
+    DefaultLook look(window);
     MSG message;
     while (!finished()) {
+        look.Follow();
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
         if (got < 0) break;
-        if (IsDialogMessageW(window, &message)) continue;
+        if (PressFocusedButton(window, message) || IsDialogMessageW(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -36,6 +36,9 @@ void SetControlText(HWND control, const std::string& text);
 // The window's outer size for a client area of width x height, its styles and menu included.
 void SetClientSize(HWND window, int width, int height);
 void CentreOnScreen(HWND window);
+// Shifts a top-level window as far as needed to lie wholly in the work area of the monitor it is
+// (mostly) on: a fixed position alone can put it partly off a small or highly scaled screen.
+void MoveOntoScreen(HWND window);
 
 // Registers a window class with the dialog background and the arrow cursor; true when it is
 // available (also when it was registered before). Initialises the common controls once.
@@ -61,16 +64,18 @@ struct FormFrame {
     HWND owner = nullptr;
 };
 
-// Creates the form hidden at the frame's screen position with the client size of `frame`;
-// nullptr when the window cannot be made (no desktop).
+// Creates the form hidden at the frame's screen position with the client size of `frame`, moved
+// onto the screen where that position would leave part of it off (MoveOntoScreen); nullptr when
+// the window cannot be made (no desktop).
 HWND CreateForm(const FormFrame& frame, FormHandler& handler);
 // Detaches the handler first, so a handler can destroy its form from its destructor.
 void DestroyForm(HWND window);
 
 // Shows `window` and runs the thread's messages until finished() says so (checked after every
-// message), with Tab, Enter (IDOK) and Escape (IDCANCEL) handled as in a dialog. Meanwhile the
-// owner and the thread's other top-level windows are disabled; they are enabled again, and the
-// window hidden, before it returns. A WM_QUIT met on the way is put back for the outer loop.
+// message), with Tab, Enter (IDOK, or the push button that has the focus) and Escape (IDCANCEL)
+// handled as in a dialog. Meanwhile the owner and the thread's other top-level windows are
+// disabled; they are enabled again, and the window hidden, before it returns. A WM_QUIT met on
+// the way is put back for the outer loop.
 void RunModal(HWND window, HWND owner, const std::function<bool()>& finished);
 
 }  // namespace pellmar::win32ui

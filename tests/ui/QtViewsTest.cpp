@@ -10,6 +10,7 @@
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmMainForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
+#include "tray/util/Lists.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -385,6 +386,55 @@ TEST(MainFormViewTest, AClickOnARowSelectsAndShowsIt) {
     click(1, Qt::ControlModifier);
     EXPECT_EQ(window.SelectedRow(), 1);
     EXPECT_EQ(ShownFolder(window), "/data/two");
+}
+
+QLabel* LabelWithText(QWidget& window, const QString& text) {
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (QString(label->text()).remove(QChar(0x200B)) == text) return label;
+    }
+    return nullptr;
+}
+
+QLabel* LabelWithTip(QWidget& window, const std::string& tip) {
+    for (QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->toolTip() == ToQt(tip)) return label;
+    }
+    return nullptr;
+}
+
+TEST(MainFormViewTest, LongValuesAreShortenedInsideTheirRoomAndWholeInTheirTooltips) {
+    std::vector<std::string> log;
+    FakeServices services(log);
+    FakeSession session(log);
+    ScannerValues monitor = Monitor("/data/" + std::string(60, 'a') + "/" + std::string(60, 'b') + "/" +
+                                    std::string(60, 'c') + "/last-folder");
+    monitor.backuppath = "/backup/" + std::string(200, 'd') + "/end";
+    monitor.filters.clear();
+    for (int entry = 0; entry < 40; ++entry) monitor.filters.push_back("*.type" + std::to_string(entry));
+    session.Fill({monitor});
+    MainForm window;
+    MainFormPresenter presenter(window, services, session);
+    window.SetPresenter(&presenter);
+    presenter.Construct(true);
+    presenter.Configure();
+    const std::string masks = JoinList(monitor.filters);
+
+    QLabel* root = LabelWithTip(window, monitor.root);
+    QLabel* backup = LabelWithTip(window, monitor.backuppath);
+    QLabel* types = LabelWithTip(window, masks);
+    ASSERT_TRUE(root && backup && types);
+    EXPECT_LE(root->geometry().bottom(), backup->geometry().top());
+    EXPECT_LE(backup->geometry().bottom(), backup->parentWidget()->height());
+    EXPECT_LE(types->geometry().right(), LabelWithText(window, "Status:")->geometry().left());
+    // The path keeps its start and its last folder; the list its first entries.
+    const QString shownRoot = QString(root->text()).remove(QChar(0x200B));
+    EXPECT_TRUE(shownRoot.startsWith("/data/aaa") && shownRoot.endsWith("/last-folder") && shownRoot.contains(u'\u2026'));
+    EXPECT_EQ(LabelWithText(window, "Enabled")->toolTip(), "");  // it fits
+
+    QTreeWidgetItem* row = window.List()->topLevelItem(0);
+    EXPECT_EQ(row->toolTip(0), ToQt(monitor.root));
+    EXPECT_EQ(row->toolTip(1), ToQt(masks));
+    EXPECT_EQ(row->toolTip(2), "Active");
 }
 
 TEST(InputBoxViewTest, EnterConfirmsAndCancelReturnsNothing) {

@@ -5,6 +5,7 @@
 #include "tray/ui/MonitorTexts.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace pellmar {
@@ -31,8 +32,34 @@ inline constexpr std::array<DetailLine, 9> kDetailLines{{
 // How often a shown window looks at what each monitor is doing.
 inline constexpr int kStateRefreshMilliseconds = 2000;
 
-// The wrapping values end inside the 593-pixel group box.
-inline constexpr int kPathValueWidth = 593 - 152 - 8;
+inline constexpr int kDetailsWidth = 593;  // the "Settings" group box
+inline constexpr int kDetailsHeight = 165;
+inline constexpr int kValueGap = 8;     // between a value and the next name label on its row
+inline constexpr int kValueRowGap = 2;  // between a value and the next row of its column
+inline constexpr int kFrameMargin = 4;  // between a value and the group box's frame
+
+// The wrapping values end inside the group box.
+inline constexpr int kPathValueWidth = kDetailsWidth - 152 - kValueGap;
+
+struct ValueRoom {
+    int width;
+    int height;
+};
+
+// What a value label may cover without drawing over its neighbours: up to the next name label on
+// its row (or the group box's frame), down to the next row of its column (or the frame).
+constexpr ValueRoom DetailValueRoom(std::size_t line) {
+    const DetailLine& self = kDetailLines[line];
+    int right = kDetailsWidth - kFrameMargin;
+    int bottom = kDetailsHeight - kFrameMargin;
+    for (const DetailLine& other : kDetailLines) {
+        if (other.top == self.top && other.nameLeft > self.valueLeft && other.nameLeft - kValueGap < right)
+            right = other.nameLeft - kValueGap;
+        if (other.valueLeft == self.valueLeft && other.top > self.top && other.top - kValueRowGap < bottom)
+            bottom = other.top - kValueRowGap;
+    }
+    return {right - self.valueLeft, bottom - self.top};
+}
 
 inline std::array<const std::string*, 9> DetailTexts(const MonitorDetails& details) {
     return {&details.deletions, &details.versions,  &details.filters,    &details.exceptions, &details.root,

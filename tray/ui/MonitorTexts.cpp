@@ -29,6 +29,15 @@ MonitorRowTexts MonitorRow(const ScannerValues& values, const MonitorStatus& sta
     return {values.root, JoinList(values.filters), StatusColumnText(status), tip};
 }
 
+std::string CellTip(const MonitorRowTexts& row, int column) {
+    switch (column) {
+    case 0: return row.folder;
+    case 1: return row.types;
+    case 2: return row.statusTip;
+    default: return {};
+    }
+}
+
 MonitorDetails DetailsOf(const ScannerValues& values, const MonitorStatus& status) {
     MonitorDetails details;
     details.deletions = YesNo(values.deletions);

@@ -35,6 +35,9 @@ MonitorDetails DetailsOf(const ScannerValues& values, const MonitorStatus& statu
 // "Active", "Disabled", or the state in words ("Catching up", "Backup offline", ...).
 std::string StatusColumnText(const MonitorStatus& status);
 
+// A list cell's tooltip, column 0 to 2: its text in full, the status with its reason.
+std::string CellTip(const MonitorRowTexts& row, int column);
+
 // "No", or "Yes, <n> versions maximum".
 std::string VersionsText(bool hasversions, std::int32_t maxversions);
 

@@ -6,9 +6,11 @@
 #include "tests/ui/win32/Win32MessagePump.h"
 #include "tray/ui/MainFormLayout.h"
 #include "tray/ui/win32/frmMainForm.h"
+#include "tray/util/Lists.h"
 
 #include <commctrl.h>
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <gtest/gtest.h>
 
@@ -153,6 +155,74 @@ TEST_F(MainFormWin32Test, OpensWithItsControlsCaptionsAndGeometry) {
     EXPECT_EQ(win32ui::ControlText(window->DetailValue(1)), "Yes, 10 versions maximum");
     EXPECT_EQ(PlaceInParent(window->DetailValue(6)).left, kDetailLines[6].valueLeft);
     EXPECT_EQ(win32ui::ControlText(window->DetailValue(8)), "Enabled");
+}
+
+// What the list answers for a cell when the pointer rests on it.
+std::string InfoTipAt(HWND list, int row, int column) {
+    RECT cell{};
+    cell.top = column;
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    POINT at{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetCursorPos(at.x, at.y);
+    std::array<wchar_t, 1024> text{};
+    NMLVGETINFOTIPW request{};
+    request.hdr.hwndFrom = list;
+    request.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(list));
+    request.hdr.code = LVN_GETINFOTIPW;
+    request.pszText = text.data();
+    request.cchTextMax = static_cast<int>(text.size());
+    request.iItem = row;
+    SendMessageW(GetParent(list), WM_NOTIFY, request.hdr.idFrom, reinterpret_cast<LPARAM>(&request));
+    return platform::win32::Narrow(text.data(), wcslen(text.data()));
+}
+
+TEST(MainFormWin32LongTextsTest, LongValuesStayInTheirRoomWholeInTheirTooltipsAndTheCellsTips) {
+    std::vector<std::string> log;
+    FakeServices services(log);
+    FakeSession session(log);
+    ScannerValues monitor = Monitor("C:\\Data\\" + std::string(80, 'a') + "\\" + std::string(80, 'b') + "\\" +
+                                    std::string(80, 'c') + "\\Last");
+    monitor.backuppath = "D:\\" + std::string(200, 'd') + "\\End";
+    monitor.filters.clear();
+    for (int entry = 0; entry < 40; ++entry) monitor.filters.push_back("*.type" + std::to_string(entry));
+    session.Fill({monitor});
+    std::unique_ptr<MainForm> window = MainForm::Create();
+    ASSERT_NE(window, nullptr);
+    MainFormPresenter presenter(*window, services, session);
+    window->SetPresenter(&presenter);
+    presenter.Construct(true);
+    presenter.Configure();
+    PumpMessages();
+
+    const Place root = PlaceInParent(window->DetailValue(4));
+    const Place backup = PlaceInParent(window->DetailValue(5));
+    const Place types = PlaceInParent(window->DetailValue(2));
+    EXPECT_LE(root.top + root.height, backup.top);
+    EXPECT_LE(backup.top + backup.height, 165);
+    EXPECT_LE(types.left + types.width, kDetailLines[8].nameLeft);  // "Status:" on the same row
+    const std::string shownRoot = win32ui::ControlText(window->DetailValue(4));
+    EXPECT_EQ(shownRoot.rfind("C:\\Data\\aaa", 0), 0u);
+    EXPECT_NE(shownRoot.find("\u2026"), std::string::npos);
+    EXPECT_EQ(shownRoot.substr(shownRoot.size() - 5), "\\Last");
+    EXPECT_EQ(window->ValueTip(4), monitor.root);
+    EXPECT_EQ(window->ValueTip(2), JoinList(monitor.filters));
+    EXPECT_EQ(window->ValueTip(1), "");  // it fits
+    // The pointer resting on the shortened path pops its tooltip up.
+    RECT label{};
+    GetWindowRect(window->DetailValue(4), &label);
+    SetCursorPos((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(window->ValueTips()) != FALSE; }));
+    TTTOOLINFOW shown{};
+    shown.cbSize = sizeof(shown);
+    SendMessageW(window->ValueTips(), TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&shown));
+    EXPECT_EQ(shown.uId, reinterpret_cast<UINT_PTR>(window->DetailValue(4)));
+
+    HWND list = window->List();
+    EXPECT_TRUE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_INFOTIP);
+    EXPECT_EQ(InfoTipAt(list, 0, 0), monitor.root);
+    EXPECT_EQ(InfoTipAt(list, 0, 2), "Active");
 }
 
 TEST_F(MainFormWin32Test, ButtonsAndTheListMenuReachThePresenter) {

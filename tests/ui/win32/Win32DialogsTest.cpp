@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <deque>
 #include <optional>
 
 namespace pellmar::test {
@@ -377,6 +378,50 @@ TEST(Win32DialogsTest, RunScannerDialogEditsAnExistingMonitorAndCancelSavesNothi
         EXPECT_FALSE(RunScannerDialog(nullptr, nullptr));
         EXPECT_TRUE(script.Finished());
     }
+}
+
+bool IsDefaultButton(HWND button) { return (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
+
+// Focuses "Cancel", notes whether the default look went with the focus, and presses Enter there:
+// it must reach "Cancel", not the default "OK", although OK would pass its checks.
+std::deque<ModalScript::Step> EnterOnCancel(const std::string& caption, bool* lookFollowed,
+                                            const std::string& typed = {}) {
+    const auto focus = [=] {
+        HWND window = FindShownWindow(caption);
+        if (!window) return false;
+        if (!typed.empty()) SetControlText(FindWindowExW(window, nullptr, L"EDIT", nullptr), typed);
+        SetFocus(Button(window, L"Cancel"));
+        return true;
+    };
+    const auto press = [=] {
+        HWND window = FindShownWindow(caption);
+        HWND cancel = Button(window, L"Cancel");
+        *lookFollowed = IsDefaultButton(cancel) && !IsDefaultButton(Button(window, L"OK"));
+        PostEnter(cancel);
+        return true;
+    };
+    return {focus, press};
+}
+
+TEST(Win32DialogsTest, EnterOnAFocusedCancelCancelsTheInputBoxAndTheSetupDialog) {
+    Win32Prompter prompter(nullptr);
+    bool lookFollowed = false;
+    {
+        ModalScript script(EnterOnCancel("Edit Filter", &lookFollowed, "*.xls"));
+        EXPECT_EQ(prompter.InputBox("Edit Filter", "Enter file filter", "*.doc"), "");
+        EXPECT_TRUE(script.Finished());
+    }
+    EXPECT_TRUE(lookFollowed);
+    ScannerValues existing;
+    existing.root = "C:\\work";
+    existing.backuppath = "D:\\copy";
+    existing.filters = {"*.doc"};
+    existing.status = 1;
+    lookFollowed = false;
+    ModalScript script(EnterOnCancel("Edit Folder Monitor", &lookFollowed));
+    EXPECT_FALSE(RunScannerDialog(nullptr, &existing));
+    EXPECT_TRUE(script.Finished());
+    EXPECT_TRUE(lookFollowed);
 }
 
 TEST(Win32DialogsTest, FolderBrowserStartsAtTheGivenFolderAndCancelChoosesNothing) {

@@ -15,11 +15,13 @@ constexpr int kInnerButton = 101;
 
 class RecordingForm final : public FormHandler {
 public:
-    explicit RecordingForm(const std::string& caption, int width = 300, int height = 200) {
+    explicit RecordingForm(const std::string& caption, int width = 300, int height = 200, POINT at = {}) {
         FormFrame frame;
         frame.caption = caption;
         frame.clientWidth = width;
         frame.clientHeight = height;
+        frame.left = at.x;
+        frame.top = at.y;
         window = CreateForm(frame, *this);
     }
     ~RecordingForm() { DestroyForm(window); }
@@ -95,6 +97,26 @@ TEST(Win32FoundationTest, FormsAndControlsTakeTheirPixelGeometry) {
     EXPECT_EQ(SizeOf(check).cy, 17);
     EXPECT_EQ(ControlFont(10), ControlFont(10));
     EXPECT_NE(ControlFont(10), ControlFont(10, true));
+}
+
+// A screen smaller than the fixed positions assume (or one scaled up) would leave a window's
+// lower right part, its buttons, off screen.
+TEST(Win32FoundationTest, AFormAtAFixedPositionEndsWhollyOnTheScreen) {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RecordingForm fits("Fits", 319, 106, {area.left + 20, area.top + 30});
+    ASSERT_NE(fits.window, nullptr);
+    RECT frame{};
+    GetWindowRect(fits.window, &frame);
+    EXPECT_EQ(frame.left, area.left + 20);
+    EXPECT_EQ(frame.top, area.top + 30);
+
+    RecordingForm beyond("Beyond", 593, 527, {area.right - 100, area.bottom - 50});
+    ASSERT_NE(beyond.window, nullptr);
+    GetWindowRect(beyond.window, &frame);
+    EXPECT_EQ(frame.right, area.right);  // moved, never shrunk: the window fits the area
+    EXPECT_EQ(frame.bottom, area.bottom);
+    EXPECT_GT(frame.right - frame.left, 593);
 }
 
 TEST(Win32FoundationTest, ControlsInsideAGroupBoxReportToTheForm) {

@@ -2,11 +2,13 @@
 #include "tray/ui/qt/frmMainForm.h"
 
 #include "tray/ui/MainFormLayout.h"
+#include "tray/ui/TextFitting.h"
 #include "tray/ui/qt/QtControls.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -169,21 +171,21 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 void MainForm::BeginListUpdate() { list_->setUpdatesEnabled(false); }
 void MainForm::EndListUpdate() { list_->setUpdatesEnabled(true); }
 
+// The cells are elided where too narrow; their tooltips carry the whole text.
+void MainForm::WriteRow(QTreeWidgetItem* item, const MonitorRowTexts& row) {
+    const std::array<const std::string*, 3> texts{&row.folder, &row.types, &row.status};
+    for (int column = 0; column < 3; ++column) {
+        item->setText(column, ToQt(*texts[static_cast<std::size_t>(column)]));
+        item->setToolTip(column, ToQt(CellTip(row, column)));
+    }
+}
+
 void MainForm::AppendRow(const MonitorRowTexts& row) {
-    auto* item = new QTreeWidgetItem(list_);
-    item->setText(0, ToQt(row.folder));
-    item->setText(1, ToQt(row.types));
-    item->setText(2, ToQt(row.status));
-    item->setToolTip(2, ToQt(row.statusTip));
+    WriteRow(new QTreeWidgetItem(list_), row);
 }
 
 void MainForm::SetRow(int index, const MonitorRowTexts& row) {
-    if (QTreeWidgetItem* item = list_->topLevelItem(index)) {
-        item->setText(0, ToQt(row.folder));
-        item->setText(1, ToQt(row.types));
-        item->setText(2, ToQt(row.status));
-        item->setToolTip(2, ToQt(row.statusTip));
-    }
+    if (QTreeWidgetItem* item = list_->topLevelItem(index)) WriteRow(item, row);
 }
 
 void MainForm::RemoveRow(int index) { delete list_->takeTopLevelItem(index); }
@@ -197,12 +199,24 @@ void MainForm::SelectRow(int index) {
     if (QTreeWidgetItem* item = list_->topLevelItem(index)) list_->setCurrentItem(item);
 }
 
+// A value too long for its room is shortened, whole in its tooltip, so that it never draws over
+// the next row or the next label of its row.
 void MainForm::ShowDetails(const MonitorDetails& details) {
     const std::array<const std::string*, 9> texts = DetailTexts(details);
     for (std::size_t line = 0; line < texts.size(); ++line) {
+        QLabel* value = values_[line];
+        const ValueRoom room = DetailValueRoom(line);
+        const QFontMetrics metrics(value->font());
         const bool wraps = kDetailLines[line].wraps;
-        values_[line]->setText(wraps ? Breakable(*texts[line]) : ToQt(*texts[line]));
-        values_[line]->adjustSize();
+        const std::string shown = FitByEliding(*texts[line], wraps ? Elision::Middle : Elision::End,
+                                               [&](const std::string& text) {
+            if (!wraps) return metrics.horizontalAdvance(ToQt(text)) <= room.width;
+            const QRect bounds(0, 0, kPathValueWidth, 100000);
+            return metrics.boundingRect(bounds, Qt::TextWordWrap, Breakable(text)).height() <= room.height;
+        });
+        value->setText(wraps ? Breakable(shown) : ToQt(shown));
+        value->setToolTip(shown == *texts[line] ? QString() : ToQt(*texts[line]));
+        value->adjustSize();
     }
 }
 

@@ -17,6 +17,7 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace pellmar {
 
@@ -65,6 +66,7 @@ private:
     void BuildPreferencesPage(QWidget* page);
     void BuildListMenu();
     bool HandleClose();
+    static void WriteRow(QTreeWidgetItem* item, const MonitorRowTexts& row);
     template <typename Command> void Connect(QPushButton* button, Command command);
 
     MainFormPresenter* presenter_ = nullptr;

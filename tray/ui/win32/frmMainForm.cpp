@@ -7,6 +7,7 @@
 
 #include "platform/win32/WideText.h"
 #include "tray/ui/MainFormLayout.h"
+#include "tray/ui/TextFitting.h"
 
 #include <commctrl.h>
 
@@ -44,18 +45,36 @@ void SetCellText(HWND list, int row, int column, const std::string& text) {
     SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-// The height a wrapping label needs for its text at its width; a path has no blanks, so it breaks
-// anywhere, as the label draws it (SS_EDITCONTROL).
-int WrappedHeight(HWND label, int width) {
-    const std::wstring text = Widen(ControlText(label));
+// The extent of `text` in the label's font: on one line, or wrapped at `width` as the label draws
+// it (a path has no blanks, so it breaks anywhere: SS_EDITCONTROL).
+SIZE TextExtent(HWND label, const std::string& text, int width) {
+    const std::wstring wide = Widen(text);
     HDC context = GetDC(label);
     HGDIOBJ previous = SelectObject(context, reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
     RECT place{0, 0, width, 0};
-    DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &place,
-              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    const UINT layout = width > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE;
+    DrawTextW(context, wide.c_str(), static_cast<int>(wide.size()), &place, DT_CALCRECT | DT_NOPREFIX | layout);
     SelectObject(context, previous);
     ReleaseDC(label, context);
-    return place.bottom;
+    return {place.right, place.bottom};
+}
+
+HWND AddTipWindow(HWND owner) {
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (tips) SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, 600);
+    return tips;
+}
+
+TTTOOLINFOW ToolOf(HWND control, wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = GetParent(control);
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text;
+    return tool;
 }
 
 struct FoundControl {
@@ -79,6 +98,7 @@ std::unique_ptr<MainForm> MainForm::Create() {
 }
 
 MainForm::~MainForm() {
+    if (valueTips_) DestroyWindow(valueTips_);
     DestroyForm(window_);
     if (listMenu_) DestroyMenu(listMenu_);
 }
@@ -113,6 +133,7 @@ bool MainForm::Build() {
     OffsetRect(&display, 8, 8);
     pages_ = {AddPage(display), AddPage(display)};
     if (!pages_[0] || !pages_[1]) return false;
+    valueTips_ = AddTipWindow(window_);
     BuildMonitorPage(pages_[0]);
     BuildPreferencesPage(pages_[1]);
     ShowPage(0);
@@ -143,7 +164,8 @@ HWND MainForm::AddPage(const RECT& place) {
 void MainForm::BuildMonitorPage(HWND page) {
     list_ = AddControl(page, WC_LISTVIEWW, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
                        4, 8, 589, 129, kList);
-    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE);
+    SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_ONECLICKACTIVATE | LVS_EX_INFOTIP);
     for (std::size_t index = 0; index < kColumns.size(); ++index) AddColumn(list_, static_cast<int>(index), kColumns[index]);
     AddControl(page, L"BUTTON", "&Add", BS_PUSHBUTTON | WS_TABSTOP, 356, 316, 75, 25, kAdd, 8);
     AddControl(page, L"BUTTON", "&Edit", BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED, 440, 316, 75, 25, kEdit, 8);
@@ -157,8 +179,11 @@ void MainForm::BuildDetails(HWND group) {
         AddControl(group, L"STATIC", detail.name, SS_LEFT | SS_NOPREFIX, detail.nameLeft, detail.top, kDefaultSize,
                    kDefaultSize, 0, 10, true);
         const DWORD wrapping = detail.wraps ? SS_EDITCONTROL : 0;
-        values_[line] = AddControl(group, L"STATIC", "", SS_LEFT | SS_NOPREFIX | wrapping, detail.valueLeft,
+        // SS_NOTIFY: the label takes the pointer, so that its tooltip sees it.
+        values_[line] = AddControl(group, L"STATIC", "", SS_LEFT | SS_NOPREFIX | SS_NOTIFY | wrapping, detail.valueLeft,
                                    detail.top, detail.wraps ? kPathValueWidth : kDefaultSize, kDefaultSize, 0);
+        TTTOOLINFOW tool = ToolOf(values_[line], const_cast<wchar_t*>(L""));
+        SendMessageW(valueTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
 
@@ -190,6 +215,7 @@ void MainForm::EndListUpdate() {
 }
 
 void MainForm::WriteRowTexts(int index, const MonitorRowTexts& row) {
+    rows_[static_cast<std::size_t>(index)] = row;
     SetCellText(list_, index, 0, row.folder);
     SetCellText(list_, index, 1, row.types);
     SetCellText(list_, index, 2, row.status);
@@ -201,33 +227,68 @@ void MainForm::AppendRow(const MonitorRowTexts& row) {
     item.iItem = static_cast<int>(SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
     item.pszText = const_cast<wchar_t*>(L"");
     const int index = static_cast<int>(SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index >= 0) WriteRowTexts(index, row);
+    if (index < 0) return;
+    rows_.emplace(rows_.begin() + index);
+    WriteRowTexts(index, row);
 }
 
 void MainForm::SetRow(int index, const MonitorRowTexts& row) {
     if (index >= 0 && index < SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0)) WriteRowTexts(index, row);
 }
 
-void MainForm::RemoveRow(int index) { SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0); }
+void MainForm::RemoveRow(int index) {
+    if (SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(index), 0))
+        rows_.erase(rows_.begin() + index);
+}
+
+// The list asks for the row alone; the cell is the one under the pointer.
+void MainForm::FillInfoTip(NMLVGETINFOTIPW& request) const {
+    if (request.cchTextMax <= 0 || !request.pszText) return;
+    LVHITTESTINFO hit{};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(list_, &hit.pt);
+    SendMessageW(list_, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    const int row = hit.iItem >= 0 ? hit.iItem : request.iItem;
+    if (row < 0 || row >= static_cast<int>(rows_.size())) return;
+    const std::wstring tip = Widen(CellTip(rows_[static_cast<std::size_t>(row)], hit.iItem >= 0 ? hit.iSubItem : 0));
+    lstrcpynW(request.pszText, tip.c_str(), request.cchTextMax);
+}
 
 int MainForm::SelectedRow() const { return win32ui::SelectedListRow(list_); }
 
 void MainForm::SelectRow(int index) { win32ui::SelectListRow(list_, index); }
 
+// A value too long for its room is shortened, whole in its tooltip, so that it never draws over
+// the next row or the next label of its row.
 void MainForm::ShowDetails(const MonitorDetails& details) {
     const std::array<const std::string*, 9> texts = DetailTexts(details);
     for (std::size_t line = 0; line < texts.size(); ++line) {
         HWND value = values_[line];
-        SetControlText(value, *texts[line]);
-        if (kDetailLines[line].wraps) {
-            SetWindowPos(value, nullptr, 0, 0, kPathValueWidth, WrappedHeight(value, kPathValueWidth),
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        } else {
-            FitToText(value);
-        }
+        const ValueRoom room = DetailValueRoom(line);
+        const bool wraps = kDetailLines[line].wraps;
+        const int wrapWidth = wraps ? kPathValueWidth : 0;
+        const std::string shown = FitByEliding(*texts[line], wraps ? Elision::Middle : Elision::End,
+                                               [&](const std::string& text) {
+            const SIZE extent = TextExtent(value, text, wrapWidth);
+            return wraps ? extent.cy <= room.height : extent.cx <= room.width;
+        });
+        SetControlText(value, shown);
+        const SIZE extent = TextExtent(value, shown, wrapWidth);
+        SetWindowPos(value, nullptr, 0, 0, wraps ? kPathValueWidth : extent.cx, extent.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        std::wstring tip = shown == *texts[line] ? std::wstring() : Widen(*texts[line]);
+        TTTOOLINFOW tool = ToolOf(value, tip.data());
+        SendMessageW(valueTips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     // A shorter text leaves the old one's end behind on the group box.
     RedrawWindow(GetParent(values_[0]), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+std::string MainForm::ValueTip(int index) const {
+    std::array<wchar_t, 1024> text{};
+    TTTOOLINFOW tool = ToolOf(values_[static_cast<std::size_t>(index)], text.data());
+    SendMessageW(valueTips_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    return platform::win32::Narrow(text.data(), wcslen(text.data()));
 }
 
 void MainForm::SetEditEnabled(bool enabled) { EnableWindow(Control(kEdit), enabled); }
@@ -322,6 +383,8 @@ void MainForm::Notified(const NMHDR& header) {
     } else if (header.hwndFrom == list_ && header.code == LVN_KEYDOWN && presenter_ &&
                reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
         presenter_->DeleteKeyPressed();
+    } else if (header.hwndFrom == list_ && header.code == LVN_GETINFOTIPW) {
+        FillInfoTip(*reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(&header)));
     } else if (header.hwndFrom == list_ && header.code == NM_DBLCLK && presenter_) {
         presenter_->Edit();
     }

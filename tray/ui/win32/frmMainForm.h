@@ -8,10 +8,12 @@
 #include "tray/ui/MainFormPresenter.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace pellmar::win32ui {
 
@@ -64,6 +66,9 @@ public:
     HWND Control(int id) const;
     // The details pane's value labels, in MonitorDetails order.
     HWND DetailValue(int index) const { return values_[static_cast<std::size_t>(index)]; }
+    // Its tooltip: the whole value where the label shows it shortened, else empty.
+    std::string ValueTip(int index) const;
+    HWND ValueTips() const { return valueTips_; }
 
 private:
     MainForm() = default;
@@ -76,6 +81,7 @@ private:
     void WriteRowTexts(int index, const MonitorRowTexts& row);
     void Command(int id);
     void Notified(const NMHDR& header);
+    void FillInfoTip(NMLVGETINFOTIPW& request) const;
     void ListClicked(bool rightButton);
     void HandleClose();
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -91,7 +97,9 @@ private:
     HMENU listMenu_ = nullptr;
     HCURSOR waitCursor_ = nullptr;
     HCURSOR arrowCursor_ = nullptr;
+    std::vector<MonitorRowTexts> rows_;  // as shown, for the cells' tooltips
     std::array<HWND, 9> values_{};
+    HWND valueTips_ = nullptr;
 };
 
 }  // namespace pellmar::win32ui
