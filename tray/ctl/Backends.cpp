@@ -28,8 +28,8 @@ RestoreResult RestoreAndLog(DatabaseStore& store, const ScannerValues& monitor, 
     SystemFileOperations files;
     StoredVersionCounter counter(store);
     RestoreResult result = RunRestore(monitor, items, files, counter);
-    const std::string from = items.empty() ? monitor.backuppath : items.front().copy.path;
-    store.AddInformation(RestoredMessage(result.restored), path, items.size() == 1 ? from : monitor.backuppath);
+    store.AddInformation(RestoredMessage(result.restored), path,
+                         items.size() == 1 ? items.front().copy.path : monitor.backuppath);
     return result;
 }
 
