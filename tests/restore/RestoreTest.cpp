@@ -95,13 +95,17 @@ TEST_F(RestoreTest, AFolderGoesBackToATimeBetweenTwoSavesAndFilesNewerThanThatAr
     Kept(backup + "/sub/b.1.txt", "b old", 30);
     Kept(backup + "/sub/b.2.txt", "b new", 10);
     Kept(backup + "/late.1.txt", "late", 10);
+    // A folder made while the backup was offline: only the temporary folder holds its version.
+    Kept(temp + watched.substr(1) + "/new/c.1.txt", "c parked", 10);
     WriteFile(watched + "/a.txt", "a new");
     fs::create_directories(watched + "/sub");
     WriteFile(watched + "/sub/b.txt", "b edited since");
     WriteFile(watched + "/late.txt", "late");
 
     const std::vector<FileHistory> listed = ListBackup(monitor, watched, temp);
-    ASSERT_EQ(3u, listed.size());
+    ASSERT_EQ(4u, listed.size());
+    EXPECT_EQ(watched + "/new/c.txt", listed[2].source);
+    EXPECT_TRUE(listed[2].copies[0].parked);
     const DateTime between = (listed[0].copies[0].modified + listed[0].copies[1].modified) / 2;
     std::vector<RestoreItem> items = PlanPointInTime(listed, between, watched, std::nullopt);
     ASSERT_EQ(2u, items.size());

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <map>
+#include <set>
 
 #include "common/Paths.h"
 #include "platform/CopyTemporaries.h"
@@ -45,10 +46,16 @@ public:
     Lister(const ScannerValues& monitor, std::string tempFilePath) : monitor_(monitor), temp_(std::move(tempFilePath)) {}
 
     // One level: `sourceFolder` and `backupFolder` end in a delimiter. With `onlyName`, only
-    // that file's copies; otherwise every file, and the sub-folders when the monitor has them.
+    // that file's copies; otherwise every file, and the sub-folders when the monitor has them
+    // (also one that only the temporary folder holds: the backup was offline when it was made).
     void Level(const std::string& sourceFolder, const std::string& backupFolder, const std::string& onlyName) {
-        Read(sourceFolder, backupFolder, backupFolder, false, onlyName);
-        if (monitor_.hasversions) Read(sourceFolder, backupFolder, ParkedCopyPath(temp_, sourceFolder, ""), true, onlyName);
+        std::set<std::string> subfolders;
+        Read(sourceFolder, backupFolder, backupFolder, false, onlyName, &subfolders);
+        if (monitor_.hasversions)
+            Read(sourceFolder, backupFolder, ParkedCopyPath(temp_, sourceFolder, ""), true, onlyName, &subfolders);
+        if (!onlyName.empty() || !monitor_.subfolders) return;
+        for (const std::string& name : subfolders)
+            Level(sourceFolder + name + platform::PathDelimiter(), backupFolder + name + platform::PathDelimiter(), "");
     }
 
     std::vector<FileHistory> Take() {
@@ -63,12 +70,10 @@ public:
 
 private:
     void Read(const std::string& sourceFolder, const std::string& backupFolder, const std::string& folder, bool parked,
-              const std::string& onlyName) {
+              const std::string& onlyName, std::set<std::string>* subfolders) {
         for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
             if (entry.folder) {
-                if (onlyName.empty() && monitor_.subfolders && !parked)
-                    Level(sourceFolder + entry.name + platform::PathDelimiter(),
-                          backupFolder + entry.name + platform::PathDelimiter(), "");
+                subfolders->insert(entry.name);
                 continue;
             }
             if (!entry.file) continue;
