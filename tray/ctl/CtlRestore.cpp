@@ -18,6 +18,10 @@ std::string WithoutTrailingDelimiter(std::string path) {
     return path;
 }
 
+bool StartsWithPath(std::string_view path, std::string_view folder) {
+    return path.size() >= folder.size() && SamePathText(path.substr(0, folder.size()), folder);
+}
+
 std::string CopyWords(const KeptCopy& copy) {
     std::string words = copy.number == 0 ? std::string("the backup copy") : "version " + std::to_string(copy.number);
     return words + " of " + IsoLocalTime(copy.modified) + (copy.parked ? ", parked in the temporary folder" : "");
@@ -111,9 +115,9 @@ std::optional<ScannerValues> MonitorOfPath(const std::vector<ScannerValues>& mon
     std::optional<ScannerValues> found;
     for (const ScannerValues& monitor : monitors) {
         const std::string root = IncludeTrailingPathDelimiter(WithoutTrailingDelimiter(monitor.root));
-        const bool inside = wanted + platform::PathDelimiter() == root || wanted.starts_with(root);
+        const bool inside = SamePathText(wanted + platform::PathDelimiter(), root) || StartsWithPath(wanted, root);
         if (!inside || monitor.root.empty() || monitor.backuppath.empty()) continue;
-        if (!monitor.subfolders && wanted.size() >= root.size() && std::string(FolderPart(wanted)) != root) continue;
+        if (!monitor.subfolders && wanted.size() >= root.size() && !SamePathText(FolderPart(wanted), root)) continue;
         if (!found || monitor.root.size() > found->root.size()) found = monitor;
     }
     return found;
