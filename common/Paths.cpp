@@ -13,6 +13,11 @@ std::string IncludeTrailingPathDelimiter(const std::string& path) {
     return path + platform::PathDelimiter();
 }
 
+std::string ExcludeTrailingPathDelimiter(std::string path) {
+    while (path.size() > 1 && platform::IsPathDelimiter(path.back())) path.pop_back();
+    return path;
+}
+
 bool SamePathText(std::string_view a, std::string_view b) {
     return platform::PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(a, b) : a == b;
 }

@@ -12,6 +12,9 @@ namespace pellmar {
 // delimiter alone. (Windows: "\"; Linux: "/".)
 std::string IncludeTrailingPathDelimiter(const std::string& path);
 
+// The text without its trailing delimiters; a lone delimiter (the root "/") stays.
+std::string ExcludeTrailingPathDelimiter(std::string path);
+
 // Equal path texts as the OS compares names: without regard to ASCII case on Windows.
 bool SamePathText(std::string_view a, std::string_view b);
 

@@ -13,11 +13,6 @@
 namespace pellmar::ctl {
 namespace {
 
-std::string WithoutTrailingDelimiter(std::string path) {
-    while (path.size() > 1 && platform::IsPathDelimiter(path.back())) path.pop_back();
-    return path;
-}
-
 bool StartsWithPath(std::string_view path, std::string_view folder) {
     return path.size() >= folder.size() && SamePathText(path.substr(0, folder.size()), folder);
 }
@@ -111,10 +106,10 @@ std::string OutcomeText(const RestoreItem& item, const RestoredFile& file) {
 }  // namespace
 
 std::optional<ScannerValues> MonitorOfPath(const std::vector<ScannerValues>& monitors, const std::string& path) {
-    const std::string wanted = WithoutTrailingDelimiter(path);
+    const std::string wanted = ExcludeTrailingPathDelimiter(path);
     std::optional<ScannerValues> found;
     for (const ScannerValues& monitor : monitors) {
-        const std::string root = IncludeTrailingPathDelimiter(WithoutTrailingDelimiter(monitor.root));
+        const std::string root = IncludeTrailingPathDelimiter(ExcludeTrailingPathDelimiter(monitor.root));
         const bool inside = SamePathText(wanted + platform::PathDelimiter(), root) || StartsWithPath(wanted, root);
         if (!inside || monitor.root.empty() || monitor.backuppath.empty()) continue;
         if (!monitor.subfolders && wanted.size() >= root.size() && !SamePathText(FolderPart(wanted), root)) continue;

@@ -36,11 +36,6 @@ std::optional<NameReading> ReadKeptName(const std::string& name, bool versions) 
     return NameReading{name, 0};
 }
 
-std::string WithoutTrailingDelimiter(std::string path) {
-    while (path.size() > 1 && platform::IsPathDelimiter(path.back())) path.pop_back();
-    return path;
-}
-
 class Lister {
 public:
     Lister(const ScannerValues& monitor, std::string tempFilePath) : monitor_(monitor), temp_(std::move(tempFilePath)) {}
@@ -119,7 +114,7 @@ DateTime LocalFileTime(std::int64_t nanoseconds) {
 }
 
 bool NamesMonitoredFolder(const ScannerValues& monitor, const std::string& path) {
-    const std::string folder = IncludeTrailingPathDelimiter(WithoutTrailingDelimiter(path));
+    const std::string folder = IncludeTrailingPathDelimiter(ExcludeTrailingPathDelimiter(path));
     return platform::FolderExists(folder) || platform::FolderExists(BackupFolderFor(monitor, folder));
 }
 
@@ -127,7 +122,7 @@ std::vector<FileHistory> ListBackup(const ScannerValues& monitor, const std::str
                                     const std::string& tempFilePath) {
     Lister lister(monitor, tempFilePath);
     if (NamesMonitoredFolder(monitor, path)) {
-        const std::string folder = IncludeTrailingPathDelimiter(WithoutTrailingDelimiter(path));
+        const std::string folder = IncludeTrailingPathDelimiter(ExcludeTrailingPathDelimiter(path));
         lister.Level(folder, BackupFolderFor(monitor, folder), "");
     } else {
         const std::string folder(FolderPart(path));

@@ -1,6 +1,7 @@
 // What the backup holds of a monitored file or folder: for each file its plain copy, or the
 // numbered versions kept in the backup folder and those parked in the temporary folder while the
-// backup folder was offline. Reads the file system only; any thread.
+// backup folder was offline. Reads the file system only; one thread at a time (the local time
+// of a file comes from std::localtime).
 #pragma once
 
 #include <cstdint>

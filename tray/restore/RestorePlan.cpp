@@ -20,8 +20,7 @@ RestoreItem ItemOf(const FileHistory& file, const KeptCopy& copy, const std::str
 std::string RestoreTarget(const std::string& source, const std::string& path, const std::optional<std::string>& toFolder) {
     if (!toFolder) return source;
     std::string within(FileNamePart(source));
-    std::string folder = path;
-    while (!folder.empty() && platform::IsPathDelimiter(folder.back())) folder.pop_back();
+    const std::string folder = ExcludeTrailingPathDelimiter(path);
     if (source.size() > folder.size() + 1 && source.compare(0, folder.size(), folder) == 0 &&
         platform::IsPathDelimiter(source[folder.size()]))
         within = source.substr(folder.size() + 1);
