@@ -132,6 +132,7 @@ public:
     bool Synchronise(MonitorId, std::string*) override { return false; }
     SessionSummary Summary() const override { return {}; }
     void StopMonitoring() override {}
+    void IgnoreOwnWrites(const std::vector<std::string>&) override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
     std::vector<ScannerValues> monitors;
 };

@@ -2,6 +2,7 @@
 // is the platform's; where the creation of levels stops (a root, a drive) is decided here.
 #include "common/Paths.h"
 
+#include "common/TextCase.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 
@@ -10,6 +11,15 @@ namespace pellmar {
 std::string IncludeTrailingPathDelimiter(const std::string& path) {
     if (!path.empty() && platform::IsPathDelimiter(path.back())) return path;
     return path + platform::PathDelimiter();
+}
+
+std::string ExcludeTrailingPathDelimiter(std::string path) {
+    while (path.size() > 1 && platform::IsPathDelimiter(path.back())) path.pop_back();
+    return path;
+}
+
+bool SamePathText(std::string_view a, std::string_view b) {
+    return platform::PathNamesIgnoreCase() ? EqualIgnoringAsciiCase(a, b) : a == b;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "platform/FileCopy.h"
 
@@ -10,6 +11,12 @@ namespace pellmar {
 // The text with the platform delimiter appended unless it already ends in one; "" gives the
 // delimiter alone. (Windows: "\"; Linux: "/".)
 std::string IncludeTrailingPathDelimiter(const std::string& path);
+
+// The text without its trailing delimiters; a lone delimiter (the root "/") stays.
+std::string ExcludeTrailingPathDelimiter(std::string path);
+
+// Equal path texts as the OS compares names: without regard to ASCII case on Windows.
+bool SamePathText(std::string_view a, std::string_view b);
 
 // Creates `path` and every missing parent, outermost first. Stops at a level that exists, at a
 // drive such as "C:" or at the root "/"; a trailing delimiter is ignored.

@@ -60,6 +60,7 @@ public:
     bool Synchronise(MonitorId id, std::string*) override { return Find(id) != nullptr; }
     SessionSummary Summary() const override { return summary; }
     void StopMonitoring() override { ++stops; }
+    void IgnoreOwnWrites(const std::vector<std::string>&) override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
 
     std::vector<std::string>& log;

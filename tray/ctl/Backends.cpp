@@ -3,11 +3,40 @@
 #include "tray/ctl/Backends.h"
 
 #include "tray/session/MonitorSession.h"
+#include "tray/util/Checksums.h"
 
 namespace pellmar::ctl {
+namespace {
 
-SessionBackend::SessionBackend(MonitorSession& session, const std::string& databasePath)
-    : session_(session), store_(databasePath, false) {}
+class StoredVersionCounter final : public VersionCounter {
+public:
+    explicit StoredVersionCounter(DatabaseStore& store) : store_(store) {}
+    std::optional<std::int32_t> TakeNext(const std::string& source, std::int32_t atLeast) override {
+        return store_.TakeNextVersion(Crc32OfText(source), atLeast);
+    }
+
+private:
+    DatabaseStore& store_;
+};
+
+std::string RestoredMessage(std::size_t count) {
+    return "Restored " + std::to_string(count) + (count == 1 ? " file" : " files") + " from the backup.";
+}
+
+RestoreResult RestoreAndLog(DatabaseStore& store, const ScannerValues& monitor, const std::vector<RestoreItem>& items,
+                            const std::string& path) {
+    SystemFileOperations files;
+    StoredVersionCounter counter(store);
+    RestoreResult result = RunRestore(monitor, items, files, counter);
+    store.AddInformation(RestoredMessage(result.restored), path,
+                         items.size() == 1 ? items.front().copy.path : monitor.backuppath);
+    return result;
+}
+
+}  // namespace
+
+SessionBackend::SessionBackend(MonitorSession& session, const DataLocations& locations)
+    : session_(session), store_(locations.databasePath, false), temporaryFolder_(locations.tempFilePath) {}
 
 bool SessionBackend::Monitors(std::vector<ScannerValues>* monitors) {
     monitors->clear();
@@ -27,6 +56,23 @@ bool SessionBackend::Synchronise(std::int32_t id, std::string* why) { return ses
 MonitorStateWords SessionBackend::StateOf(std::int32_t id) {
     const MonitorStatus status = session_.StatusOf(id);
     return {MonitorStateText(status.state), status.reason};
+}
+
+// The restore blocks the main thread, so no change of its writes is handled before the session
+// has been told of them.
+RestoreResult SessionBackend::Restore(const ScannerValues& monitor, const std::vector<RestoreItem>& items,
+                                      const std::string& path) {
+    RestoreResult result = RestoreAndLog(store_, monitor, items, path);
+    std::vector<std::string> written;
+    for (const RestoredFile& file : result.files)
+        if (file.outcome == RestoreOutcome::Restored) written.push_back(file.target);
+    session_.IgnoreOwnWrites(written);
+    return result;
+}
+
+RestoreResult DatabaseBackend::Restore(const ScannerValues& monitor, const std::vector<RestoreItem>& items,
+                                       const std::string& path) {
+    return RestoreAndLog(store_, monitor, items, path);
 }
 
 std::int32_t DatabaseBackend::Save(std::int32_t id, const ScannerValues& values) {

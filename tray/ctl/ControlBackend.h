@@ -11,6 +11,7 @@
 #include "tray/log/LogList.h"
 #include "tray/model/ChangeEvent.h"
 #include "tray/model/ScannerValues.h"
+#include "tray/restore/Restore.h"
 
 namespace pellmar::ctl {
 
@@ -49,6 +50,12 @@ public:
     // many copies it queued); false when it cannot begin, with `why` saying so.
     virtual bool Synchronise(std::int32_t id, std::string* why) = 0;
     virtual MonitorStateWords StateOf(std::int32_t id) = 0;
+    // Where versions wait while their backup folder is offline; ends in a delimiter.
+    virtual std::string TemporaryFolder() = 0;
+    // Writes the items of the monitor back (RunRestore) and logs one Information entry with the
+    // count, naming `path` and where the copies came from.
+    virtual RestoreResult Restore(const ScannerValues& monitor, const std::vector<RestoreItem>& items,
+                                  const std::string& path) = 0;
 };
 
 }  // namespace pellmar::ctl

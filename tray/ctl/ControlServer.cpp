@@ -7,11 +7,11 @@
 
 namespace pellmar::ctl {
 
-ControlServer::ControlServer(platform::Dispatcher& dispatcher, SessionSource session, std::string databasePath,
+ControlServer::ControlServer(platform::Dispatcher& dispatcher, SessionSource session, DataLocations locations,
                              ControlServerHooks hooks)
     : dispatcher_(dispatcher),
       session_(std::move(session)),
-      databasePath_(std::move(databasePath)),
+      locations_(std::move(locations)),
       hooks_(std::move(hooks)) {}
 
 ControlServer::~ControlServer() { channel_.reset(); }
@@ -20,7 +20,7 @@ std::unique_ptr<ControlServer> ControlServer::Start(platform::Dispatcher& dispat
                                                     const DataLocations& locations, ControlServerHooks hooks,
                                                     std::string* problem) {
     std::unique_ptr<ControlServer> server(
-        new ControlServer(dispatcher, std::move(session), locations.databasePath, std::move(hooks)));
+        new ControlServer(dispatcher, std::move(session), locations, std::move(hooks)));
     ControlServer* raw = server.get();
     server->channel_ = platform::ControlChannel::Listen(
         ControlChannelName(locations.dataPath),
@@ -35,7 +35,7 @@ std::string ControlServer::Answer(const std::string& request, std::stop_token st
     dispatcher_.Send([this, request, reply] {
         MonitorSession* session = session_();
         if (!session) return;
-        SessionBackend backend(*session, databasePath_);
+        SessionBackend backend(*session, locations_);
         bool changed = false;
         *reply = AnswerRequest(request, backend, hooks_.busy ? hooks_.busy() : std::string(), &changed);
         if (changed && hooks_.changed) hooks_.changed();

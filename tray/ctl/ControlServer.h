@@ -39,13 +39,13 @@ public:
     ~ControlServer();
 
 private:
-    ControlServer(platform::Dispatcher& dispatcher, SessionSource session, std::string databasePath,
+    ControlServer(platform::Dispatcher& dispatcher, SessionSource session, DataLocations locations,
                   ControlServerHooks hooks);
     std::string Answer(const std::string& request, std::stop_token stop);
 
     platform::Dispatcher& dispatcher_;
     SessionSource session_;
-    std::string databasePath_;
+    DataLocations locations_;
     ControlServerHooks hooks_;
     std::unique_ptr<platform::ControlChannel> channel_;
 };

@@ -28,10 +28,10 @@ int Print(const CtlReply& reply) {
     return reply.exitCode;
 }
 
-CtlReply RunDirectly(const std::string& request, const std::string& databasePath, bool createIfMissing) {
+CtlReply RunDirectly(const std::string& request, const DataLocations& locations, bool createIfMissing) {
     platform::StderrErrorReporter reporter;
     platform::InstallErrorReporter(&reporter);
-    DatabaseBackend backend(databasePath, createIfMissing);
+    DatabaseBackend backend(locations, createIfMissing);
     CtlReply reply = AnswerRequest(request, backend);
     platform::InstallErrorReporter(nullptr);
     return reply;
@@ -55,7 +55,7 @@ std::optional<CtlReply> Attempt(const std::string& request, const DataLocations&
         platform::HostLock::Result::HeldElsewhere) {
         return std::nullopt;
     }
-    return RunDirectly(request, locations.databasePath, command.verb == "add");
+    return RunDirectly(request, locations, command.verb == "add");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -33,14 +34,15 @@ const std::vector<VerbRule>& Rules() {
         {"list", {}, {}}, {"show", {"ID"}, {}}, {"add", {"FOLDER", "BACKUP"}, kAddOptions},
         {"edit", {"ID"}, EditOptions()}, {"delete", {"ID"}, {}}, {"enable", {"ID"}, {}},
         {"disable", {"ID"}, {}}, {"log", {}, {"limit"}}, {"cancel", {"JOBID"}, {}},
-        {"jobs", {}, {}}, {"sync", {"ID"}, {}},
+        {"jobs", {}, {}}, {"sync", {"ID"}, {}}, {"versions", {"PATH"}, {}},
+        {"restore", {"PATH"}, {"version", "at", "to", "dry-run"}},
     };
     return rules;
 }
 
 bool TakesValue(const std::string& option) {
     return option == "masks" || option == "except" || option == "versions" || option == "folder" ||
-           option == "backup" || option == "limit";
+           option == "backup" || option == "limit" || option == "version" || option == "at" || option == "to";
 }
 
 std::optional<std::int32_t> ReadPositive(const std::string& text) {
@@ -75,7 +77,20 @@ namespace {
 bool ApplyOption(const std::string& option, const std::string& value, const std::string& workingFolder,
                  CtlCommand& command, std::string* error) {
     MonitorOptions& m = command.monitor;
-    if (option == "masks" || option == "except") {
+    RestoreOptions& r = command.restore;
+    if (option == "version") {
+        r.version = ReadPositive(value);
+        if (!r.version) *error = "--version needs a version number above 0, not \"" + value + "\"";
+        return r.version.has_value();
+    }
+    if (option == "at") {
+        r.at = ReadLocalTime(value);
+        if (!r.at) *error = "--at needs a local time such as 2026-12-09T14:05 or 2026-12-09T14:05:30, not \"" + value + "\"";
+        return r.at.has_value();
+    }
+    if (option == "to") r.to = Absolute(value, workingFolder);
+    else if (option == "dry-run") r.dryRun = true;
+    else if (option == "masks" || option == "except") {
         auto list = ReadMaskList(value, error);
         if (!list) return false;
         (option == "masks" ? m.masks : m.exceptions) = std::move(list);
@@ -149,7 +164,13 @@ bool ReadPositionals(const VerbRule& rule, const std::vector<std::string>& posit
                  "; see pellmarctl " + rule.verb + " --help";
         return false;
     }
-    if (command.verb == "add") {
+    if (command.verb == "versions" || command.verb == "restore") {
+        command.path = Absolute(positional[0], workingFolder);
+        if (command.restore.version && command.restore.at) {
+            *error = "--version and --at cannot be combined: give the version of a file, or the time to go back to";
+            return false;
+        }
+    } else if (command.verb == "add") {
         command.monitor.folder = Absolute(positional[0], workingFolder);
         command.monitor.backup = Absolute(positional[1], workingFolder);
     } else if (!positional.empty()) {
@@ -198,7 +219,24 @@ ParseResult ParseCommand(const std::vector<std::string>& args, const std::string
 }
 
 bool ChangesState(const std::string& verb) {
-    return verb != "list" && verb != "show" && verb != "log" && verb != "jobs";
+    return verb != "list" && verb != "show" && verb != "log" && verb != "jobs" && verb != "versions";
+}
+
+std::optional<DateTime> ReadLocalTime(const std::string& text) {
+    DateTimeFields fields;
+    char separator = 0;
+    int used = 0;
+    const int read = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%n:%2d%n", &fields.year, &fields.month, &fields.day,
+                                 &separator, &fields.hour, &fields.minute, &used, &fields.second, &used);
+    if (read < 6 || (separator != 'T' && separator != ' ') || used != static_cast<int>(text.size())) return std::nullopt;
+    if (read == 6) fields.second = 0;
+    if (fields.year < 1 || fields.month < 1 || fields.month > 12 || fields.day < 1 || fields.hour > 23 ||
+        fields.minute > 59 || fields.second > 59 || fields.hour < 0 || fields.minute < 0 || fields.second < 0)
+        return std::nullopt;
+    const DateTime encoded = EncodeDateTime(fields);
+    const DateTimeFields back = DecodeDateTime(encoded);
+    if (back.day != fields.day || back.month != fields.month) return std::nullopt;  // 2026-02-30
+    return encoded;
 }
 
 ScannerValues NewMonitorValues() {

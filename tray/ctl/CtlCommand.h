@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tray/model/ScannerValues.h"
+#include "tray/util/DateTime.h"
 
 namespace pellmar::ctl {
 
@@ -25,10 +26,20 @@ struct MonitorOptions {
     std::optional<std::int32_t> versions;  // 0: versions off
 };
 
+// The options of restore; only what was given is set.
+struct RestoreOptions {
+    std::optional<std::int32_t> version;
+    std::optional<DateTime> at;  // local time
+    std::optional<std::string> to;
+    bool dryRun = false;
+};
+
 struct CtlCommand {
-    std::string verb;       // list, show, add, edit, delete, enable, disable, log, cancel, jobs, sync
+    std::string verb;       // list, show, add, edit, delete, enable, disable, log, cancel, jobs, sync, versions, restore
     std::int32_t id = 0;    // monitor id, or job id for cancel
     MonitorOptions monitor;
+    std::string path;       // versions and restore: a file or folder inside a monitored folder
+    RestoreOptions restore;
     bool json = false;
     int limit = -1;         // log: newest entries to show; -1 all
     bool help = false;      // print the verb's help (or the overview with no verb) and do nothing
@@ -42,6 +53,9 @@ struct ParseResult {
 // `args` without the program name. Relative FOLDER and BACKUP paths are made absolute against
 // `workingFolder` (the caller's, which a host does not share).
 ParseResult ParseCommand(const std::vector<std::string>& args, const std::string& workingFolder);
+
+// "2026-12-09T14:05" or "2026-12-09T14:05:30" (a blank may stand for the T), local time.
+std::optional<DateTime> ReadLocalTime(const std::string& text);
 
 // The verb's help, or the overview for an empty or unknown verb.
 std::string HelpText(const std::string& verb);

@@ -3,6 +3,7 @@
 #include "tray/ctl/CtlExecute.h"
 
 #include "tray/ctl/CtlOutput.h"
+#include "tray/ctl/CtlRestore.h"
 #include "tray/log/LogCodes.h"
 #include "tray/model/SetupRequirements.h"
 #include "tray/monitor/SetupConflicts.h"
@@ -122,6 +123,8 @@ CtlReply Execute(const CtlCommand& command, ControlBackend& backend) {
     if (verb == "list" || verb == "log" || verb == "jobs") return Listing(command, backend);
     if (verb == "cancel") return Cancel(command.id, backend);
     if (verb == "sync") return Synchronise(command, backend);
+    if (verb == "versions") return ListVersions(command, backend);
+    if (verb == "restore") return RestorePath(command, backend);
     return Change(command, backend);
 }
 

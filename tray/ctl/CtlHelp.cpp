@@ -22,11 +22,14 @@ const char* kOverview =
     "  log [--limit N]           the event log, newest first\n"
     "  cancel JOBID              the log window's \"Cancel Operation\" (Warning entries only)\n"
     "  jobs                      the pending jobs, deferred or not\n"
-    "  sync ID                   \"synchronise now\": queues a copy of every file without a current backup\n\n"
+    "  sync ID                   \"synchronise now\": queues a copy of every file without a current backup\n"
+    "  versions PATH             what the backup holds of a file or folder: each file's versions\n"
+    "  restore PATH [...]        brings a file or folder back from the backup\n\n"
     "Listings print one record a line, fields separated by tabs; --json prints JSON instead.\n"
     "Exit codes: 0 done, 1 usage error (also values the setup dialog would refuse, or an invalid\n"
-    "mask), 2 failure (unknown id, database error, no host to synchronise); a one-line message each\n"
-    "on stderr.\n";
+    "mask, a path outside every monitored folder, a version the backup does not hold), 2 failure\n"
+    "(unknown id, database error, no host to synchronise, a file that could not be restored); a\n"
+    "one-line message each on stderr.\n";
 
 const char* kMonitorOptions =
     "  --masks LIST       file types to replicate, joined with \";\" (default \"*\")\n"
@@ -62,6 +65,18 @@ const std::map<std::string, std::string>& Texts() {
                  "time, source, destination.\n"},
         {"sync", "Usage: pellmarctl sync ID [--json]\nCompares the monitor's folder with its backup and queues a copy of "
                  "every file whose backup is missing or out of date; nothing else. Needs a running host.\n"},
+        {"versions", "Usage: pellmarctl versions PATH [--json]\nWhat the backup holds of a file, or of every file in a "
+                     "folder: one line per kept copy with the file, the version number (0 for the plain copy of a "
+                     "monitor without versions), size in bytes, time, \"current\" for the newest, and \"parked\" "
+                     "for one waiting in the temporary folder.\n"},
+        {"restore", "Usage: pellmarctl restore PATH [--version N | --at TIME] [--to FOLDER] [--dry-run]\n"
+                    "Writes a kept copy back: a file to its version N, a file or folder to the newest copy of each "
+                    "file not newer than TIME (local time, 2026-12-09T14:05 or 2026-12-09T14:05:30; files the backup "
+                    "did not hold then are left alone), or with neither to the current copy.\n"
+                    "The file there now is kept first: as a new version when the monitor keeps versions, otherwise "
+                    "beside it as \"NAME (before restore DATE TIME).EXT\".\n"
+                    "  --to FOLDER   writes into FOLDER instead of the file's own place\n"
+                    "  --dry-run     prints what would be restored and changes nothing\n"},
     };
     return texts;
 }

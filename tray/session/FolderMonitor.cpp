@@ -337,7 +337,7 @@ void FolderMonitor::RefreshBackupAliases() {
 // Never waits on its own: the settle time and the version number are the job queue thread's, so
 // a burst of changes costs the main thread next to nothing.
 void FolderMonitor::OnChange(FolderScanner& monitor, std::unique_ptr<ChangeEvent> event) {
-    if (!event) return;
+    if (!event || ownWrites_.Covers(event->src)) return;
     // A deletion of a versioned file is not replicated: its versions stay in the backup folder,
     // and its counter stays too, so a file that comes back never overwrites them.
     if (event->jobtype == ChangeDeleted && event->maxversions != 0) return;

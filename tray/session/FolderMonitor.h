@@ -20,6 +20,7 @@
 #include "tray/monitor/ScannerContext.h"
 #include "tray/monitor/ScannerFactory.h"
 #include "tray/session/MonitorKeeper.h"
+#include "tray/session/OwnWrites.h"
 #include "tray/model/ChangeEvent.h"
 #include "tray/model/ScannerValues.h"
 #include "tray/shell/DataLocations.h"
@@ -43,6 +44,7 @@ struct FolderMonitorTimings {
     std::size_t queueSettlingLimit = 100000;          // changes held in memory while writes fail
     JobWorkerTimings worker;                          // retry minute, purge period and age
     KeeperTimings keeper;                             // looks at the folders, restarts, walks
+    std::chrono::milliseconds ownWritesHeard{5000};   // how long the host's own writes are not backed up
 };
 
 // Thread contract: every member runs on the main thread (`dispatcher`'s owner), the change
@@ -90,6 +92,10 @@ public:
 
     void StopMonitoring();
 
+    // The host has just written these files into monitored folders itself (a restore): their
+    // changes heard in the next moments are not backed up (see OwnWrites).
+    void IgnoreOwnWrites(std::vector<std::string> paths) { ownWrites_.Written(std::move(paths)); }
+
     const DataLocations& Locations() const { return locations_; }
 
     // ScannerContext
@@ -120,6 +126,7 @@ private:
     template <typename Work> bool UnitOfWork(Work&& work);
 
     const FolderMonitorTimings timings_;
+    OwnWrites ownWrites_{timings_.ownWritesHeard};
     const ScannerEngines engines_;
     std::vector<std::unique_ptr<FolderScanner>> items_;
     std::vector<std::string> backupAliases_;  // other names of the backup folders (see VisitBackupFolders)

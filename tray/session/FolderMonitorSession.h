@@ -26,6 +26,7 @@ public:
     bool Synchronise(MonitorId monitor, std::string* why) override;
     SessionSummary Summary() const override { return ReadSessionSummary(monitor_->Locations().databasePath); }
     void StopMonitoring() override;
+    void IgnoreOwnWrites(const std::vector<std::string>& paths) override { monitor_->IgnoreOwnWrites(paths); }
     std::unique_ptr<LogStore> OpenLogStore() override;
 
     const DataLocations& Locations() const { return monitor_->Locations(); }

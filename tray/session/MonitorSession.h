@@ -54,6 +54,9 @@ public:
     // The jobs waiting, the last backup and the newest error, read now.
     virtual SessionSummary Summary() const = 0;
     virtual void StopMonitoring() = 0;
+    // The files were just written into monitored folders by the host itself (a restore): the
+    // changes heard of them now are not backed up as the user's.
+    virtual void IgnoreOwnWrites(const std::vector<std::string>& paths) = 0;
     // The event log store over the session's database, for one showing of the log window.
     virtual std::unique_ptr<LogStore> OpenLogStore() = 0;
 };
