@@ -2,6 +2,8 @@
 // against the database with no host: what it prints, its exit codes, and what happens to files.
 #include "tests/ctl/CtlProcessFixture.h"
 
+#include <spawn.h>  // a POSIX process test: the Windows build leaves it out
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>

@@ -2,6 +2,8 @@
 // a running pellmard, whose session must not back the restored file up as one more version.
 #include "tests/ctl/CtlProcessFixture.h"
 
+#include <spawn.h>  // a POSIX process test: the Windows build leaves it out
+
 #include <chrono>
 #include <ctime>
 #include <filesystem>
