@@ -59,6 +59,9 @@ struct FolderIdentity {
 
 // The identity of the folder at `path` (links followed); nothing when it is not a folder now.
 std::optional<FolderIdentity> IdentifyFolder(const std::string& path);
+// The same without the mount point (left empty), from one query of the folder: enough to see
+// that a folder identified before is still the one standing there.
+std::optional<FolderIdentity> IdentifyFolderOnly(const std::string& path);
 
 // Appends `text` to the file (created when missing) and returns once it is on stable storage.
 bool AppendTextDurably(const std::string& path, const std::string& text);

@@ -98,6 +98,12 @@ PathState ProbePath(const std::string& path) {
     return errno == ENOENT || errno == ENOTDIR ? PathState::Missing : PathState::Unknown;
 }
 
+std::optional<FolderIdentity> IdentifyFolderOnly(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return std::nullopt;
+    return FolderIdentity{{}, static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 // The mount point is the highest ancestor still on the folder's device: one stat per level.
 std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
     if (path.empty()) return std::nullopt;

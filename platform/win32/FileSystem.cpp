@@ -117,19 +117,24 @@ PathState ProbePath(const std::string& path) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathState::Missing : PathState::Unknown;
 }
 
-std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
+std::optional<FolderIdentity> IdentifyFolderOnly(const std::string& path) {
     if (path.empty()) return std::nullopt;
-    const std::wstring wide = win32::Widen(path);
-    UniqueHandle folder(CreateFileW(wide.c_str(), FILE_READ_ATTRIBUTES,
+    UniqueHandle folder(CreateFileW(win32::Widen(path).c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!folder.Valid() || !GetFileInformationByHandle(folder.Get(), &info)) return std::nullopt;
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return std::nullopt;
+    return FolderIdentity{{}, info.dwVolumeSerialNumber, (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
+    std::optional<FolderIdentity> identity = IdentifyFolderOnly(path);
+    if (!identity) return std::nullopt;
     wchar_t volume[MAX_PATH + 1] = {};
-    if (!GetVolumePathNameW(wide.c_str(), volume, MAX_PATH + 1)) return std::nullopt;
-    return FolderIdentity{win32::Narrow(volume), info.dwVolumeSerialNumber,
-                          (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    if (!GetVolumePathNameW(win32::Widen(path).c_str(), volume, MAX_PATH + 1)) return std::nullopt;
+    identity->mountPoint = win32::Narrow(volume);
+    return identity;
 }
 
 bool AppendTextDurably(const std::string& path, const std::string& text) {

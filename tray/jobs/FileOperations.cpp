@@ -86,9 +86,20 @@ bool SystemFileOperations::RenameFile(const std::string& from, const std::string
     return !error;
 }
 
+// The same folder (device and inode) as when its mount point was found stands on the same file
+// system still: an unmounted drive leaves another folder, of the file system below, at its path.
 std::optional<std::string> SystemFileOperations::MountPointOf(const std::string& folder) {
+    const std::optional<platform::FolderIdentity> now = platform::IdentifyFolderOnly(folder);
+    if (!now) {
+        identities_.erase(folder);
+        return std::nullopt;
+    }
+    const auto known = identities_.find(folder);
+    if (known != identities_.end() && known->second.device == now->device && known->second.inode == now->inode)
+        return known->second.mountPoint;
     const std::optional<platform::FolderIdentity> identity = platform::IdentifyFolder(folder);
     if (!identity) return std::nullopt;
+    identities_[folder] = *identity;
     return identity->mountPoint;
 }
 

@@ -7,10 +7,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/CopyBatch.h"
 #include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
 
 namespace pellmar {
 
@@ -83,6 +85,8 @@ public:
 
 private:
     std::unique_ptr<platform::CopyBatch> batch_;
+    // Mount points found, by folder: asked before every copy, and finding one walks the path.
+    std::unordered_map<std::string, platform::FolderIdentity> identities_;
 };
 
 }  // namespace pellmar
