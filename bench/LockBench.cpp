@@ -67,7 +67,7 @@ void Queue(const std::string& path, Counts& counts, const std::atomic<bool>& sto
         if (!database.Open(path)) continue;
         database.SetBusyTimeout(kBusyTimeoutMilliseconds);
         bool done = session.StartTransaction() == 0;
-        query.SetText(SelectWaitingCopyStatement("/home/user/unpacked/x"));
+        query.SetText(SelectWaitingCopiesStatement());
         done = done && query.Execute() == 0;
         query.SetText(Batch(round));
         done = done && query.Execute() == 0 && session.Commit() == 0;

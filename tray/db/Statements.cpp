@@ -157,8 +157,8 @@ std::string SelectNewJobsStatement() {
     return "SELECT * FROM jobs WHERE deferred=0 OR dest IN (SELECT dest FROM jobs WHERE deferred=0) ORDER BY id;";
 }
 
-std::string SelectWaitingCopyStatement(std::string_view src) {
-    return "SELECT id FROM jobs WHERE jobtype<>3 AND src=" + SqlText(src) + " LIMIT 1;";
+std::string SelectWaitingCopiesStatement() {
+    return "SELECT src FROM jobs WHERE jobtype<>3;";
 }
 
 std::string DeleteJobStatement(std::int32_t id) {

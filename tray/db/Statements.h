@@ -63,8 +63,8 @@ std::string SelectAllJobsStatement();
 // The jobs not deferred yet, together with every deferred job of the same destination, so that
 // a new job never overtakes an older one of its file. Ascending id.
 std::string SelectNewJobsStatement();
-// One row when a copy job of `src` is waiting in the table.
-std::string SelectWaitingCopyStatement(std::string_view src);
+// The source of every copy job waiting in the table.
+std::string SelectWaitingCopiesStatement();
 // The job worker's batch lines; each ends in "\r\n" so that they can simply be appended.
 std::string DeleteJobStatement(std::int32_t id);
 std::string DeferJobStatement(std::int32_t id);

@@ -39,14 +39,17 @@ JobRowWriter::Result JobRowWriter::Fail(const std::string& message, std::string*
 }
 
 bool JobRowWriter::IsCopyWaiting(const std::string& src, std::string* error) {
-    query_->SetText(SelectWaitingCopyStatement(src));
-    if (query_->Execute() >= 1) {
-        *error = query_->LastError();
-        return false;
+    if (!waitingCopies_) {
+        query_->SetText(SelectWaitingCopiesStatement());
+        if (query_->Execute() >= 1) {
+            *error = query_->LastError();
+            return false;
+        }
+        waitingCopies_.emplace();
+        for (query_->First(); !query_->Eof(); query_->Next()) waitingCopies_->insert(query_->FieldByName("src"));
+        query_->Clear();
     }
-    const bool waiting = query_->RowCount() > 0;
-    query_->Clear();
-    return waiting;
+    return waitingCopies_->contains(src);
 }
 
 // SQLite would give max(id)+1, which starts again at 1 once the table is empty: a cancel of an
@@ -81,11 +84,13 @@ bool JobRowWriter::AppendStatements(const ChangeEvent& event, VersionNumbering& 
     }
     *text += InsertJobStatement(numbered, DateTimeToUnixTime(DateTimeNow()));
     *text += "\r\n";
+    if (waitingCopies_ && numbered.jobtype != ChangeDeleted) waitingCopies_->insert(numbered.src);
     return true;
 }
 
 JobRowWriter::Result JobRowWriter::Write(const std::vector<const ChangeEvent*>& events, std::string* error) {
     error->clear();
+    waitingCopies_.reset();
     if (!database_->Ready() || !database_->Open(path_)) return Fail(database_->LastError(), error);
     database_->SetBusyTimeout(kBusyTimeoutMilliseconds);
     if (session_->StartTransaction() != 0) return Fail(session_->LastError(), error);

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "tray/model/ChangeEvent.h"
@@ -45,6 +47,10 @@ private:
     SQLiteQuery* query_ = nullptr;
     // The next job id to give; 0 until the log has been read once in this run.
     std::int64_t nextId_ = 0;
+    // The sources with a copy waiting, read at the first folder comparison's event of a batch:
+    // one query per event would read the whole table each time, and a comparison of a big tree
+    // behind a long queue would hold the database for minutes.
+    std::optional<std::unordered_set<std::string>> waitingCopies_;
 };
 
 }  // namespace pellmar
