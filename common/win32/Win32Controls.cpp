@@ -309,6 +309,10 @@ void DestroyForm(HWND window) {
     DestroyWindow(window);
 }
 
+bool HandleFormKeys(HWND window, MSG* message) {
+    return PressFocusedButton(window, *message) || IsDialogMessageW(window, message);
+}
+
 void RunModal(HWND window, HWND owner, const std::function<bool()>& finished) {
     ModalScope scope{window, {}};
     if (owner && IsWindowEnabled(owner)) {
@@ -329,7 +333,7 @@ void RunModal(HWND window, HWND owner, const std::function<bool()>& finished) {
             break;
         }
         if (got < 0) break;
-        if (PressFocusedButton(window, message) || IsDialogMessageW(window, &message)) continue;
+        if (HandleFormKeys(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -78,4 +78,8 @@ void DestroyForm(HWND window);
 // the way is put back for the outer loop.
 void RunModal(HWND window, HWND owner, const std::function<bool()>& finished);
 
+// The dialog keys of a form that is no dialog, for a message loop: Tab, Escape, mnemonics, and
+// Enter pressing the focused push button (otherwise the default one). True when handled.
+bool HandleFormKeys(HWND window, MSG* message);
+
 }  // namespace pellmar::win32ui

@@ -2,6 +2,7 @@
 // one's configuration window by its caption and asks it, by a registered message, to show itself.
 #include "tray/app/Win32TrayToolkit.h"
 
+#include "common/win32/Win32Controls.h"
 #include "platform/HostLock.h"
 #include "platform/win32/WideText.h"
 #include "tray/shell/DataLocations.h"
@@ -71,7 +72,7 @@ void Win32TrayToolkit::QuitLoop() { PostQuitMessage(0); }
 void Win32TrayToolkit::RunLoop() {
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (window_ && IsDialogMessageW(window_->Window(), &message)) continue;
+        if (window_ && win32ui::HandleFormKeys(window_->Window(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -1,6 +1,7 @@
 // The Win32 configuration window through its real controls, driven by the presenter with scripted
 // services: captions, pixel geometry, the list and its details pane, the buttons, Enter and the
 // close box that hide, and the exit's close that stops the session.
+#include "common/win32/Win32Controls.h"
 #include "platform/win32/WideText.h"
 #include "tests/ui/FakeMainForm.h"
 #include "tests/ui/win32/Win32MessagePump.h"
@@ -69,10 +70,11 @@ std::string Cell(HWND list, int row, int column) {
 int RowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 // The program's loop hands the window's keys to it as a dialog's.
+// As the tray program's own loop does.
 void PumpWithDialogKeys(HWND window) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (IsDialogMessageW(window, &message)) continue;
+        if (win32ui::HandleFormKeys(window, &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
@@ -295,7 +297,15 @@ TEST_F(MainFormWin32Test, EnterAndTheCloseBoxHideOnlyTheExitClosesAndStopsTheSes
         PumpWithDialogKeys(form);
         return !IsWindowVisible(form);
     }, std::chrono::seconds(60)));
+    // Enter on a focused button presses that button, not "Close".
     presenter->Configure();
+    services.dialogAnswers.push_back(Monitor("C:\\Data\\Letters"));
+    PostMessageW(window->Control(MainForm::kAdd), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(WaitUntil([&] {
+        PumpWithDialogKeys(form);
+        return RowCount(window->List()) == 2;
+    }, std::chrono::seconds(60)));
+    EXPECT_TRUE(IsWindowVisible(form));
     PostMessageW(form, WM_CLOSE, 0, 0);  // the close box
     EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(form); }));
     EXPECT_EQ(session.stops, 0);
