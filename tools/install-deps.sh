@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev qt6-base-dev
+  libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev openssl qt6-base-dev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 xvfb xauth
 )
