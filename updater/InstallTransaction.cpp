@@ -62,7 +62,8 @@ bool InstallTransaction::Undo() {
         if (error && step->kept.empty()) restored = false;
     }
     steps_.clear();
-    DropKept();
+    // An old file that could not be put back is still only there: it stays for a later repair.
+    if (restored) DropKept();
     return restored;
 }
 
