@@ -32,11 +32,13 @@ public:
     virtual WindowHandle Handle() const = 0;
 };
 
-// The first window with exactly this title, or 0. Blocks briefly; any thread.
-WindowHandle FindAppWindow(const std::string& title);
-
 // Waiting without a time limit, as a plain synchronous window message does.
 constexpr std::chrono::milliseconds kNoTimeLimit = std::chrono::milliseconds::max();
+
+// The first window with exactly this title, or 0. A window whose program is busy (answering
+// another close, say) is waited for up to `answerLimit` before it counts as another's; a caller
+// that closes the window it finds gives the time it would give the close. Any thread.
+WindowHandle FindAppWindow(const std::string& title, std::chrono::milliseconds answerLimit = std::chrono::seconds(2));
 
 // Sends a close request and waits until the window's handler has run, or until `limit` has passed
 // (a hung program); returns whether the handler ran in time. Returns false at once when the handle

@@ -24,8 +24,10 @@ constexpr std::uint64_t kDefaultMaxDownloadBytes = std::uint64_t(512) << 20;
 // the name `file`. POSIX: the file gets mode 0666, or 0777 for a Program, less the umask.
 // An https address is fetched with the server's certificate and host name checked and follows
 // redirects to https only; an http one follows redirects over http and https. No other scheme.
+// `caBundle` names a file of certificates trusted instead of the system's (a test server's own);
+// empty: the system's. Windows always trusts the system's store.
 bool DownloadUrlToFile(const std::string& url, const std::string& file, const DownloadProgress& onProgress = {},
                        std::uint64_t maxBytes = kDefaultMaxDownloadBytes,
-                       DownloadedFileKind kind = DownloadedFileKind::Data);
+                       DownloadedFileKind kind = DownloadedFileKind::Data, const std::string& caBundle = {});
 
 }  // namespace pellmar::platform

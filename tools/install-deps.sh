@@ -4,9 +4,10 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev qt6-base-dev
+  libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev openssl qt6-base-dev
   libgtest-dev libgmock-dev
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 xvfb xauth
+  # libgnutls30: Wine's bcrypt verifies the updater's signatures through it (libwine only recommends it).
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 libgnutls30 xvfb xauth
 )
 
 missing=()

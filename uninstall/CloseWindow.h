@@ -12,15 +12,20 @@
 
 namespace pellmar {
 
+// How long the close request waits for the window's handler; a hung program does not answer.
+constexpr std::chrono::milliseconds kCloseRequestLimit{5000};
+
 // The window services the helper uses, replaceable in tests (pauses in particular).
 struct CloseWindowServices {
-    std::function<platform::WindowHandle(const std::string&)> find = platform::FindAppWindow;
+    // A program busy for a while still gets its close: the title query waits as long as the close may.
+    std::function<platform::WindowHandle(const std::string&)> find = [](const std::string& title) {
+        return platform::FindAppWindow(title, kCloseRequestLimit);
+    };
     std::function<void(platform::WindowHandle, std::chrono::milliseconds)> sendClose = platform::SendCloseRequest;
     std::function<void(std::chrono::milliseconds)> pause;  // unset: a real sleep
     int pauses = 7;
     std::chrono::milliseconds pauseLength{500};
-    // How long the close request waits for the window's handler; a hung program does not answer.
-    std::chrono::milliseconds closeLimit{5000};
+    std::chrono::milliseconds closeLimit = kCloseRequestLimit;
 };
 
 void CloseWindowByTitle(const std::string& title, const CloseWindowServices& services = {});

@@ -1,4 +1,4 @@
-// The updater's main flow: parameters, version check, prompt, clean-up of the local description.
+// The updater's main flow: parameters, signed version check, prompt, clean-up of the local description.
 #include "updater/AppMain.h"
 
 #include "common/IniFile.h"
@@ -6,8 +6,12 @@
 
 namespace pellmar {
 
-std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services) {
-    if (!services.Download(params.IniURL, params.IniFile, {}, kMaxVersionInfoBytes, platform::DownloadedFileKind::Data)) {
+std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services, std::string_view updateKey,
+                               std::ostream& err) {
+    DescriptionState state = FetchSignedDescription(params, services, updateKey);
+    if (state != DescriptionState::Verified) {
+        err << RefusalText(state, params);
+        err.flush();
         return {};
     }
     return ReadIniValue(params.IniFile, "AppInfo", "VersionNo");
@@ -34,19 +38,34 @@ UpdateOutcome ShowUpdatePrompt(const UpdaterParams& params, const std::string& l
     return show(prompt);
 }
 
-int UpdaterMain(const std::vector<std::string>& parameters, const std::string& workingDirectory, std::ostream& out,
-                UpdateServices& services, const ShowUpdatePromptFunction& show) {
-    std::optional<UpdaterParams> params = MakeUpdaterParams(parameters, workingDirectory);
+namespace {
+
+void RemoveDescription(const UpdaterParams& params) {
+    for (const std::string& file : {params.IniFile, params.SignatureFile}) {
+        if (platform::FileExists(file)) platform::RemoveFile(file);
+    }
+}
+
+}  // namespace
+
+int UpdaterMain(const std::vector<std::string>& parameters, const UpdaterSetup& setup, UpdateServices& services,
+                const ShowUpdatePromptFunction& show) {
+    std::optional<UpdaterParams> params = MakeUpdaterParams(parameters, setup.descriptionFolder);
     if (!params) {
-        out << UsageText();
-        out.flush();
+        setup.out << UsageText();
+        setup.out.flush();
         return kExitDone;
     }
-    std::string latest = FetchLatestVersion(*params, services);
-    if (latest.empty()) return kExitNoVersion;
+    if (setup.updateKey.empty()) {
+        setup.err << MissingKeyText();
+        setup.err.flush();
+        return kExitNoVersion;
+    }
+    std::string latest = FetchLatestVersion(*params, services, setup.updateKey, setup.err);
     UpdateOutcome outcome = UpdateOutcome::NotRun;
-    if (latest != params->Version) outcome = ShowUpdatePrompt(*params, latest, show);
-    if (platform::FileExists(params->IniFile)) platform::RemoveFile(params->IniFile);
+    if (!latest.empty() && latest != params->Version) outcome = ShowUpdatePrompt(*params, latest, show);
+    RemoveDescription(*params);
+    if (latest.empty()) return kExitNoVersion;
     return outcome == UpdateOutcome::Failed ? kExitUpdateIncomplete : kExitDone;
 }
 

@@ -1,8 +1,9 @@
-// The updater's one pass: usage text, version check, and the update prompt when the published
-// version differs. The prompt window is injected, so this runs (and is tested) without widgets.
-// Runs on the updater's one thread.
+// The updater's one pass: usage text, the signed version check, and the update prompt when the
+// published version differs. The prompt window and the trusted key are injected, so this runs (and
+// is tested) without widgets and with a test key. Runs on the updater's one thread.
 #pragma once
 
+#include "updater/SignedDescription.h"
 #include "updater/UpdateFileInfo.h"
 #include "updater/UpdateSequence.h"
 #include "updater/UpdateServices.h"
@@ -11,6 +12,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pellmar {
@@ -31,18 +33,16 @@ struct UpdatePrompt {
 using ShowUpdatePromptFunction = std::function<UpdateOutcome(const UpdatePrompt&)>;
 
 // Exit codes: 0 no update offered, declined, or installed; 2 the published version could not be
-// learned; 3 the accepted update was not installed completely (nothing at all when a download
-// failed; the files that could not be put in place are left in "Tmp").
+// learned (also: no signed description, or no key to check one); 3 the accepted update was not
+// installed (the program's files are as they were before it).
 constexpr int kExitDone = 0;
 constexpr int kExitNoVersion = 2;
 constexpr int kExitUpdateIncomplete = 3;
 
-// The largest version description accepted.
-constexpr std::uint64_t kMaxVersionInfoBytes = std::uint64_t(4) << 20;
-
-// Downloads IniURL to IniFile (at most kMaxVersionInfoBytes); the published "VersionNo", or empty
-// when the download failed.
-std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services);
+// The published "VersionNo" of a description whose signature `updateKey` confirms; empty when it
+// cannot be fetched or is refused (the refusal is written to `err`).
+std::string FetchLatestVersion(const UpdaterParams& params, UpdateServices& services, std::string_view updateKey,
+                               std::ostream& err);
 
 std::string BuildPromptText(const std::string& appName);
 std::string BuildPromptCaption(const std::string& appName);
@@ -50,8 +50,17 @@ std::string BuildPromptCaption(const std::string& appName);
 // Reads the application name and the file list from IniFile and hands them to `show`.
 UpdateOutcome ShowUpdatePrompt(const UpdaterParams& params, const std::string& latest, const ShowUpdatePromptFunction& show);
 
+// What a run is given besides its command line: where its description goes (a folder of its own),
+// the key it trusts (empty: a development build, which offers nothing), and its two streams.
+struct UpdaterSetup {
+    std::string descriptionFolder;
+    std::string updateKey;
+    std::ostream& out;
+    std::ostream& err;
+};
+
 // The whole run from the split command line (parameters 1..); returns the exit code.
-int UpdaterMain(const std::vector<std::string>& parameters, const std::string& workingDirectory, std::ostream& out,
-                UpdateServices& services, const ShowUpdatePromptFunction& show);
+int UpdaterMain(const std::vector<std::string>& parameters, const UpdaterSetup& setup, UpdateServices& services,
+                const ShowUpdatePromptFunction& show);
 
 }  // namespace pellmar

@@ -1,12 +1,12 @@
 // The steps of the update sequence, in the order the user sees them in the status label.
 #include "updater/UpdateSequence.h"
 
-#include "common/FileReplace.h"
 #include "common/Paths.h"
 #include "common/TextCase.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/ProgramStart.h"
+#include "updater/InstallTransaction.h"
 
 #include <set>
 
@@ -44,6 +44,28 @@ void RemoveDownloads(const UpdateJob& job, const std::vector<std::string>& downl
     platform::RemoveEmptyFolder(DownloadFolder(job));
 }
 
+// Every file this job downloads, so a refused installation leaves none of them staged: the tray
+// program would otherwise move a new updater in beside the old programs.
+std::vector<std::string> AllDownloads(const UpdateJob& job) {
+    std::vector<std::string> files;
+    for (const UpdateFileInfo& file : job.files) {
+        if (IsPlainFileName(file.FileName)) files.push_back(DownloadedFile(job, file));
+    }
+    return files;
+}
+
+// Only what the signed description lists, byte for byte, is ever installed.
+bool DownloadListedFile(UpdateContext& context, const UpdateFileInfo& file, const std::string& target) {
+    auto onProgress = [&context](std::uint32_t progress, std::uint32_t progressMax) {
+        context.view.ShowProgress(progress, progressMax);
+    };
+    if (!IsPlainFileName(file.FileName) || !IsAcceptedFileUrl(context.job, file) || file.sha256.empty()) return false;
+    // A leftover of an earlier run must not be taken for this run's download.
+    if (platform::FileExists(target)) platform::RemoveFile(target);
+    return context.services.Download(file.URL, target, onProgress, file.size, KindOf(context.job, file)) &&
+           MatchesListedDigest(target, file);
+}
+
 }  // namespace
 
 std::string ProgramFolderOf(const std::string& path) {
@@ -70,26 +92,18 @@ bool DownloadUpdateFiles(UpdateContext& context) {
     if (job.Path.empty() || job.files.empty()) return true;
     std::string folder = DownloadFolder(job);
     if (!platform::FolderExists(folder) && !ForceFolders(folder)) return false;
-    auto onProgress = [&context](std::uint32_t progress, std::uint32_t progressMax) {
-        context.view.ShowProgress(progress, progressMax);
-    };
     std::vector<std::string> downloaded;
     for (const UpdateFileInfo& file : job.files) {
         context.view.ShowStatus("Downloading " + file.FileName);
-        bool ok = IsPlainFileName(file.FileName) && IsAcceptedFileUrl(job, file);
         std::string target = DownloadedFile(job, file);
-        if (ok) {
-            // A leftover of an earlier run must not be taken for this run's download.
-            if (platform::FileExists(target)) platform::RemoveFile(target);
-            ok = context.services.Download(file.URL, target, onProgress, kMaxUpdateFileBytes, KindOf(job, file));
-        }
+        bool ok = file.size <= kMaxUpdateFileBytes && DownloadListedFile(context, file, target);
+        if (IsPlainFileName(file.FileName)) downloaded.push_back(target);
         if (!ok) {
             // Installing the rest would leave a mix of versions that the next check takes for the
             // new one, and the missing file would never be fetched.
             RemoveDownloads(job, downloaded);
             return false;
         }
-        downloaded.push_back(target);
     }
     context.view.ShowStatus("Download Complete");
     return true;
@@ -114,24 +128,29 @@ bool InstallUpdateFiles(UpdateContext& context) {
     context.view.ShowStatus("Installing Updates...");
     const UpdateJob& job = context.job;
     if (job.Path.empty() || job.files.empty()) return true;
-    std::string programFolder = ProgramFolderOf(job.Path);
-    bool allInstalled = true;
+    InstallTransaction transaction(ProgramFolderOf(job.Path), DownloadFolder(job) + platform::PathDelimiter() + kKeptFolderName);
+    std::vector<std::string> installed;
     std::set<std::string> done;
     for (const UpdateFileInfo& file : job.files) {
         // A name listed twice holds the later URL's content (its download came last) and is installed once.
         if (!done.insert(file.FileName).second) continue;
         std::string downloaded = DownloadedFile(job, file);
-        if (IsPlainFileName(file.FileName) && ReplaceFileWithCopy(downloaded, programFolder + file.FileName)) {
+        if (IsPlainFileName(file.FileName) && transaction.Install(downloaded, file.FileName)) {
             context.services.Pause(context.timings.pauseAfterCopy);
-            platform::RemoveFile(downloaded);
+            installed.push_back(downloaded);
         } else if (file.FileName != platform::ExecutableFileName("qmUpdate")) {
-            // Stays in "Tmp". The updater's own file is no failure: where it cannot be replaced while
-            // it runs, the tray program puts it in place at its next start.
-            allInstalled = false;
+            // A mixed installation would run, and later checks would take it for the published one.
+            transaction.Undo();
+            RemoveDownloads(job, AllDownloads(job));
+            return false;
         }
+        // The updater's own file is no failure: where it cannot be replaced while it runs, it stays
+        // in "Tmp" and the tray program puts it in place at its next start.
     }
+    transaction.Commit();
+    for (const std::string& file : installed) platform::RemoveFile(file);
     platform::RemoveEmptyFolder(DownloadFolder(job));
-    return allInstalled;
+    return true;
 }
 
 void RestartApplication(UpdateContext& context) {

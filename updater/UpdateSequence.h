@@ -1,7 +1,8 @@
 // The update sequence run when the user accepts an update: download the listed files into "Tmp"
 // beside the application, close the application's window, install the files, start the
-// application again. All or nothing up to the close: unless every listed file has downloaded
-// completely, nothing is closed or installed and this run's downloads are removed again. Knows
+// application again. All or nothing: unless every listed file has downloaded with the size and
+// SHA-256 its signed description gives, nothing is closed or installed and this run's downloads
+// are removed again; unless every file can be put in place, the old files are put back. Knows
 // nothing of widgets: it reports through UpdateView. Runs on the updater's one thread and blocks
 // it until the sequence is over.
 #pragma once
@@ -40,6 +41,9 @@ enum class UpdateOutcome { NotRun, Completed, Failed };
 // The largest file an update may hold.
 constexpr std::uint64_t kMaxUpdateFileBytes = std::uint64_t(512) << 20;
 
+// The folder inside "Tmp" that holds the replaced files until the whole set is in place.
+constexpr const char* kKeptFolderName = ".qmUpdate-kept";
+
 struct UpdateTimings {
     int windowChecks = 201;
     std::chrono::milliseconds windowCheckInterval{100};
@@ -59,13 +63,15 @@ std::string ProgramFolderOf(const std::string& path);
 // Completed only when every listed file was downloaded and installed (the updater's own file may
 // stay staged in "Tmp" for the tray program) after the application's window had gone.
 UpdateOutcome RunUpdate(UpdateContext& context);
-// False when the folder cannot be made or any listed file does not download completely (an
-// unsafe name, a weaker scheme than the location's, an HTTP error, a cut or oversized body);
-// then the files this run downloaded are removed again, with "Tmp" when it is left empty.
+// False when the folder cannot be made or any listed file does not download completely with its
+// listed size and SHA-256 (none listed, an unsafe name, a weaker scheme than the location's, an
+// HTTP error, a cut, oversized or altered body); then the files this run downloaded are removed
+// again, with "Tmp" when it is left empty.
 bool DownloadUpdateFiles(UpdateContext& context);
 bool CloseApplication(UpdateContext& context);
 bool WaitForWindowGone(UpdateContext& context, platform::WindowHandle window);
-// False when a downloaded file could not be put in place (it stays in "Tmp").
+// False when a downloaded file could not be put in place: then every file installed before it is
+// put back as it was and this run's downloads are removed.
 bool InstallUpdateFiles(UpdateContext& context);
 void RestartApplication(UpdateContext& context);
 

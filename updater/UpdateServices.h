@@ -27,6 +27,7 @@ public:
 };
 
 // The real thing: the platform's download, window and program-start services, real sleeps.
-std::unique_ptr<UpdateServices> MakeSystemUpdateServices();
+// `caBundle`: certificates trusted instead of the system's (only tests with a server of their own).
+std::unique_ptr<UpdateServices> MakeSystemUpdateServices(const std::string& caBundle = {});
 
 }  // namespace pellmar

@@ -6,7 +6,7 @@
 
 namespace pellmar {
 
-std::optional<UpdaterParams> MakeUpdaterParams(const std::vector<std::string>& parameters, const std::string& workingDirectory) {
+std::optional<UpdaterParams> MakeUpdaterParams(const std::vector<std::string>& parameters, const std::string& descriptionFolder) {
     if (parameters.size() < 4) return std::nullopt;
     UpdaterParams params;
     params.URL = parameters[0];
@@ -14,7 +14,9 @@ std::optional<UpdaterParams> MakeUpdaterParams(const std::vector<std::string>& p
     params.Version = parameters[2];
     params.Hwnd = ParseDecimalInt32(parameters[3]);
     params.IniURL = params.URL + "/" + "VersionInfo.ini";
-    params.IniFile = IncludeTrailingPathDelimiter(workingDirectory) + "VersionInfo.ini";
+    params.IniFile = IncludeTrailingPathDelimiter(descriptionFolder) + "VersionInfo.ini";
+    params.SignatureURL = params.IniURL + ".sig";
+    params.SignatureFile = params.IniFile + ".sig";
     return params;
 }
 

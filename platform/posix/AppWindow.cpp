@@ -27,7 +27,6 @@ namespace pellmar::platform {
 namespace {
 
 constexpr int kClientIdleMs = 5000;       // a client that connects and says nothing is dropped
-constexpr int kTitleWaitMs = 2000;        // a window busy or hung in its close handler gives no title
 constexpr std::size_t kMaxTitleBytes = 4096;
 
 // Where the user's windows live: "<runtime>/pellmar-windows" (see PrivateRuntimeFolder).
@@ -157,7 +156,7 @@ std::unique_ptr<AppWindow> AppWindow::Register(const std::string& title, std::fu
     return std::make_unique<PosixAppWindow>(title, std::move(onClose), path, std::move(listener), std::move(stop));
 }
 
-WindowHandle FindAppWindow(const std::string& title) {
+WindowHandle FindAppWindow(const std::string& title, std::chrono::milliseconds answerLimit) {
     std::string folder = EndpointFolder();
     if (folder.empty()) return 0;
     std::vector<WindowHandle> candidates;
@@ -173,7 +172,7 @@ WindowHandle FindAppWindow(const std::string& title) {
     std::sort(candidates.begin(), candidates.end());
     for (WindowHandle candidate : candidates) {
         UniqueFd fd = Connect(candidate);
-        if (fd.Valid() && SendByte(fd.Get(), 'T') && ReadAll(fd.Get(), kMaxTitleBytes, kTitleWaitMs) == title) {
+        if (fd.Valid() && SendByte(fd.Get(), 'T') && ReadAll(fd.Get(), kMaxTitleBytes, PollTimeout(answerLimit)) == title) {
             return candidate;
         }
     }

@@ -28,6 +28,7 @@ struct Transfer {
     const DownloadProgress* onProgress = nullptr;
     std::uint64_t maxBytes = 0;
     std::uint64_t received = 0;
+    const std::string* caBundle = nullptr;
     curl_off_t lastNow = -1;
     curl_off_t lastTotal = -1;
     bool writeFailed = false;
@@ -94,6 +95,7 @@ bool Perform(const std::string& url, Transfer& transfer) {
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, protocols);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!transfer.caBundle->empty()) curl_easy_setopt(curl, CURLOPT_CAINFO, transfer.caBundle->c_str());
     if (transfer.maxBytes <= std::uint64_t(INT64_MAX)) {
         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(transfer.maxBytes));
     }
@@ -121,7 +123,7 @@ int CreateTemporary(const std::string& file, mode_t mode, std::string& temporary
 }  // namespace
 
 bool DownloadUrlToFile(const std::string& url, const std::string& file, const DownloadProgress& onProgress,
-                       std::uint64_t maxBytes, DownloadedFileKind kind) {
+                       std::uint64_t maxBytes, DownloadedFileKind kind, const std::string& caBundle) {
     InitialiseOnce();
     std::string temporary;
     int fd = CreateTemporary(file, kind == DownloadedFileKind::Program ? 0777 : 0666, temporary);
@@ -130,6 +132,7 @@ bool DownloadUrlToFile(const std::string& url, const std::string& file, const Do
     transfer.file = fdopen(fd, "wb");
     transfer.onProgress = &onProgress;
     transfer.maxBytes = maxBytes;
+    transfer.caBundle = &caBundle;
     if (!transfer.file) {
         close(fd);
         unlink(temporary.c_str());

@@ -100,7 +100,9 @@ std::unique_ptr<AppWindow> AppWindow::Register(const std::string& title, std::fu
     return window;
 }
 
-WindowHandle FindAppWindow(const std::string& title) {
+// FindWindowW reads the title the system keeps and sends the window nothing, so a busy program
+// cannot delay it.
+WindowHandle FindAppWindow(const std::string& title, std::chrono::milliseconds) {
     return ToHandle(FindWindowW(nullptr, win32::Widen(title).c_str()));
 }
 

@@ -60,7 +60,7 @@ private:
 }  // namespace
 
 bool DownloadUrlToFile(const std::string& url, const std::string& file, const DownloadProgress& onProgress,
-                       std::uint64_t maxBytes, DownloadedFileKind) {
+                       std::uint64_t maxBytes, DownloadedFileKind, const std::string&) {
     const bool https = StartsWithIgnoringCase(url, "https://");
     if (!https && !StartsWithIgnoringCase(url, "http://")) return false;
     const std::wstring target = win32::Widen(file);

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <thread>
+
 namespace pellmar {
 namespace {
 
@@ -115,6 +118,17 @@ TEST_F(CloseWindowProcessTest, ProgramEndsWithZeroForAnUnknownTitleAndBadOptions
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {"/X:", "Pellmar"}), 0);
     EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {}), 0);
     EXPECT_TRUE(platform::AppWindowExists(owner.Handle()));
+}
+
+TEST_F(CloseWindowProcessTest, ProgramBusyLongerThanATitleQueryUsedToWaitStillGetsItsClose) {
+    test::WindowOwnerProcess owner(runtime.Path(), "Pellmar", test::OwnerMode::Slow);
+    ASSERT_NE(owner.Handle(), 0);
+    // Another close keeps the program's window busy for 4 s; the title query is answered after it.
+    std::thread busy([&] { platform::SendCloseRequest(owner.Handle(), std::chrono::seconds(30)); });
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(owner.BusyMarker()); }));
+    EXPECT_EQ(test::RunAndWait(PELLMAR_QMREMOVE, {"/T:", "Pellmar"}), 0);
+    busy.join();
+    EXPECT_TRUE(owner.WaitForExit());
 }
 
 TEST_F(CloseWindowProcessTest, HungProgramHoldsTheCloseRequestOnlyUpToItsLimit) {

@@ -48,7 +48,11 @@ int WaitForExitCode(pid_t pid, std::chrono::milliseconds deadline) {
 
 WindowOwnerProcess::WindowOwnerProcess(const std::string& folder, const std::string& title, OwnerMode mode) {
     std::string ready = folder + "/owner-ready-" + std::to_string(reinterpret_cast<std::uintptr_t>(this));
-    const char* modeName = mode == OwnerMode::Close ? "close" : mode == OwnerMode::Ignore ? "ignore" : "hang";
+    ready_ = ready;
+    const char* modeName = mode == OwnerMode::Close    ? "close"
+                           : mode == OwnerMode::Ignore ? "ignore"
+                           : mode == OwnerMode::Slow   ? "slow"
+                                                       : "hang";
     pid_ = Spawn(PELLMAR_WINDOW_OWNER, {title, modeName, ready}, {});
     if (pid_ < 0) return;
     if (WaitUntil([&] { return std::filesystem::exists(ready); })) {

@@ -9,8 +9,9 @@
 
 namespace pellmar::test {
 
-// What the helper's window does when asked to close: end the helper, nothing, or never answer.
-enum class OwnerMode { Close, Ignore, Hang };
+// What the helper's window does when asked to close: end the helper, nothing, never answer, or
+// (Slow) spend 4 s over the first request without closing and end at the next.
+enum class OwnerMode { Close, Ignore, Hang, Slow };
 
 class WindowOwnerProcess {
 public:
@@ -23,10 +24,13 @@ public:
     WindowOwnerProcess& operator=(const WindowOwnerProcess&) = delete;
 
     platform::WindowHandle Handle() const { return handle_; }
+    // Slow: exists from when the helper begins its long first close.
+    std::string BusyMarker() const { return ready_ + ".busy"; }
     // Waits (with a deadline) for the helper to end; true when it ended with exit code 0.
     bool WaitForExit();
 
 private:
+    std::string ready_;
     pid_t pid_ = -1;
     platform::WindowHandle handle_ = 0;
 };

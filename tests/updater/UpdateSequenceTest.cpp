@@ -1,5 +1,6 @@
 // The update sequence end to end against a local HTTP server and a real window-owning process:
-// downloads into Tmp, the close and the wait, installation, the restart, and every early end.
+// downloads into Tmp checked against their digests, the close and the wait, installation with its
+// undo, the restart, and every early end.
 #include "updater/UpdateSequence.h"
 
 #include "platform/Environment.h"
@@ -7,11 +8,13 @@
 #include "tests/support/TestEnvironment.h"
 #include "tests/uninstall/WindowOwnerProcess.h"
 #include "tests/updater/HttpTestServer.h"
+#include "tests/updater/TestSigner.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <thread>
 
@@ -76,10 +79,15 @@ protected:
         test::WriteFile(app + "Pellmar", Script("v1"));
         chmod((app + "Pellmar").c_str(), 0755);
         test::WriteFile(app + "lib.dat", "old lib");
-        server.Serve("/files/Pellmar", Script("v2"));
-        server.Serve("/files/lib.dat", std::string(200000, 'L'));
         job.Path = app + "Pellmar";
-        job.files = {MakeUpdateFileInfo(server.BaseUrl() + "/files/Pellmar"), MakeUpdateFileInfo(server.BaseUrl() + "/files/lib.dat")};
+        job.files = {Listed("/files/Pellmar", Script("v2")), Listed("/files/lib.dat", std::string(200000, 'L'))};
+    }
+    // Served, and listed with the digest of `listedContent` (by default what is served).
+    UpdateFileInfo Listed(const std::string& path, const std::string& body, std::optional<std::string> listedContent = {}) {
+        server.Serve(path, body);
+        UpdateFileInfo file = MakeUpdateFileInfo(server.BaseUrl() + path);
+        EXPECT_TRUE(ParseFileDigest(test::DigestValue(listedContent.value_or(body)), file));
+        return file;
     }
     UpdateOutcome Run(UpdateTimings timings = {}) {
         UpdateContext context{view, job, services, timings};
@@ -122,13 +130,38 @@ TEST_F(UpdateSequenceTest, DownloadsClosesInstallsRemovesTmpAndRestarts) {
     EXPECT_EQ(std::count(services.pauses.begin(), services.pauses.end(), std::chrono::milliseconds(50)), 2);
 }
 
-TEST_F(UpdateSequenceTest, FileThatCannotBeReplacedStaysInTmpWithTheFolder) {
+TEST_F(UpdateSequenceTest, FileThatCannotBeReplacedPutsBackTheFilesInstalledBeforeItAndRestartsTheOldProgram) {
+    test::WindowOwnerProcess owner(root.Path(), "Pellmar", true);
+    ASSERT_NE(owner.Handle(), 0);
+    job.Hwnd = owner.Handle();
     chmod((app + "lib.dat").c_str(), 0444);
-    EXPECT_EQ(Run(), UpdateOutcome::Failed);  // reported, though the rest is installed
+    job.files.push_back(Listed("/files/notes.txt", "notes"));
+    std::swap(job.files[1], job.files[2]);  // a new file is installed before the one that fails
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    EXPECT_TRUE(owner.WaitForExit());
+    EXPECT_EQ(test::ReadFile(app + "Pellmar"), Script("v1"));
+    EXPECT_EQ(ModeOf(app + "Pellmar"), 0755u);
+    EXPECT_FALSE(fs::exists(app + "notes.txt"));
     EXPECT_EQ(test::ReadFile(app + "lib.dat"), "old lib");
-    EXPECT_EQ(test::ReadFile(app + "Tmp/lib.dat"), std::string(200000, 'L'));
-    EXPECT_FALSE(fs::exists(app + "Tmp/Pellmar"));
-    EXPECT_EQ(Restarted(), "v2\n");  // restarted although a copy failed
+    // Nothing stays staged: the tray program would move a new updater in beside the old programs.
+    EXPECT_FALSE(fs::exists(app + "Tmp"));
+    EXPECT_EQ(Restarted(), "v1\n");
+}
+
+TEST_F(UpdateSequenceTest, DownloadThatDiffersFromItsListedDigestOrSizeClosesNothing) {
+    test::WindowOwnerProcess owner(root.Path(), "Pellmar", true);
+    ASSERT_NE(owner.Handle(), 0);
+    job.Hwnd = owner.Handle();
+    job.files[1] = Listed("/files/lib.dat", std::string(200000, 'X'), std::string(200000, 'L'));
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    job.files[1] = Listed("/files/lib.dat", std::string(200001, 'L'), std::string(200000, 'L'));
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    job.files[1] = MakeUpdateFileInfo(server.BaseUrl() + "/files/lib.dat");  // no digest listed
+    EXPECT_EQ(Run(), UpdateOutcome::Failed);
+    EXPECT_TRUE(services.closes.empty());
+    EXPECT_TRUE(platform::AppWindowExists(owner.Handle()));
+    EXPECT_EQ(test::ReadFile(app + "Pellmar"), Script("v1"));
+    EXPECT_FALSE(fs::exists(app + "Tmp"));
 }
 
 TEST_F(UpdateSequenceTest, WindowThatIgnoresTheCloseStopsBeforeInstalling) {
@@ -163,6 +196,7 @@ TEST_F(UpdateSequenceTest, OneFailedDownloadClosesNothingInstallsNothingAndRemov
     fs::create_directory(app + "Tmp");
     test::WriteFile(app + "Tmp/lib.dat", "stale leftover");
     job.files.back() = MakeUpdateFileInfo(server.BaseUrl() + "/files/missing/lib.dat");  // 404
+    ParseFileDigest(test::DigestValue("stale leftover"), job.files.back());
     EXPECT_EQ(Run(), UpdateOutcome::Failed);
     EXPECT_EQ(view.statuses.back(), "Downloading lib.dat");
     EXPECT_TRUE(services.closes.empty());
@@ -190,10 +224,8 @@ TEST_F(UpdateSequenceTest, UnsafeNameOrAFileOverPlainHttpFromAnHttpsLocationRefu
 
 TEST_F(UpdateSequenceTest, NewFilesGetTheModeTheirKindNeedsLessTheUmaskAndReplacedFilesKeepTheirs) {
     chmod((app + "lib.dat").c_str(), 0600);
-    server.Serve("/files/qmRemove", "#!/bin/sh\n");
-    server.Serve("/files/notes.txt", "notes");
-    job.files.push_back(MakeUpdateFileInfo(server.BaseUrl() + "/files/qmRemove"));
-    job.files.push_back(MakeUpdateFileInfo(server.BaseUrl() + "/files/notes.txt"));
+    job.files.push_back(Listed("/files/qmRemove", "#!/bin/sh\n"));
+    job.files.push_back(Listed("/files/notes.txt", "notes"));
     mode_t previous = umask(027);
     UpdateOutcome outcome = Run();
     umask(previous);

@@ -1,11 +1,13 @@
-// The updater before the prompt: parameters, the version check with its exit codes, the file
-// list and the prompt's texts, plus the qmUpdate program itself for its usage text and exit codes.
+// The updater before the prompt: parameters, the signed version check with its exit codes, the
+// file list with its digests and the prompt's texts, plus the qmUpdate program itself for its
+// usage text, its exit codes and the working directory it leaves alone.
 #include "updater/AppMain.h"
 
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/uninstall/WindowOwnerProcess.h"
 #include "tests/updater/HttpTestServer.h"
+#include "tests/updater/TestSigner.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -40,6 +42,8 @@ TEST(UpdaterParamsTest, FourParametersMakeTheParamsAndFewerGiveNone) {
     ASSERT_TRUE(params);
     EXPECT_EQ(params->IniURL, "http://h/updates/Pellmar//VersionInfo.ini");
     EXPECT_EQ(params->IniFile, "/work/dir/VersionInfo.ini");
+    EXPECT_EQ(params->SignatureURL, "http://h/updates/Pellmar//VersionInfo.ini.sig");
+    EXPECT_EQ(params->SignatureFile, "/work/dir/VersionInfo.ini.sig");
     EXPECT_EQ(params->Hwnd, -5);
     EXPECT_EQ(MakeUpdaterParams({"u", "p", "v", "12ab"}, "/")->IniFile, "/VersionInfo.ini");
     EXPECT_EQ(MakeUpdaterParams({"u", "p", "v", "12ab"}, "/")->Hwnd, 12);
@@ -68,6 +72,28 @@ TEST(UpdaterParamsTest, FileListEntriesAndTheirCuts) {
     EXPECT_TRUE(ReadUpdateFileList(folder / "empty.ini").empty());
 }
 
+TEST(UpdaterParamsTest, DigestsComeFromTheirOwnSectionByTheSameKeyAndMalformedOnesCountAsNone) {
+    test::TempFolder folder;
+    std::string digest(64, 'A');
+    test::WriteFile(folder / "VersionInfo.ini", "[VersionUpdateFiles]\nFile0=http://h/a\nFile1=http://h/b\nFile2=http://h/c\n"
+                                                "[UpdateFileDigests]\nfile1=" + digest + " 12\nFile0=" + digest + " 1x\n"
+                                                "File2=" + std::string(63, 'a') + " 5\n");
+    std::vector<UpdateFileInfo> files = ReadUpdateFileList(folder / "VersionInfo.ini");
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[1].sha256, std::string(64, 'a'));
+    EXPECT_EQ(files[1].size, 12u);
+    EXPECT_TRUE(files[0].sha256.empty());
+    EXPECT_TRUE(files[2].sha256.empty());
+
+    test::WriteFile(folder / "lib", "content");
+    UpdateFileInfo listed;
+    ASSERT_TRUE(ParseFileDigest(test::DigestValue("content"), listed));
+    EXPECT_TRUE(MatchesListedDigest(folder / "lib", listed));
+    test::WriteFile(folder / "lib", "contenT");
+    EXPECT_FALSE(MatchesListedDigest(folder / "lib", listed));
+    EXPECT_FALSE(MatchesListedDigest(folder / "lib", UpdateFileInfo{}));
+}
+
 TEST(UpdaterParamsTest, NamesThatWouldLeaveTheProgramFolderAreNotPlain) {
     EXPECT_TRUE(IsPlainFileName("Pellmar"));
     EXPECT_TRUE(IsPlainFileName("tool.dll?x=1"));
@@ -86,16 +112,24 @@ TEST(UpdaterParamsTest, PromptTexts) {
 
 class VersionCheckTest : public ::testing::Test {
 protected:
-    void Publish(const std::string& ini) { server.Serve("/updates/Pellmar/VersionInfo.ini", ini); }
+    void Publish(const std::string& ini) {
+        server.Serve("/updates/Pellmar/VersionInfo.ini", ini);
+        server.Serve("/updates/Pellmar/VersionInfo.ini.sig", signer.Sign(ini));
+    }
     std::string Location() const { return server.BaseUrl() + "/updates/Pellmar"; }
     int Run(const std::vector<std::string>& parameters) {
         out.str("");
-        return UpdaterMain(parameters, work.Path(), out, *services, [this](const UpdatePrompt& prompt) {
+        err.str("");
+        UpdaterSetup setup{work.Path(), key, out, err};
+        return UpdaterMain(parameters, setup, *services, [this](const UpdatePrompt& prompt) {
             prompts.push_back(prompt);
             return outcome;
         });
     }
 
+    test::TestSigner signer;
+    std::string key = signer.PublicPoint();
+    std::ostringstream err;
     test::TempFolder work;
     test::HttpTestServer server;
     std::unique_ptr<UpdateServices> services = MakeSystemUpdateServices();
@@ -115,13 +149,42 @@ TEST_F(VersionCheckTest, UnlearnableVersionEndsWithTwoAndNoPrompt) {
     EXPECT_FALSE(fs::exists(work / "VersionInfo.ini"));
     Publish("<html>not an ini</html>");
     EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 2);
-    EXPECT_TRUE(fs::exists(work / "VersionInfo.ini"));  // kept on this path
+    EXPECT_FALSE(fs::exists(work / "VersionInfo.ini"));
+    EXPECT_FALSE(fs::exists(work / "VersionInfo.ini.sig"));
     Publish("[AppInfo]\nAppName=Pellmar\nVersionNo=\n");
     EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 2);
     EXPECT_EQ(Run({"http://127.0.0.1:1/updates/Pellmar", "/p/Pellmar", "1.2.0.0", "0"}), 2);
     // A description over the size cap is not read at all.
     Publish("[AppInfo]\nVersionNo=9\n;" + std::string(kMaxVersionInfoBytes, 'x') + "\n");
     EXPECT_EQ(Run({Location(), "/p/Pellmar", "1.2.0.0", "0"}), 2);
+    EXPECT_TRUE(prompts.empty());
+}
+
+TEST_F(VersionCheckTest, DescriptionWithoutTheTrustedSignatureIsRefusedBeforeAnythingIsShown) {
+    const std::string ini = "[AppInfo]\nVersionNo=9\n[VersionUpdateFiles]\nFile0=http://h/x/Pellmar\n";
+    const std::vector<std::string> parameters = {Location(), "/p/Pellmar", "1.2.0.0", "0"};
+    server.Serve("/updates/Pellmar/VersionInfo.ini", ini);
+    EXPECT_EQ(Run(parameters), 2);
+    EXPECT_THAT(err.str(), ::testing::HasSubstr("has no signature"));
+
+    server.Serve("/updates/Pellmar/VersionInfo.ini.sig", signer.Sign(ini + "File1=http://h/x/evil\n"));
+    EXPECT_EQ(Run(parameters), 2);
+    EXPECT_THAT(err.str(), ::testing::HasSubstr("does not match"));
+    test::TestSigner stranger;
+    server.Serve("/updates/Pellmar/VersionInfo.ini.sig", stranger.Sign(ini));
+    EXPECT_EQ(Run(parameters), 2);
+    server.Serve("/updates/Pellmar/VersionInfo.ini.sig", std::string(70, '\x30'));
+    EXPECT_EQ(Run(parameters), 2);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(work.Path()), fs::directory_iterator()), 0);
+
+    // Without a key nothing can be checked: the run says so and does not even ask the server.
+    int before = server.Requests("/updates/Pellmar/VersionInfo.ini");
+    key.clear();
+    Publish(ini);
+    EXPECT_EQ(Run(parameters), 2);
+    EXPECT_THAT(err.str(), ::testing::HasSubstr("NO UPDATE KEY"));
+    EXPECT_EQ(server.Requests("/updates/Pellmar/VersionInfo.ini"), before);
     EXPECT_TRUE(prompts.empty());
 }
 
@@ -160,23 +223,26 @@ TEST_F(VersionCheckTest, AnyTextualDifferenceOffersTheUpdateWithItsData) {
     EXPECT_FALSE(fs::exists(work / "VersionInfo.ini"));
 }
 
-TEST_F(VersionCheckTest, ProgramPrintsUsageAndReportsExitCodes) {
+TEST_F(VersionCheckTest, ProgramPrintsUsageRefusesWhatItCannotVerifyAndLeavesTheWorkingDirectoryAlone) {
     test::ScopedEnvironment env;
     env.Unset("DISPLAY");
     env.Unset("WAYLAND_DISPLAY");
     env.Unset("QT_QPA_PLATFORM");
-    std::string log = work / "out.txt";
+    test::TempFolder logs;
+    std::string log = logs / "out.txt";
     EXPECT_EQ(test::RunAndWait("/bin/sh", {"-c", "\"$0\" a b \"\" d > \"$1\"", PELLMAR_QMUPDATE, log}), 0);
     EXPECT_EQ(test::ReadFile(log), kUsage);
 
-    EXPECT_EQ(test::RunAndWait(PELLMAR_QMUPDATE, {Location(), "/p/Pellmar", "1.2.0.0", "0"}, work.Path()), 2);
-    Publish("[AppInfo]\nVersionNo=1.2.0.0\n");
-    EXPECT_EQ(test::RunAndWait(PELLMAR_QMUPDATE, {Location(), "/p/Pellmar", "1.2.0.0", "0"}, work.Path()), 0);
-    // A differing version with no display to ask on counts as declined.
+    test::WriteFile(work / "VersionInfo.ini", "the user's own file");
     Publish("[AppInfo]\nVersionNo=9\n");
-    EXPECT_EQ(test::RunAndWait(PELLMAR_QMUPDATE, {Location(), "/p/Pellmar", "1.2.0.0", "0"}, work.Path()), 0);
-    EXPECT_EQ(server.Requests("/updates/Pellmar/VersionInfo.ini"), 3);
-    EXPECT_FALSE(fs::exists(work / "VersionInfo.ini"));
+    // The test build's updater trusts no key of this test: built without one it says so, built
+    // with one it refuses this signature. Either way nothing is offered.
+    std::string errors = logs / "err.txt";
+    EXPECT_EQ(test::RunAndWait("/bin/sh", {"-c", "\"$0\" \"$1\" /p/Pellmar 1.2.0.0 0 2> \"$2\"", PELLMAR_QMUPDATE,
+                                           Location(), errors}, work.Path()), 2);
+    EXPECT_THAT(test::ReadFile(errors), ::testing::HasSubstr("no update"));
+    EXPECT_EQ(test::ReadFile(work / "VersionInfo.ini"), "the user's own file");
+    EXPECT_EQ(std::distance(fs::directory_iterator(work.Path()), fs::directory_iterator()), 1);
 }
 
 }  // namespace

@@ -327,15 +327,17 @@ TEST_F(ProgramsTest, PellmarctlReachesPellmardThroughItsPipeAndTheHostActsAtOnce
     EndHostWithQmRemove();
 }
 
-TEST(QmUpdate, ChecksTheLoopbackLocationAndEndsWithTheCheckResult) {
+TEST(QmUpdate, BelievesNoDescriptionItCannotVerifyAndEndsWithTwo) {
     test::LoopbackHttpServer server;
-    server.Serve("/updates/Pellmar/VersionInfo.ini", "[AppInfo]\r\nAppName=Pellmar\r\nVersionNo=1.2.0.0\r\n");
+    server.Serve("/updates/Pellmar/VersionInfo.ini", "[AppInfo]\r\nAppName=Pellmar\r\nVersionNo=9\r\n");
+    server.Serve("/updates/Pellmar/VersionInfo.ini.sig", "not a signature");
     const std::string path = platform::GetProgramFolder() + "Pellmar.exe";
+    // Built without a key the updater fetches nothing; built with one it refuses this signature.
     HANDLE current = StartProgram("qmUpdate.exe", server.BaseUrl() + "/updates/Pellmar \"" + path + "\" 1.2.0.0 0");
     ASSERT_NE(current, nullptr);
-    EXPECT_EQ(WaitForExit(current), 0);
+    EXPECT_EQ(WaitForExit(current), 2);
     CloseHandle(current);
-    EXPECT_EQ(server.Requests("/updates/Pellmar/VersionInfo.ini"), 1);
+    EXPECT_LE(server.Requests("/updates/Pellmar/VersionInfo.ini"), 1);
 
     HANDLE unreachable = StartProgram("qmUpdate.exe", server.BaseUrl() + "/nowhere/Pellmar \"" + path + "\" 1.2.0.0 0");
     ASSERT_NE(unreachable, nullptr);
