@@ -62,7 +62,7 @@ struct RestoreColumn {
 };
 
 inline constexpr std::array<RestoreColumn, 5> kRestoreColumns{{
-    {"Version", 60}, {"Date", 80}, {"Time", 80}, {"Size", 76}, {"Note", 90}}};
+    {"Version", 52}, {"Date", 76}, {"Time", 80}, {"Size", 66}, {"Note", 62}}};
 
 // The client area and the controls' places, in pixels.
 inline constexpr int kRestoreWidth = 640, kRestoreHeight = 444;
