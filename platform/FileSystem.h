@@ -2,6 +2,7 @@
 // Any thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -68,5 +69,8 @@ bool AppendTextDurably(const std::string& path, const std::string& text);
 
 // The whole content of a small text file; empty when it cannot be read.
 std::string ReadTextFile(const std::string& path);
+
+// At most the first `limit` bytes of a file of any size; empty when it cannot be read.
+std::string ReadFileStart(const std::string& path, std::size_t limit);
 
 }  // namespace pellmar::platform

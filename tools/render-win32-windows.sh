@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-windows=(configuration-monitors configuration-preferences input-box setup-dialog setup-dialog-tips event-log update-window)
+windows=(configuration-monitors configuration-preferences input-box setup-dialog setup-dialog-tips event-log restore-window update-window)
 build_dir=${WIN_BUILD_DIR:-build-windows}
 
 if [ "${1:-}" != "--on-display" ]; then

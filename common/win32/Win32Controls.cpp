@@ -279,7 +279,7 @@ void MoveOntoScreen(HWND window) {
 bool RegisterWindowClass(const wchar_t* className, WNDPROC procedure) {
     static const bool controlsReady = [] {
         INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                      ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+                                      ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_TAB_CLASSES | ICC_DATE_CLASSES};
         return InitCommonControlsEx(&controls) != FALSE;
     }();
     if (!controlsReady) return false;

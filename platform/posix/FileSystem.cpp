@@ -150,4 +150,20 @@ std::string ReadTextFile(const std::string& path) {
     }
 }
 
+std::string ReadFileStart(const std::string& path, std::size_t limit) {
+    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    std::string text;
+    if (!file.Valid()) return text;
+    text.resize(limit);
+    std::size_t filled = 0;
+    while (filled < limit) {
+        const ssize_t count = read(file.Get(), text.data() + filled, limit - filled);
+        if (count < 0 && errno == EINTR) continue;
+        if (count <= 0) break;
+        filled += static_cast<std::size_t>(count);
+    }
+    text.resize(filled);
+    return text;
+}
+
 }  // namespace pellmar::platform

@@ -165,4 +165,21 @@ std::string ReadTextFile(const std::string& path) {
     return text;
 }
 
+std::string ReadFileStart(const std::string& path, std::size_t limit) {
+    std::string text;
+    if (path.empty()) return text;
+    UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return text;
+    text.resize(limit);
+    std::size_t filled = 0;
+    DWORD count = 0;
+    while (filled < limit &&
+           ReadFile(file.Get(), text.data() + filled, static_cast<DWORD>(limit - filled), &count, nullptr) && count > 0)
+        filled += count;
+    text.resize(filled);
+    return text;
+}
+
 }  // namespace pellmar::platform

@@ -60,13 +60,16 @@ public:
     bool Synchronise(MonitorId id, std::string*) override { return Find(id) != nullptr; }
     SessionSummary Summary() const override { return summary; }
     void StopMonitoring() override { ++stops; }
-    void IgnoreOwnWrites(const std::vector<std::string>&) override {}
+    void IgnoreOwnWrites(const std::vector<std::string>& paths) override { ownWrites.push_back(paths); }
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
+    const DataLocations& Locations() const override { return locations; }
 
     std::vector<std::string>& log;
     std::list<ScannerValues> monitors;
     std::map<std::string, MonitorStatus> states;  // by monitored folder
     SessionSummary summary{true, 0, "", 0};
+    DataLocations locations;
+    std::vector<std::vector<std::string>> ownWrites;  // each IgnoreOwnWrites call
     bool refuseChanges = false;  // as a database that cannot be written
     int starts = 0;
     int stops = 0;
@@ -148,6 +151,7 @@ public:
         return answer;
     }
     void RunLogWindow(MonitorSession&) override { ++logWindows; }
+    void RunRestoreWindow(MonitorSession&, MonitorId monitor) override { restoreWindows.push_back(monitor); }
     std::int64_t LastSeenProblem() override { return lastSeenProblem; }
     void SetLastSeenProblem(std::int64_t id) override { lastSeenProblem = id; }
     void ExitStarted() override { log.push_back("exit started"); }
@@ -157,6 +161,7 @@ public:
     bool autostartRefused = false;
     int writes = 0;
     int logWindows = 0;
+    std::vector<MonitorId> restoreWindows;  // the monitor each was opened for
     std::int64_t lastSeenProblem = 0;
     std::deque<std::optional<ScannerValues>> dialogAnswers;
     std::vector<std::optional<ScannerValues>> dialogSawExisting;

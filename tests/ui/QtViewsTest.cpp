@@ -9,10 +9,18 @@
 #include "tray/ui/qt/frmInputBox.h"
 #include "tray/ui/qt/frmLogForm.h"
 #include "tray/ui/qt/frmMainForm.h"
+#include "tray/ui/qt/frmRestoreForm.h"
+#include "tray/ui/qt/QtDispatcher.h"
+#include "tests/support/TempFolder.h"
+#include "tray/ctl/DatabaseStore.h"
 #include "tray/ui/qt/frmScannerForm.h"
 #include "tray/util/Lists.h"
 
+#include <QComboBox>
 #include <QCursor>
+#include <QDateTimeEdit>
+#include <QImage>
+#include <QPlainTextEdit>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QScreen>
@@ -27,6 +35,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace pellmar::test {
 namespace {
@@ -51,6 +60,7 @@ class NoPrompts final : public Prompter {
 public:
     std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
+    bool Confirm(const std::string&) override { return false; }
 };
 
 // Answers every input box with the next answer and keeps what each one showed.
@@ -64,6 +74,7 @@ public:
         return answer;
     }
     std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
+    bool Confirm(const std::string&) override { return false; }
     std::vector<std::string> answers;
     std::vector<std::string> asked;
 };
@@ -270,7 +281,8 @@ TEST(MnemonicsTest, EveryButtonHasALetterOfItsOwnInItsWindow) {
     ScannerForm setup;
     InputBoxForm input;
     LogForm logForm;
-    for (QWidget* window : std::initializer_list<QWidget*>{&main, &setup, &input, &logForm}) {
+    RestoreForm restoreForm;
+    for (QWidget* window : std::initializer_list<QWidget*>{&main, &setup, &input, &logForm, &restoreForm}) {
         const std::vector<QChar> letters = MnemonicLetters(*window);
         EXPECT_GE(letters.size(), 2u) << window->metaObject()->className();
         EXPECT_TRUE(AllDifferent(letters)) << window->metaObject()->className();
@@ -508,6 +520,81 @@ TEST(LogFormViewTest, ModelRowsDetailAndCancelOperation) {
     window.CancelOperationButton()->click();
     EXPECT_EQ(store.cancelled, 2);
     EXPECT_EQ(window.SelectedRow(), -1);
+}
+
+class YesPrompts final : public Prompter {
+public:
+    std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
+    bool Confirm(const std::string&) override { return true; }
+};
+
+// The restore window on real folders: the tree, the copies of a clicked file, the text and image
+// previews, and "Restore" through the real restore thread and the Qt dispatcher.
+TEST(RestoreFormViewTest, ATreeClickShowsTheCopiesAndPreviewAndRestoreWritesTheFileBack) {
+    TempFolder folder;
+    const std::string watched = folder / "watched", backup = folder / "backup";
+    std::filesystem::create_directories(watched);
+    std::filesystem::create_directories(backup);
+    WriteFile(backup + "/notes.1.txt", "old notes");
+    WriteFile(backup + "/notes.2.txt", "new notes");
+    WriteFile(watched + "/notes.txt", "today");
+    QImage picture(24, 16, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(ToQt(backup + "/picture.1.png")));
+    std::vector<std::string> log;
+    FakeSession session(log);
+    ScannerValues monitor;
+    monitor.root = watched;
+    monitor.backuppath = backup;
+    monitor.hasversions = true;
+    monitor.maxversions = 5;
+    session.Fill({monitor});
+    session.locations.databasePath = folder / "pellmar.db";
+    session.locations.tempFilePath = folder / "temp/";
+    ctl::DatabaseStore(session.locations.databasePath, true);
+    QtDispatcher dispatcher;
+    YesPrompts prompts;
+    RestoreForm window;
+    RestoreFormPresenter presenter(window, session, prompts, dispatcher);
+    window.SetPresenter(&presenter, session.monitors.front().id);
+    window.show();
+    EXPECT_EQ(window.windowTitle(), "Pellmar Restore");
+    EXPECT_EQ(window.size(), QSize(kRestoreWidth, kRestoreHeight));
+    EXPECT_EQ(window.MonitorChoice()->currentText(), ToQt(watched));
+    QTreeWidgetItem* root = window.Tree()->topLevelItem(0);
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(root->childCount(), 2);
+    EXPECT_TRUE(window.At()->isEnabled());
+
+    const auto click = [&](QTreeWidgetItem* item) {
+        window.Tree()->scrollToItem(item);
+        QTest::mouseClick(window.Tree()->viewport(), Qt::LeftButton, {}, window.Tree()->visualItemRect(item).center());
+    };
+    click(root->child(0));
+    EXPECT_EQ(root->child(0)->text(0), "notes.txt");
+    ASSERT_EQ(window.Copies()->topLevelItemCount(), 2);
+    EXPECT_EQ(window.Copies()->topLevelItem(0)->text(4), "current");
+    EXPECT_EQ(window.PreviewText()->toPlainText(), "new notes");
+    EXPECT_FALSE(window.At()->isEnabled());
+    QTreeWidgetItem* older = window.Copies()->topLevelItem(1);
+    QTest::mouseClick(window.Copies()->viewport(), Qt::LeftButton, {}, window.Copies()->visualItemRect(older).center());
+    EXPECT_EQ(window.PreviewText()->toPlainText(), "old notes");
+
+    window.RestoreButton()->click();
+    EXPECT_TRUE(window.CancelButton()->isVisible());
+    EXPECT_FALSE(window.CloseButton()->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !presenter.Running(); }, 30000));
+    EXPECT_EQ(ReadFile(watched + "/notes.txt"), "old notes");
+    EXPECT_EQ(window.Status()->text(), "Restored 1 file from the backup.");
+    EXPECT_FALSE(window.CancelButton()->isVisible());
+    EXPECT_TRUE(window.CloseButton()->isEnabled());
+
+    click(window.Tree()->topLevelItem(0)->child(1));
+    EXPECT_TRUE(window.PreviewImage()->isVisible());
+    EXPECT_FALSE(window.PreviewImage()->pixmap().isNull());
+    window.CloseButton()->click();
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST(ImagesTest, TheDrawnImagesLoadWholeWithTheirTransparentParts) {

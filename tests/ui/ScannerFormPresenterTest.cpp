@@ -78,6 +78,7 @@ public:
         initialFolders.push_back(initial);
         return folder;
     }
+    bool Confirm(const std::string&) override { return false; }
     std::deque<std::string> answers;
     std::vector<std::string> asked;
     std::optional<std::string> folder;

@@ -5,7 +5,10 @@
 #include "tray/ui/ScannerFormPresenter.h"
 #include "tray/ui/qt/BalloonTips.h"
 #include "tray/ui/qt/frmInputBox.h"
+#include "tests/ui/FakeMainForm.h"
+#include "tray/ui/qt/QtDispatcher.h"
 #include "tray/ui/qt/frmLogForm.h"
+#include "tray/ui/qt/frmRestoreForm.h"
 #include "tray/ui/qt/frmMainForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
 #include "updater/frmUpdateForm.h"
@@ -14,8 +17,12 @@
 #include <QLabel>
 #include <QPainter>
 #include <QTabWidget>
+#include <QTreeWidget>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 namespace pellmar {
 namespace {
@@ -79,6 +86,7 @@ class NoPrompts final : public Prompter {
 public:
     std::string InputBox(const std::string&, const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> BrowseForFolder(const std::string&) override { return std::nullopt; }
+    bool Confirm(const std::string&) override { return false; }
 };
 
 bool RenderSetupDialog(const QString& folder) {
@@ -152,6 +160,42 @@ bool RenderLogForm(const QString& folder) {
     return Save(window, window.grab(), folder, "event-log.png");
 }
 
+// A monitored folder with a few kept versions in a temporary folder, removed afterwards.
+bool RenderRestoreForm(const QString& folder) {
+    namespace fs = std::filesystem;
+    const fs::path sample = fs::temp_directory_path() / "pellmar-render-restore";
+    const std::string root = (sample / "home/ann/Documents").string(), backup = (sample / "backup/Documents").string();
+    const auto write = [](const std::string& path, const std::string& text, int hoursAgo) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(hoursAgo));
+    };
+    for (int v = 1; v <= 3; ++v)
+        write(backup + "/report." + std::to_string(v) + ".txt",
+              "Quarterly report, draft " + std::to_string(v) + "\n\nSales rose in every region.\n", 30 - 9 * v);
+    write(backup + "/budget.1.xls", std::string("\xD0\xCF\x11\xE0\0\0", 6), 20);
+    write(backup + "/letters/to-bank.1.txt", "Dear Sir or Madam,\n", 50);
+    write(root + "/report.txt", "Quarterly report, draft 4", 0);
+    std::vector<std::string> log;
+    test::FakeSession session(log);
+    session.Fill({Sample(root, backup, true)});
+    session.locations.tempFilePath = (sample / "parked/").string();
+    QtDispatcher dispatcher;
+    NoPrompts prompts;
+    RestoreForm window;
+    RestoreFormPresenter presenter(window, session, prompts, dispatcher);
+    window.SetPresenter(&presenter, session.monitors.front().id);
+    window.show();
+    QTreeWidgetItem* top = window.Tree()->topLevelItem(0);
+    for (int child = 0; top && child < top->childCount(); ++child) {
+        top->child(child)->setExpanded(true);
+        if (top->child(child)->text(0) == "report.txt") window.Tree()->setCurrentItem(top->child(child));
+    }
+    const bool saved = Save(window, window.grab(), folder, "restore-window.png");
+    fs::remove_all(sample);
+    return saved;
+}
+
 struct NoUpdateServices final : UpdateServices {
     bool Download(const std::string&, const std::string&, const platform::DownloadProgress&, std::uint64_t,
                   platform::DownloadedFileKind) override {
@@ -187,6 +231,6 @@ int main(int argc, char** argv) {
     const QString folder = QString::fromLocal8Bit(argv[1]);
     using namespace pellmar;
     const bool ok = RenderMainForm(folder) & RenderSetupDialog(folder) & RenderInputBox(folder) &
-                    RenderLogForm(folder) & RenderUpdateForm(folder);
+                    RenderLogForm(folder) & RenderRestoreForm(folder) & RenderUpdateForm(folder);
     return ok ? 0 : 1;
 }

@@ -2,10 +2,11 @@
 // content. Without a picture path it stays open until closed; with one it saves the picture of
 // the window (and of its balloon tip, if it shows one) once painted, and closes it.
 // Windows: configuration-monitors, configuration-preferences, input-box, setup-dialog,
-// setup-dialog-tips, event-log, update-window.
+// setup-dialog-tips, event-log, restore-window, update-window.
 #include "tests/ui/FakeMainForm.h"
 #include "tools/win32-gallery/WindowCapture.h"
 #include "tray/ui/win32/Win32Dialogs.h"
+#include "tray/ui/win32/Win32Dispatcher.h"
 #include "platform/win32/WideText.h"
 #include "tray/ui/win32/Win32Prompter.h"
 #include "tray/ui/win32/frmMainForm.h"
@@ -15,6 +16,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -92,6 +95,48 @@ void RunUpdateQuestion() {
     ShowUpdateWindow(prompt, *services);
 }
 
+// A monitored folder with a few kept versions, made under C:\ (the gallery's own Wine prefix).
+void RunRestore() {
+    namespace fs = std::filesystem;
+    const std::string root = "C:\\Users\\Ann\\Documents", backup = "C:\\Backup\\Documents";
+    const auto write = [](const std::string& path, const std::string& text, int hoursAgo) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::hours(hoursAgo));
+    };
+    for (int v = 1; v <= 3; ++v)
+        write(backup + "\\report." + std::to_string(v) + ".txt",
+              "Quarterly report, draft " + std::to_string(v) + "\r\n\r\nSales rose in every region.\r\n", 30 - 9 * v);
+    write(backup + "\\budget.1.xls", std::string("\xD0\xCF\x11\xE0\0\0", 6), 20);
+    write(backup + "\\letters\\to-bank.1.txt", "Dear Sir or Madam,\r\n", 50);
+    write(root + "\\report.txt", "Quarterly report, draft 4", 0);
+    std::vector<std::string> log;
+    test::FakeSession session(log);
+    ScannerValues monitor = SampleMonitor();
+    monitor.root = root;
+    monitor.backuppath = backup;
+    session.Fill({monitor});
+    session.locations.tempFilePath = "C:\\Backup\\Parked\\";
+    std::unique_ptr<Win32Dispatcher> dispatcher = Win32Dispatcher::Create();
+    if (dispatcher) RunRestoreDialog(nullptr, session, session.monitors.front().id, *dispatcher);
+}
+
+// The report's copies, as a click on it in the tree shows them.
+void SelectReport(HWND window) {
+    HWND tree = FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr);
+    LPARAM item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (; item; item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, item)) {
+        wchar_t text[64] = {};
+        TVITEMW read{};
+        read.mask = TVIF_TEXT;
+        read.hItem = reinterpret_cast<HTREEITEM>(item);
+        read.pszText = text;
+        read.cchTextMax = 64;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read));
+        if (std::wstring(text) == L"report.txt") SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, item);
+    }
+}
+
 void ShowPreferences(HWND window) {
     HWND tabs = GetDlgItem(window, win32ui::MainForm::kTabs);
     SendMessageW(tabs, TCM_SETCURSEL, 1, 0);
@@ -122,6 +167,7 @@ std::map<std::string, Scene> Scenes() {
                                    },
                                    true, [] { RunScannerDialog(nullptr, nullptr); }};
     scenes["event-log"] = {"Pellmar Event Log  3 Events", nullptr, false, [] { RunLogDialog(nullptr, log); }};
+    scenes["restore-window"] = {"Pellmar Restore", SelectReport, false, RunRestore};
     scenes["update-window"] = {BuildPromptCaption("Pellmar"), nullptr, false, RunUpdateQuestion};
     return scenes;
 }

@@ -30,7 +30,7 @@ MainFormServices& QtTrayToolkit::Services() { return *services_; }
 
 bool QtTrayToolkit::BuildWindow(platform::WindowHandle appWindow) {
     window_ = std::make_unique<MainForm>();
-    services_ = std::make_unique<QtMainFormServices>(window_.get(), *reporter_);
+    services_ = std::make_unique<QtMainFormServices>(window_.get(), *reporter_, *dispatcher_);
     services_->SetAppWindow(appWindow);
     return true;
 }

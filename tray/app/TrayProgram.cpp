@@ -32,6 +32,9 @@ public:
         return setupDialog_ ? setupDialog_(existing) : services_.RunSetupDialog(existing, others);
     }
     void RunLogWindow(MonitorSession& session) override { services_.RunLogWindow(session); }
+    void RunRestoreWindow(MonitorSession& session, MonitorId monitor) override {
+        services_.RunRestoreWindow(session, monitor);
+    }
     std::int64_t LastSeenProblem() override { return services_.LastSeenProblem(); }
     void SetLastSeenProblem(std::int64_t id) override { services_.SetLastSeenProblem(id); }
     bool Confirm(const std::string& question) override { return services_.Confirm(question); }

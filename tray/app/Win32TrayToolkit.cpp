@@ -41,7 +41,7 @@ MainFormServices& Win32TrayToolkit::Services() { return *services_; }
 bool Win32TrayToolkit::BuildWindow(platform::WindowHandle appWindow) {
     window_ = win32ui::MainForm::Create();
     if (!window_) return false;
-    services_ = std::make_unique<Win32MainFormServices>(window_->Window(), *reporter_);
+    services_ = std::make_unique<Win32MainFormServices>(window_->Window(), *reporter_, *dispatcher_);
     services_->SetAppWindow(appWindow);
     return true;
 }

@@ -3,40 +3,12 @@
 #include "tray/ctl/Backends.h"
 
 #include "tray/session/MonitorSession.h"
-#include "tray/util/Checksums.h"
+#include "tray/session/HostRestore.h"
 
 namespace pellmar::ctl {
-namespace {
-
-class StoredVersionCounter final : public VersionCounter {
-public:
-    explicit StoredVersionCounter(DatabaseStore& store) : store_(store) {}
-    std::optional<std::int32_t> TakeNext(const std::string& source, std::int32_t atLeast) override {
-        return store_.TakeNextVersion(Crc32OfText(source), atLeast);
-    }
-
-private:
-    DatabaseStore& store_;
-};
-
-std::string RestoredMessage(std::size_t count) {
-    return "Restored " + std::to_string(count) + (count == 1 ? " file" : " files") + " from the backup.";
-}
-
-RestoreResult RestoreAndLog(DatabaseStore& store, const ScannerValues& monitor, const std::vector<RestoreItem>& items,
-                            const std::string& path) {
-    SystemFileOperations files;
-    StoredVersionCounter counter(store);
-    RestoreResult result = RunRestore(monitor, items, files, counter);
-    store.AddInformation(RestoredMessage(result.restored), path,
-                         items.size() == 1 ? items.front().copy.path : monitor.backuppath);
-    return result;
-}
-
-}  // namespace
-
 SessionBackend::SessionBackend(MonitorSession& session, const DataLocations& locations)
-    : session_(session), store_(locations.databasePath, false), temporaryFolder_(locations.tempFilePath) {}
+    : session_(session), store_(locations.databasePath, false), databasePath_(locations.databasePath),
+      temporaryFolder_(locations.tempFilePath) {}
 
 bool SessionBackend::Monitors(std::vector<ScannerValues>* monitors) {
     monitors->clear();
@@ -62,17 +34,16 @@ MonitorStateWords SessionBackend::StateOf(std::int32_t id) {
 // has been told of them.
 RestoreResult SessionBackend::Restore(const ScannerValues& monitor, const std::vector<RestoreItem>& items,
                                       const std::string& path) {
-    RestoreResult result = RestoreAndLog(store_, monitor, items, path);
-    std::vector<std::string> written;
-    for (const RestoredFile& file : result.files)
-        if (file.outcome == RestoreOutcome::Restored) written.push_back(file.target);
-    session_.IgnoreOwnWrites(written);
+    RestoreDatabase database(databasePath_);
+    RestoreResult result = RestoreAndLog(database, monitor, items, path);
+    session_.IgnoreOwnWrites(WrittenTargets(result));
     return result;
 }
 
 RestoreResult DatabaseBackend::Restore(const ScannerValues& monitor, const std::vector<RestoreItem>& items,
                                        const std::string& path) {
-    return RestoreAndLog(store_, monitor, items, path);
+    RestoreDatabase database(databasePath_);
+    return RestoreAndLog(database, monitor, items, path);
 }
 
 std::int32_t DatabaseBackend::Save(std::int32_t id, const ScannerValues& values) {

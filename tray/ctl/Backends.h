@@ -37,6 +37,7 @@ public:
 private:
     MonitorSession& session_;
     DatabaseStore store_;
+    std::string databasePath_;
     std::string temporaryFolder_;
 };
 
@@ -44,7 +45,8 @@ private:
 class DatabaseBackend final : public ControlBackend {
 public:
     DatabaseBackend(const DataLocations& locations, bool createIfMissing)
-        : store_(locations.databasePath, createIfMissing), temporaryFolder_(locations.tempFilePath) {}
+        : store_(locations.databasePath, createIfMissing), databasePath_(locations.databasePath),
+          temporaryFolder_(locations.tempFilePath) {}
 
     bool Monitors(std::vector<ScannerValues>* monitors) override { return store_.Monitors(monitors); }
     std::int32_t Save(std::int32_t id, const ScannerValues& values) override;
@@ -62,6 +64,7 @@ public:
 
 private:
     DatabaseStore store_;
+    std::string databasePath_;
     std::string temporaryFolder_;
 };
 

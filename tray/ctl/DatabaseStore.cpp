@@ -10,10 +10,7 @@
 #include "tray/db/Statements.h"
 #include "tray/db/TableCreation.h"
 #include "tray/db/UnitOfWork.h"
-#include "tray/log/LogCodes.h"
 #include "tray/log/LogData.h"
-
-#include <algorithm>
 
 namespace pellmar::ctl {
 namespace {
@@ -105,34 +102,6 @@ bool DatabaseStore::CancelJob(std::int32_t jobid) { return !missing_ && LogData(
 bool DatabaseStore::Jobs(std::vector<JobRow>* jobs) {
     jobs->clear();
     return Select(SelectAllJobsStatement(), [jobs](const SQLiteQuery& q) { jobs->push_back(ReadJob(q)); });
-}
-
-std::optional<std::int32_t> DatabaseStore::TakeNextVersion(std::uint32_t fileid, std::int32_t atLeast) {
-    if (missing_ || !Connect()) return std::nullopt;
-    SQLiteSession& session = query_->Session();
-    std::optional<std::int32_t> taken;
-    if (session.StartTransaction() == 0) {
-        query_->SetText(SelectFileVersionStatement(fileid));
-        if (query_->Execute() < 1) {
-            query_->First();
-            const bool stored = !query_->Eof();
-            const std::int32_t next = std::max(atLeast, stored ? ReadInteger(query_->FieldByName("currentversion")) + 1 : 1);
-            query_->Clear();
-            query_->SetText(stored ? UpdateFileVersionStatement(fileid, next) : InsertFileVersionStatement(fileid, next));
-            if (query_->Execute() < 1) taken = next;
-        }
-        if (!taken || session.Commit() != 0) {
-            session.Rollback();
-            taken.reset();
-        }
-    }
-    query_->Clear();
-    database_->Close();
-    return taken;
-}
-
-bool DatabaseStore::AddInformation(const std::string& message, const std::string& src, const std::string& dest) {
-    return !missing_ && LogData(*query_, path_).AddLogEntry(kLogInformation, 0, kLogCopy, DateTimeNow(), message, src, dest);
 }
 
 }  // namespace pellmar::ctl

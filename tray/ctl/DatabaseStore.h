@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +33,6 @@ public:
     bool LoadLog(LogListModel* rows);
     bool CancelJob(std::int32_t jobid);
     bool Jobs(std::vector<JobRow>* jobs);
-    // The file's version counter moved on by one, to at least `atLeast`, in one transaction, so
-    // the job queue thread never hands out the number taken; nothing when it cannot be stored.
-    std::optional<std::int32_t> TakeNextVersion(std::uint32_t fileid, std::int32_t atLeast);
-    // One Information entry of a Copy.
-    bool AddInformation(const std::string& message, const std::string& src, const std::string& dest);
 
 private:
     bool Connect();

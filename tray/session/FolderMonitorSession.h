@@ -29,7 +29,7 @@ public:
     void IgnoreOwnWrites(const std::vector<std::string>& paths) override { monitor_->IgnoreOwnWrites(paths); }
     std::unique_ptr<LogStore> OpenLogStore() override;
 
-    const DataLocations& Locations() const { return monitor_->Locations(); }
+    const DataLocations& Locations() const override { return monitor_->Locations(); }
 
 private:
     std::unique_ptr<FolderMonitor> monitor_;

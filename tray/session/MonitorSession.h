@@ -14,6 +14,7 @@
 #include "tray/model/ScannerValues.h"
 #include "tray/session/MonitorStates.h"
 #include "tray/session/SessionSummary.h"
+#include "tray/shell/DataLocations.h"
 
 namespace pellmar {
 
@@ -59,6 +60,8 @@ public:
     virtual void IgnoreOwnWrites(const std::vector<std::string>& paths) = 0;
     // The event log store over the session's database, for one showing of the log window.
     virtual std::unique_ptr<LogStore> OpenLogStore() = 0;
+    // Where the session keeps its database and parks versions.
+    virtual const DataLocations& Locations() const = 0;
 };
 
 }  // namespace pellmar

@@ -124,6 +124,13 @@ void MainFormPresenter::ViewLog() {
     if (summary.readable) services_.SetLastSeenProblem(summary.newestProblem);
 }
 
+void MainFormPresenter::Restore() {
+    if (!session_) return;
+    const int row = view_.SelectedRow();
+    const bool selected = row >= 0 && row < static_cast<int>(rows_.size());
+    services_.RunRestoreWindow(*session_, selected ? rows_[static_cast<std::size_t>(row)] : 0);
+}
+
 TrayLook MainFormPresenter::RefreshTray(std::chrono::steady_clock::time_point now) {
     if (!session_) return {};
     std::vector<MonitorAttention> monitors;

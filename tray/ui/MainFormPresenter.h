@@ -25,6 +25,8 @@ public:
 
     void Configure();
     void ViewLog();
+    // "Restore..." in the tray menu and the list menu: for the selected monitor, else the first.
+    void Restore();
     void Exit();
     // A close request to the application window (updater, uninstall helper).
     void AppWindowCloseRequested();

@@ -54,6 +54,8 @@ public:
     virtual std::optional<ScannerValues> RunSetupDialog(const ScannerValues* existing,
                                                         const std::vector<ScannerValues>& others) = 0;
     virtual void RunLogWindow(MonitorSession& session) = 0;
+    // The restore window, opened for `monitor` (0: the first one).
+    virtual void RunRestoreWindow(MonitorSession& session, MonitorId monitor) = 0;
     // The log id of the newest error the user has seen in the event log (0: none),
     // kept from one run to the next.
     virtual std::int64_t LastSeenProblem() = 0;

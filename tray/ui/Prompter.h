@@ -1,4 +1,4 @@
-// The modal questions the windows ask (the input box and the folder browser), behind one seam so
+// The modal questions the windows ask (the input box, the folder browser, a yes/no question), behind one seam so
 // that the presenters are tested with scripted answers. No toolkit.
 #pragma once
 
@@ -15,6 +15,8 @@ public:
     virtual std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& text) = 0;
     // The chosen folder's full path, or nothing when the user cancelled.
     virtual std::optional<std::string> BrowseForFolder(const std::string& initialFolder) = 0;
+    // A yes/no question; true for yes.
+    virtual bool Confirm(const std::string& question) = 0;
 };
 
 }  // namespace pellmar

@@ -23,9 +23,11 @@ TEST(Win32TrayIconTest, AddedToTheTrayAgainOnTaskbarCreatedAndItsMenuReachesTheP
     std::unique_ptr<Win32TrayIcon> tray = Win32TrayIcon::Create(window, presenter, win32ui::LoadTrayIcon());
     ASSERT_NE(tray, nullptr);
     ASSERT_TRUE(tray->Show());
-    EXPECT_EQ(GetMenuItemCount(tray->Menu()), 3);
+    EXPECT_EQ(GetMenuItemCount(tray->Menu()), 4);
     wchar_t text[32] = {};
     GetMenuStringW(tray->Menu(), 2, text, 32, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"Restore...");
+    GetMenuStringW(tray->Menu(), 3, text, 32, MF_BYPOSITION);
     EXPECT_STREQ(text, L"Exit");
 
     // A restarted shell, or one that only says so: either way the icon is there afterwards.
@@ -40,6 +42,8 @@ TEST(Win32TrayIconTest, AddedToTheTrayAgainOnTaskbarCreatedAndItsMenuReachesTheP
     EXPECT_TRUE(view.visible);
     tray->RunCommand(Win32TrayIcon::kViewLog);
     EXPECT_EQ(services.logWindows, 1);
+    tray->RunCommand(Win32TrayIcon::kRestore);
+    EXPECT_EQ(services.restoreWindows, std::vector<MonitorId>{0});
     tray->RunCommand(Win32TrayIcon::kExit);
     EXPECT_TRUE(presenter.Exiting());
 

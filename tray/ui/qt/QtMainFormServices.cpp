@@ -2,9 +2,11 @@
 #include "tray/ui/qt/QtMainFormServices.h"
 
 #include "tray/ui/LogFormPresenter.h"
+#include "tray/ui/RestoreFormPresenter.h"
 #include "tray/ui/ScannerFormPresenter.h"
 #include "tray/ui/qt/QtPrompter.h"
 #include "tray/ui/qt/frmLogForm.h"
+#include "tray/ui/qt/frmRestoreForm.h"
 #include "tray/ui/qt/frmScannerForm.h"
 #include "tray/ui/qt/QtControls.h"
 
@@ -29,6 +31,14 @@ void QtMainFormServices::RunLogWindow(MonitorSession& session) {
     LogForm window(owner_);
     LogFormPresenter presenter(window, *store);
     window.SetPresenter(&presenter);
+    window.exec();
+}
+
+void QtMainFormServices::RunRestoreWindow(MonitorSession& session, MonitorId monitor) {
+    RestoreForm window(owner_);
+    QtPrompter prompter(&window);
+    RestoreFormPresenter presenter(window, session, prompter, dispatcher_);
+    window.SetPresenter(&presenter, monitor);
     window.exec();
 }
 

@@ -1,10 +1,11 @@
-// The input box and folder browser of the Qt views.
+// The input box, folder browser and yes/no question of the Qt views.
 #include "tray/ui/qt/QtPrompter.h"
 
 #include "tray/ui/qt/QtControls.h"
 #include "tray/ui/qt/frmInputBox.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
 
 namespace pellmar {
 
@@ -19,6 +20,11 @@ std::optional<std::string> QtPrompter::BrowseForFolder(const std::string& initia
     if (chosen.isEmpty()) return std::nullopt;
     lastChosen_ = FromQt(chosen);
     return lastChosen_;
+}
+
+bool QtPrompter::Confirm(const std::string& question) {
+    return QMessageBox::question(owner_, "Pellmar", ToQt(question), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace pellmar

@@ -14,6 +14,7 @@ public:
 
     std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& text) override;
     std::optional<std::string> BrowseForFolder(const std::string& initialFolder) override;
+    bool Confirm(const std::string& question) override;
 
 private:
     QWidget* owner_;

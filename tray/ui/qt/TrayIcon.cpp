@@ -24,6 +24,7 @@ TrayIcon::TrayIcon(QWidget* window, MainFormPresenter& presenter)
       available_(Available()) {
     connect(menu_->addAction("Configure"), &QAction::triggered, this, [this] { presenter_.Configure(); });
     connect(menu_->addAction("View Log"), &QAction::triggered, this, [this] { presenter_.ViewLog(); });
+    connect(menu_->addAction("Restore..."), &QAction::triggered, this, [this] { presenter_.Restore(); });
     connect(menu_->addAction("Exit"), &QAction::triggered, this, [this] { presenter_.Exit(); });
     icon_->setIcon(TrayIconImage());
     icon_->setContextMenu(menu_);

@@ -1,5 +1,5 @@
-// The tray icon and its menu ("Configure", "View Log", "Exit"), and the watch for a tray host
-// that appears or goes away, so that the program is never unreachable. Commands go to the
+// The tray icon and its menu ("Configure", "View Log", "Restore...", "Exit"), and the watch for a
+// tray host that appears or goes away, so that the program is never unreachable. Commands go to the
 // presenter; the icon's look, tooltip and notifications follow the presenter's TrayLook. Main
 // thread.
 #pragma once

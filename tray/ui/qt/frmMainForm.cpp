@@ -150,6 +150,10 @@ void MainForm::BuildListMenu() {
     connect(listMenu_->addAction("Disable"), &QAction::triggered, this, [this] {
         if (presenter_) presenter_->Disable();
     });
+    listMenu_->addSeparator();
+    connect(listMenu_->addAction("Restore..."), &QAction::triggered, this, [this] {
+        if (presenter_) presenter_->Restore();
+    });
 }
 
 // The select command follows every click, left or right, once the list has updated its

@@ -3,6 +3,7 @@
 
 #include "tray/ui/win32/Win32Prompter.h"
 #include "tray/ui/win32/frmLogForm.h"
+#include "tray/ui/win32/frmRestoreForm.h"
 #include "tray/ui/win32/frmScannerForm.h"
 
 namespace pellmar {
@@ -24,6 +25,14 @@ void RunLogDialog(HWND owner, LogStore& store) {
     LogFormPresenter presenter(window, store);
     window.SetPresenter(&presenter);
     window.ShowModal();
+}
+
+void RunRestoreDialog(HWND owner, MonitorSession& session, MonitorId monitor, platform::Dispatcher& dispatcher) {
+    RestoreForm window(owner);
+    Win32Prompter prompter(window.Window());
+    RestoreFormPresenter presenter(window, session, prompter, dispatcher);
+    window.SetPresenter(&presenter);
+    window.ShowModal(monitor);
 }
 
 }  // namespace pellmar

@@ -16,6 +16,10 @@ void Win32MainFormServices::RunLogWindow(MonitorSession& session) {
     RunLogDialog(owner_, *store);
 }
 
+void Win32MainFormServices::RunRestoreWindow(MonitorSession& session, MonitorId monitor) {
+    RunRestoreDialog(owner_, session, monitor, dispatcher_);
+}
+
 bool Win32MainFormServices::Confirm(const std::string& question) {
     return MessageBoxW(owner_, platform::win32::Widen(question).c_str(), L"Pellmar",
                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;

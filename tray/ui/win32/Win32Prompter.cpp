@@ -61,4 +61,8 @@ std::optional<std::string> Win32Prompter::BrowseForFolder(const std::string& ini
     return lastChosen_;
 }
 
+bool Win32Prompter::Confirm(const std::string& question) {
+    return MessageBoxW(owner_, Widen(question).c_str(), L"Pellmar", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 }  // namespace pellmar

@@ -16,6 +16,8 @@ public:
     std::string InputBox(const std::string& caption, const std::string& prompt, const std::string& text) override;
     // File-system folders only, no title text; `initialFolder` (else the last chosen one) starts selected.
     std::optional<std::string> BrowseForFolder(const std::string& initialFolder) override;
+    // No is the default button: the questions asked guard writes.
+    bool Confirm(const std::string& question) override;
 
 private:
     HWND owner_;

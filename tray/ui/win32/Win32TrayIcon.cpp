@@ -55,6 +55,7 @@ Win32TrayIcon::Win32TrayIcon(HWND configurationWindow, MainFormPresenter& presen
     menu_ = CreatePopupMenu();
     AppendMenuW(menu_, MF_STRING, kConfigure, L"Configure");
     AppendMenuW(menu_, MF_STRING, kViewLog, L"View Log");
+    AppendMenuW(menu_, MF_STRING, kRestore, L"Restore...");
     AppendMenuW(menu_, MF_STRING, kExit, L"Exit");
 }
 
@@ -121,6 +122,7 @@ void Win32TrayIcon::RunCommand(UINT command) {
     switch (command) {
     case kConfigure: presenter_.Configure(); break;
     case kViewLog: presenter_.ViewLog(); break;
+    case kRestore: presenter_.Restore(); break;
     case kExit: presenter_.Exit(); break;
     default: break;
     }

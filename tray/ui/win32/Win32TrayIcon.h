@@ -1,5 +1,6 @@
-// The tray icon and its menu ("Configure", "View Log", "Exit") through Shell_NotifyIconW, added
-// again whenever the shell broadcasts "TaskbarCreated" (a restarted taskbar has forgotten it).
+// The tray icon and its menu ("Configure", "View Log", "Restore...", "Exit") through
+// Shell_NotifyIconW, added again whenever the shell broadcasts "TaskbarCreated" (a restarted
+// taskbar has forgotten it).
 // Commands go to the presenter; its look, tooltip and balloon follow the presenter's TrayLook,
 // asked every few seconds. Owns its icon handle and the hidden top-level window that receives
 // the icon's mouse messages, its timer and the broadcast. Main thread.
@@ -16,7 +17,7 @@ namespace pellmar {
 
 class Win32TrayIcon final : private win32ui::FormHandler {
 public:
-    enum Command : UINT { kConfigure = 1, kViewLog, kExit };
+    enum Command : UINT { kConfigure = 1, kViewLog, kExit, kRestore };
     // The message the icon's mouse messages arrive with (lParam: the mouse message).
     static constexpr UINT kIconMessage = WM_APP + 10;
 

@@ -144,6 +144,8 @@ bool MainForm::Build() {
     listMenu_ = CreatePopupMenu();
     AppendMenuW(listMenu_, MF_STRING, kEnable, L"Enable");
     AppendMenuW(listMenu_, MF_STRING, kDisable, L"Disable");
+    AppendMenuW(listMenu_, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(listMenu_, MF_STRING, kRestore, L"Restore...");
     waitCursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));   // the hourglass
     arrowCursor_ = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // the arrow
     return true;
@@ -353,6 +355,7 @@ void MainForm::Command(int id) {
     case kExit: presenter_->Exit(); break;
     case kEnable: presenter_->Enable(); break;
     case kDisable: presenter_->Disable(); break;
+    case kRestore: presenter_->Restore(); break;
     default: break;
     }
 }

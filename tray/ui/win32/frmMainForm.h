@@ -20,7 +20,7 @@ namespace pellmar::win32ui {
 class MainForm final : public MainFormView, private FormHandler {
 public:
     enum ControlId : int {
-        kTabs = 100, kList, kAdd, kEdit, kDelete, kAutostart, kApply, kViewLog, kExit, kEnable, kDisable
+        kTabs = 100, kList, kAdd, kEdit, kDelete, kAutostart, kApply, kViewLog, kExit, kEnable, kDisable, kRestore
     };
     static constexpr const char* kCaption = "Pellmar Configuration";
 
