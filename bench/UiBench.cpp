@@ -134,7 +134,9 @@ public:
     void StopMonitoring() override {}
     void IgnoreOwnWrites(const std::vector<std::string>&) override {}
     std::unique_ptr<LogStore> OpenLogStore() override { return nullptr; }
+    const DataLocations& Locations() const override { return locations; }
     std::vector<ScannerValues> monitors;
+    DataLocations locations;
 };
 
 class ListServices final : public MainFormServices {
@@ -148,6 +150,7 @@ public:
         return std::nullopt;
     }
     void RunLogWindow(MonitorSession&) override {}
+    void RunRestoreWindow(MonitorSession&, MonitorId) override {}
     std::int64_t LastSeenProblem() override { return 0; }
     void SetLastSeenProblem(std::int64_t) override {}
     void ExitStarted() override {}
