@@ -7,6 +7,7 @@ packages=(
   libsqlite3-0 zlib1g-dev libssl-dev libcurl4-openssl-dev qt6-base-dev
   libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 xvfb xauth
+  dpkg-dev help2man lintian nsis
 )
 
 missing=()
