@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package pellmar_<version>_amd64.deb: the five programs in /usr/lib/pellmar,
 # links on the PATH, the desktop entry and icon, the systemd user unit of pellmard and man pages
-# made from the --help of pellmard and pellmarctl. The programs are built with PELLMAR_SELF_UPDATE
+# (those of pellmard and pellmarctl made from their --help). The programs are built with PELLMAR_SELF_UPDATE
 # off: apt updates them, the tray program never starts qmUpdate. Fails on any lintian error.
 # Options through the environment: BUILD_DIR (default build-deb, made for the package; an existing
 # tree, such as the suite's, is reused and gets its own self-update setting back afterwards),
@@ -55,6 +55,8 @@ for program in pellmard pellmarctl; do
     help2man --no-info --section=1 --name="${!name_var}" --output="$man1/$program.1" "$programs/$program"
   gzip -9n "$man1/$program.1"
 done
+# The tray program has no --help to make one from.
+gzip -9n < packaging/debian/Pellmar.1 > "$man1/Pellmar.1.gz"
 if [ -n "$(ls -A "$stage/home")" ]; then
   echo "--help or --version wrote into the home folder: $(ls -A "$stage/home")" >&2
   exit 1

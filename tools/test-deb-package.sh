@@ -42,7 +42,7 @@ echo "Installing $(basename "$deb")"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >"$work/apt.log" 2>&1 || { cat "$work/apt.log"; fail "apt-get install failed"; }
 installed=(/usr/lib/pellmar/{Pellmar,pellmard,pellmarctl,qmUpdate,qmRemove} /usr/bin/{Pellmar,pellmard,pellmarctl}
            /usr/share/applications/pellmar.desktop /usr/share/pixmaps/pellmar.xpm /usr/lib/systemd/user/pellmard.service
-           /usr/share/man/man1/{pellmard,pellmarctl}.1.gz /usr/share/doc/pellmar/copyright)
+           /usr/share/man/man1/{Pellmar,pellmard,pellmarctl}.1.gz /usr/share/doc/pellmar/copyright)
 for path in "${installed[@]}"; do [ -e "$path" ] || fail "$path is not installed"; done
 grep -qx 'Exec=/usr/lib/pellmar/Pellmar' /usr/share/applications/pellmar.desktop || fail "the desktop entry names another program"
 grep -qx 'ExecStart=/usr/lib/pellmar/pellmard' /usr/lib/systemd/user/pellmard.service || fail "the unit names another program"
