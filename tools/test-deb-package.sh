@@ -23,7 +23,7 @@ cleanup() {
   set +e
   [ -n "$host_pid" ] && { kill -KILL "$host_pid"; wait "$host_pid"; } 2>/dev/null
   DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq pellmar >/dev/null 2>&1
-  userdel "$user" 2>/dev/null
+  userdel --force "$user" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
