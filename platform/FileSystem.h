@@ -16,6 +16,11 @@ bool FileExists(const std::string& path);  // a regular file (not a folder)
 // Creates one folder level; true on success or when it already exists as a folder.
 bool CreateFolder(const std::string& path);
 
+// Whether this user may create and replace files in the existing folder `path` (ends in a
+// delimiter or not). POSIX asks the permissions and the mount; Windows, whose rights are ACLs,
+// tries a file that goes again when closed.
+bool FolderWritable(const std::string& path);
+
 // Removes an empty folder; false when it is not empty or cannot be removed.
 bool RemoveEmptyFolder(const std::string& path);
 

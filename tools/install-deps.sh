@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   # libgnutls30: Wine's bcrypt verifies the updater's signatures through it (libwine only recommends it).
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine wine64 libgnutls30 xvfb xauth
+  dpkg-dev help2man lintian nsis
 )
 
 missing=()

@@ -3,7 +3,8 @@
 # under Wine, one process per program, in a fresh Wine prefix that is removed afterwards.
 # Most get Wine's null display driver, so windows exist (hidden ones included) without an X server;
 # the programs labelled "gui" (real windows, the tray, keys and clicks) get Wine's X11 driver on a
-# virtual X server (Xvfb through xvfb-run).
+# virtual X server (Xvfb through xvfb-run). Then the installer Pellmar-setup.exe is made from the
+# same build and tried (tools/test-windows-installer.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,3 +33,7 @@ timeout 120 wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/nu
 wineserver -w
 xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
   bash -c "cd '$build_dir' && ctest --output-on-failure -j 1 -L gui"
+
+# The installer of the same build, tried in a Wine prefix of its own.
+setup=$(WIN_BUILD_DIR=$build_dir bash tools/package-windows.sh | tail -n 1)
+bash tools/test-windows-installer.sh "$setup"

@@ -31,6 +31,10 @@ bool CreateFolder(const std::string& path) {
     return errno == EEXIST && FolderExists(path);
 }
 
+bool FolderWritable(const std::string& path) {
+    return FolderExists(path) && access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool RemoveEmptyFolder(const std::string& path) { return !path.empty() && rmdir(path.c_str()) == 0; }
 
 bool RemoveFile(const std::string& path) { return !path.empty() && unlink(path.c_str()) == 0; }

@@ -71,6 +71,16 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+bool FolderWritable(const std::string& path) {
+    if (!FolderExists(path)) return false;
+    std::wstring probe = win32::Widen(path);
+    if (!probe.empty() && probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
+    probe += L"pellmar-write-probe-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.Valid();
+}
+
 bool CreateFolder(const std::string& path) {
     if (path.empty()) return false;
     if (CreateDirectoryW(win32::Widen(path).c_str(), nullptr)) return true;

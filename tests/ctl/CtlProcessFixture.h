@@ -41,8 +41,11 @@ protected:
         }
     }
 
-    CtlRun Ctl(std::vector<std::string> args) {
-        args.insert(args.begin(), PELLMARCTL_PATH);
+    CtlRun Ctl(std::vector<std::string> args) { return Run(PELLMARCTL_PATH, std::move(args)); }
+
+    // One of the programs to its end, or killed when it has not ended within the deadline (code -1).
+    CtlRun Run(const std::string& program, std::vector<std::string> args) {
+        args.insert(args.begin(), program);
         std::vector<char*> argv;
         for (auto& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
@@ -55,7 +58,10 @@ protected:
         pid_t child = -1;
         if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
             int status = 0;
-            waitpid(child, &status, 0);
+            if (!WaitUntil([&] { return waitpid(child, &status, WNOHANG) == child; }, std::chrono::seconds(120))) {
+                kill(child, SIGKILL);
+                waitpid(child, &status, 0);
+            }
             run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         posix_spawn_file_actions_destroy(&actions);

@@ -1,6 +1,7 @@
 // pellmarctl as a process against a pellmard process on a private home and real folders, and
 // against the database with no host: what it prints, its exit codes, and what happens to files.
 #include "tests/ctl/CtlProcessFixture.h"
+#include "tray/shell/ProgramVersion.h"
 
 #include <spawn.h>  // a POSIX process test: the Windows build leaves it out
 
@@ -202,6 +203,26 @@ TEST_F(CtlProcessTest, ADamagedDatabaseIsRefusedWithExitCodeTwoAndLeftByteIdenti
     waitpid(daemon, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_EQ(bytes, test::ReadFile(DatabasePath()));
+}
+
+// A packager's man page generator runs both programs with --help and --version on a build
+// machine: they print and end at once, leaving no settings file or data folder behind; an
+// argument pellmard does not know is refused instead of starting a host.
+TEST_F(CtlProcessTest, HelpAndVersionPrintAndEndWithoutTouchingTheUsersFolders) {
+    for (const std::string program : {PELLMARD_PATH, PELLMARCTL_PATH}) {
+        const std::string name = fs::path(program).filename().string();
+        CtlRun version = Run(program, {"--version"});
+        EXPECT_EQ(0, version.code) << name;
+        EXPECT_EQ(name + " " + kProgramVersion + "\n", version.out);
+        CtlRun help = Run(program, {"--help"});
+        EXPECT_EQ(0, help.code) << name;
+        EXPECT_EQ(0u, help.out.find("Usage: " + name)) << help.out;
+    }
+    CtlRun unknown = Run(PELLMARD_PATH, {"--foreground"});
+    EXPECT_EQ(1, unknown.code);
+    EXPECT_NE(std::string::npos, unknown.err.find("see pellmard --help")) << unknown.err;
+    EXPECT_FALSE(fs::exists(root / "config"));
+    EXPECT_FALSE(fs::exists(root / "data"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "common/CommandLine.h"
 #include "platform/Environment.h"
 #include "platform/ProgramStart.h"
+#include "tests/support/ScratchMount.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/TestEnvironment.h"
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pellmar {
 namespace {
@@ -84,12 +86,12 @@ TEST(UpdaterLaunchTest, UpdaterIsStartedWithItsArgumentsInTheCurrentDirectory) {
     test::WriteFile(app + "qmUpdate", "#!/bin/sh\n{ pwd; for a in \"$@\"; do echo \"$a\"; done; } > \"$(dirname \"$0\")/args.tmp\"\n"
                                       "mv \"$(dirname \"$0\")/args.tmp\" \"$(dirname \"$0\")/args\"\n");
     chmod((app + "qmUpdate").c_str(), 0755);
-    LaunchUpdater(31337, app);
+    LaunchUpdater(31337, app, true);
     ASSERT_TRUE(test::WaitUntil([&] { return fs::exists(app + "args"); }));
     EXPECT_EQ(test::ReadFile(app + "args"), fs::current_path().string() + "\n" + UpdateLocation + "\n" + app +
                                                 "Pellmar\n1.2.0.0\n31337\n");
 
-    LaunchUpdater(1, root / "missing/");  // no updater: nothing happens
+    LaunchUpdater(1, root / "missing/", true);  // no updater: nothing happens
 }
 
 TEST(UpdaterLaunchTest, UnknownProgramFolderStartsNoUpdaterFromTheWorkingDirectoryOrPath) {
@@ -106,12 +108,43 @@ TEST(UpdaterLaunchTest, UnknownProgramFolderStartsNoUpdaterFromTheWorkingDirecto
     env.Set("PATH", root.Path() + ":" + platform::GetEnvironmentText("PATH"));
     fs::path previous = fs::current_path();
     fs::current_path(root.Path());
-    LaunchUpdater(1, "");
+    LaunchUpdater(1, "", true);
     fs::current_path(previous);
-    LaunchUpdater(1, root / "app/");
+    LaunchUpdater(1, root / "app/", true);
     // By the time the second start has shown, a first one would have too.
     EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(root / "installed-started"); }));
     EXPECT_FALSE(fs::exists(root / "look-alike-started"));
+}
+
+// A packaged build, and a program folder the user cannot write (root-owned, or a read-only
+// mount, which stops root too): the updater would offer an update at every start and could
+// never install it, so it is not started at all.
+TEST(UpdaterLaunchTest, NoUpdaterForABuildThatDoesNotUpdateItselfOrAFolderTheUserCannotWrite) {
+    test::TempFolder root;
+    auto standIn = [&](const std::string& folder, const std::string& mark) {
+        test::WriteFile(folder + "qmUpdate", "#!/bin/sh\ntouch \"" + mark + "\"\n");
+        chmod((folder + "qmUpdate").c_str(), 0755);
+    };
+    const std::string packaged = root / "packaged/", locked = root / "locked/", writable = root / "writable/";
+    for (const std::string& folder : {packaged, locked, writable}) fs::create_directories(folder);
+    const bool asRoot = geteuid() == 0;
+    std::string why;
+    if (asRoot && !test::MountScratchFileSystem(locked, &why)) GTEST_SKIP() << why;
+    standIn(packaged, root / "packaged-started");
+    standIn(locked, root / "locked-started");
+    standIn(writable, root / "writable-started");
+    const bool lockedUp = asRoot ? test::MakeScratchFileSystemReadOnly(locked, &why) : chmod(locked.c_str(), 0555) == 0;
+
+    if (lockedUp) LaunchUpdater(1, locked, true);
+    LaunchUpdater(1, packaged, false);
+    LaunchUpdater(1, writable, true);
+    // By the time the last start has shown, an earlier one would have too.
+    EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(root / "writable-started"); }));
+    EXPECT_FALSE(fs::exists(root / "packaged-started"));
+    EXPECT_FALSE(fs::exists(root / "locked-started"));
+    if (asRoot) test::UnmountScratchFileSystem(locked);
+    chmod(locked.c_str(), 0755);
+    EXPECT_TRUE(lockedUp) << why;
 }
 
 TEST(UpdaterLaunchTest, StartedProgramHasEverySignalAtItsDefaultAndNoneBlocked) {

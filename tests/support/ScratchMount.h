@@ -8,6 +8,8 @@ namespace pellmar::test {
 
 // Mounts an empty file system on the folder `path`; false, with the reason in *why, when the OS refuses.
 bool MountScratchFileSystem(const std::string& path, std::string* why);
+// Mounts it again read-only: no one may write there then, root included.
+bool MakeScratchFileSystemReadOnly(const std::string& path, std::string* why);
 // Unmounts it again (lazily when busy); the folder is left behind, empty.
 bool UnmountScratchFileSystem(const std::string& path);
 

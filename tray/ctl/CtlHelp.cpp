@@ -9,6 +9,7 @@ namespace {
 
 const char* kOverview =
     "Usage: pellmarctl COMMAND [ARGUMENTS] [--json] [--help]\n"
+    "       pellmarctl --version\n"
     "Manages the folder monitors, event log and pending jobs of this user's Pellmar data folder.\n"
     "While Pellmar or pellmard runs, the running host carries out each command at once;\n"
     "otherwise pellmarctl works on the database itself.\n\n"

@@ -4,8 +4,10 @@
 #include "platform/ErrorReporter.h"
 #include "platform/ProgramArguments.h"
 #include "tray/ctl/CtlClient.h"
+#include "tray/ctl/CtlCommand.h"
 #include "tray/db/DatabaseCheck.h"
 #include "tray/shell/DataLocations.h"
+#include "tray/shell/ProgramVersion.h"
 
 #include <atomic>
 #include <cstdio>
@@ -37,6 +39,14 @@ int main(int argc, char** argv) {
     // Folder paths among the arguments must reach the store as UTF-8 whatever the code page.
     std::vector<std::string> arguments = pellmar::platform::ProgramArguments(argc, argv);
     if (!arguments.empty()) arguments.erase(arguments.begin());
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        std::printf("pellmarctl %s\n", pellmar::kProgramVersion);
+        return pellmar::ctl::kExitDone;
+    }
+    // Help and usage errors are answered before the data folder is settled: settling writes the
+    // settings file, which a packager's man page generator or a mistyped command must not leave.
+    const pellmar::ctl::ParseResult parsed = pellmar::ctl::ParseCommand(arguments, "/");
+    if (!parsed.command || parsed.command->help) return pellmar::ctl::RunControl(arguments);
     const std::string databasePath = pellmar::SettleDataLocations().databasePath;
     if (const std::optional<std::string> damage = pellmar::DatabaseDamage(databasePath)) {
         return Refuse(databasePath, *damage);

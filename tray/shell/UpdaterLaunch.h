@@ -15,6 +15,8 @@ namespace pellmar {
 extern const char* const UpdateLocation;
 // The version text the updater compares with the published one.
 extern const char* const ProgramVersion;
+// Whether this build updates itself; off where a package manager owns the programs' files.
+extern const bool SelfUpdate;
 
 // The parameter text as a command line carries it: the location unquoted, the program path
 // quoted, the version, the handle in decimal. `programFolder` ends in a delimiter.
@@ -22,7 +24,10 @@ std::string BuildUpdaterParameters(const std::string& programFolder, platform::W
 
 // Starts programFolder + qmUpdate with those parameters; by default the running executable's
 // folder. When it is empty (the folder cannot be found) nothing is started: neither a qmUpdate in
-// the working directory nor one on PATH is the installed updater.
-void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder = platform::GetProgramFolder());
+// the working directory nor one on PATH is the installed updater. Nor is it started by a build
+// that does not update itself, or for a folder the user cannot write: the updater would offer an
+// update at every start that it could never install.
+void LaunchUpdater(platform::WindowHandle window, const std::string& programFolder = platform::GetProgramFolder(),
+                   bool selfUpdate = SelfUpdate);
 
 }  // namespace pellmar

@@ -14,6 +14,12 @@ bool MountScratchFileSystem(const std::string& path, std::string* why) {
     return false;
 }
 
+bool MakeScratchFileSystemReadOnly(const std::string& path, std::string* why) {
+    if (mount("pellmar-test", path.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0) return true;
+    *why = std::string("mounting the tmpfs read-only is refused: ") + std::strerror(errno);
+    return false;
+}
+
 bool UnmountScratchFileSystem(const std::string& path) {
     if (umount2(path.c_str(), 0) == 0) return true;
     return errno == EBUSY && umount2(path.c_str(), MNT_DETACH) == 0;

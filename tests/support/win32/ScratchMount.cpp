@@ -8,6 +8,11 @@ bool MountScratchFileSystem(const std::string&, std::string* why) {
     return false;
 }
 
+bool MakeScratchFileSystemReadOnly(const std::string&, std::string* why) {
+    *why = "no file system can be mounted on a folder by the test program on Windows";
+    return false;
+}
+
 bool UnmountScratchFileSystem(const std::string&) { return false; }
 
 }  // namespace pellmar::test
