@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Restore against copying by hand, side by side in one run, with no host running (pellmarctl
+# works on the database itself): the versions of one file listed among 100,000 backed-up files,
+# and a folder of 10,000 files restored to a point in time into another folder, against cp -a of
+# the same backed-up files (with and without a sync after it; a restore's copies are durable).
+# Run by hand:   bench/restore-vs-cp.sh build/tray/ctl/pellmarctl
+set -euo pipefail
+pellmarctl=$(realpath "$1")
+
+work=$(mktemp -d /var/tmp/pellmar-restore.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$work/src" "$work/backup" && chmod 700 "$XDG_RUNTIME_DIR"
+
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+median() { sort -n | awk '{a[NR]=$1} END{print a[int((NR+1)/2)]}'; }
+
+"$pellmarctl" add "$work/src" "$work/backup" --versions 5 > /dev/null
+
+# The backup as the worker leaves it: 100 folders of 1,000 files with a version 1 from two hours
+# ago; the first 10 folders (the restored one, 10,000 files) also hold a version 2 from an hour
+# ago and a version 3 from now.
+old=$(date -d '-2 hours' +%Y%m%d%H%M.%S) middle=$(date -d '-1 hour' +%Y%m%d%H%M.%S)
+mkdir -p "$work/src/part"
+for d in $(seq -w 0 99); do
+    folder="$work/backup/d$d"; [ "$d" -lt 10 ] && folder="$work/backup/part/d$d"
+    mkdir -p "$folder"
+    (cd "$folder" && for f in $(seq -w 0 999); do printf 'first %s\n' "$f" > "f$f.1.txt"; done && touch -t "$old" f*.1.txt)
+    [ "$d" -lt 10 ] || continue
+    mkdir -p "$work/pick/d$d"
+    (cd "$folder" && for f in $(seq -w 0 999); do
+        printf 'second %s\n' "$f" > "f$f.2.txt"; printf 'third %s\n' "$f" > "f$f.3.txt"
+    done && touch -t "$middle" f*.2.txt && ln f*.2.txt "$work/pick/d$d/")
+done
+files=$(find "$work/backup" -type f | wc -l)
+
+listing=$(for i in $(seq 1 15); do
+    t0=$(now_ms); "$pellmarctl" versions "$work/src/d50/f500.txt" > /dev/null; echo $(( $(now_ms) - t0 ))
+done | median)
+
+at=$(date -d '-30 minutes' +%Y-%m-%dT%H:%M:%S)
+sync
+t0=$(now_ms)
+"$pellmarctl" restore "$work/src/part" --at "$at" --to "$work/restored" > /dev/null
+restore_ms=$(( $(now_ms) - t0 ))
+restored=$(find "$work/restored" -type f | wc -l)
+
+sync
+t0=$(now_ms)
+cp -a "$work/pick/." "$work/by-hand/"
+cp_ms=$(( $(now_ms) - t0 ))
+sync
+cp_sync_ms=$(( $(now_ms) - t0 ))
+
+echo "backup: $files files; versions of one file listed: median $listing ms of 15 (pellmarctl's start included)"
+echo "folder restored to a point in time: $restored files in $restore_ms ms"
+echo "cp -a of the same $(find "$work/pick" -type f | wc -l) kept copies: $cp_ms ms, with sync $cp_sync_ms ms"
