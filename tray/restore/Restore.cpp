@@ -62,12 +62,29 @@ RestoredFile RestoreOne(const ScannerValues& monitor, const RestoreItem& item, F
         if (!KeepCurrent(monitor, item, files, counter, now, &done)) return done;
     }
     files.ForceFolders(std::string(FolderPart(item.target)));
-    if (files.CopyFile(item.copy.path, item.target) != platform::CopyResult::Copied) {
-        done.problem = "the kept copy " + item.copy.path + " could not be written there";
-        return done;
-    }
-    done.outcome = RestoreOutcome::Restored;
+    // Its outcome is known at the commit of the staged copies.
+    done.problem = "the kept copy " + item.copy.path + " could not be written there";
+    if (files.StageCopy(item.copy.path, item.target) == platform::CopyResult::Copied) done.outcome = RestoreOutcome::NotDone;
     return done;
+}
+
+// Restored copies are made durable together: one by one, each would wait for its own flushes, and
+// a folder of thousands of small files would take many times as long as copying it by hand.
+constexpr std::size_t kStagedPerCommit = 256;
+
+void CommitStaged(FileOperations& files, std::vector<std::size_t>& staged, RestoreResult& result) {
+    const std::vector<platform::CopyResult> outcomes = files.CommitStagedCopies();
+    for (std::size_t i = 0; i < staged.size(); ++i) {
+        RestoredFile& done = result.files[staged[i]];
+        if (i >= outcomes.size() || outcomes[i] != platform::CopyResult::Copied) {
+            done.outcome = RestoreOutcome::Failed;
+            continue;
+        }
+        done.outcome = RestoreOutcome::Restored;
+        done.problem.clear();
+        ++result.restored;
+    }
+    staged.clear();
 }
 
 }  // namespace
@@ -88,6 +105,7 @@ std::string BeforeRestoreName(const std::string& path, DateTime now, int attempt
 RestoreResult RunRestore(const ScannerValues& monitor, const std::vector<RestoreItem>& items, FileOperations& files,
                          VersionCounter& counter, const RestoreProgress& progress, DateTime now) {
     RestoreResult result;
+    std::vector<std::size_t> staged;
     for (std::size_t index = 0; index < items.size(); ++index) {
         if (!result.cancelled && progress && !progress(index, items.size())) result.cancelled = true;
         if (result.cancelled) {
@@ -95,8 +113,10 @@ RestoreResult RunRestore(const ScannerValues& monitor, const std::vector<Restore
             continue;
         }
         result.files.push_back(RestoreOne(monitor, items[index], files, counter, now));
-        if (result.files.back().outcome == RestoreOutcome::Restored) ++result.restored;
+        if (result.files.back().outcome == RestoreOutcome::NotDone) staged.push_back(index);
+        if (staged.size() >= kStagedPerCommit) CommitStaged(files, staged, result);
     }
+    CommitStaged(files, staged, result);
     return result;
 }
 

@@ -1,7 +1,8 @@
 // Writing kept copies back. Nothing is destroyed: the file standing at a target is first kept,
 // as a new version in the backup when the monitor keeps versions and the file is restored to
 // its own place, otherwise beside it as "name (before restore 2026-12-09 14.05).ext". Each copy
-// goes to a temporary in the target's folder and is renamed into place (FileOperations::CopyFile).
+// goes to a temporary in the target's folder and is renamed into place once it is durable; the
+// copies are staged and made durable in groups (FileOperations::StageCopy).
 // Blocks; one thread at a time per FileOperations.
 #pragma once
 

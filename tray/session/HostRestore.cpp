@@ -69,7 +69,7 @@ std::string RestoredMessage(std::size_t count) {
 RestoreResult RestoreAndLog(RestoreDatabase& database, const ScannerValues& monitor,
                             const std::vector<RestoreItem>& items, const std::string& path,
                             const RestoreProgress& progress) {
-    SystemFileOperations files;
+    SystemFileOperations files(true);
     RestoreResult result = RunRestore(monitor, items, files, database, progress);
     database.AddInformation(RestoredMessage(result.restored), path,
                             items.size() == 1 ? items.front().copy.path : monitor.backuppath);
