@@ -174,9 +174,6 @@ bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyPro
     // On stable storage before the rename: otherwise a power loss after the job's row is gone
     // could leave an empty or partial file in place of the previous, complete backup.
     if (durable && fdatasync(out.Get()) != 0) return false;
-    // Made durable later with others: its write-back starts now, so that the flush of the
-    // batch mostly finds it done instead of writing every file of the batch at once.
-    if (!durable) sync_file_range(out.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);
     return out.Close();
 }
 
