@@ -105,6 +105,7 @@ struct CopyState {
     int out;
     const CopyProgress& progress;
     std::uint64_t done = 0;
+    off_t reached = 0;  // the end of the bytes written so far, and so the new file's size
     bool useRange = true;
     std::vector<char> buffer;
 };
@@ -130,6 +131,7 @@ bool CopyRegion(CopyState& state, off_t start, off_t end) {
         if (n < 0) return false;
         if (n == 0) return true;  // the file shrank while it was copied
         start += n;
+        state.reached = start;
         state.done += static_cast<std::uint64_t>(n);
         if (state.progress && !state.progress(state.done)) return false;
     }
@@ -139,7 +141,7 @@ bool CopyRegion(CopyState& state, off_t start, off_t end) {
 // Only the data regions are copied and the size is set at the end, so holes stay holes: a
 // 10 GiB sparse file does not become 10 GiB of real blocks in the backup.
 bool CopyBytes(int in, int out, off_t size, const CopyProgress& progress) {
-    CopyState state{in, out, progress, 0, true, {}};
+    CopyState state{in, out, progress, 0, 0, true, {}};
     off_t position = 0;
     while (position < size) {
         off_t data = lseek(in, position, SEEK_DATA);
@@ -150,7 +152,8 @@ bool CopyBytes(int in, int out, off_t size, const CopyProgress& progress) {
         if (!CopyRegion(state, data, std::min(hole, size))) return false;
         position = std::max(hole, data + 1);
     }
-    return ftruncate(out, size) == 0;
+    // The file is new: it already has its size unless it ends in a hole (or the source shrank).
+    return state.reached == size || ftruncate(out, size) == 0;
 }
 
 // A set-uid or set-gid bit goes only onto a copy whose owner or group is the source's: a host
