@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/posix/UniqueFd.h"
@@ -141,33 +142,27 @@ bool AppendTextDurably(const std::string& path, const std::string& text) {
     return fsync(file.Get()) == 0;
 }
 
-std::string ReadTextFile(const std::string& path) {
+namespace {
+
+// The file's first `limit` bytes (all of it when shorter); empty when it cannot be read.
+std::string ReadUpTo(const std::string& path, std::size_t limit) {
     UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
     std::string text;
     if (!file.Valid()) return text;
     char buffer[4096];
-    for (;;) {
-        const ssize_t count = read(file.Get(), buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) continue;
-        if (count <= 0) return text;
-        text.append(buffer, static_cast<std::size_t>(count));
-    }
-}
-
-std::string ReadFileStart(const std::string& path, std::size_t limit) {
-    UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    std::string text;
-    if (!file.Valid()) return text;
-    text.resize(limit);
-    std::size_t filled = 0;
-    while (filled < limit) {
-        const ssize_t count = read(file.Get(), text.data() + filled, limit - filled);
+    while (text.size() < limit) {
+        const ssize_t count = read(file.Get(), buffer, std::min(sizeof buffer, limit - text.size()));
         if (count < 0 && errno == EINTR) continue;
         if (count <= 0) break;
-        filled += static_cast<std::size_t>(count);
+        text.append(buffer, static_cast<std::size_t>(count));
     }
-    text.resize(filled);
     return text;
 }
+
+}  // namespace
+
+std::string ReadTextFile(const std::string& path) { return ReadUpTo(path, std::string::npos); }
+
+std::string ReadFileStart(const std::string& path, std::size_t limit) { return ReadUpTo(path, limit); }
 
 }  // namespace pellmar::platform

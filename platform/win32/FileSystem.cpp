@@ -162,7 +162,10 @@ bool AppendTextDurably(const std::string& path, const std::string& text) {
     return FlushFileBuffers(file.Get()) != FALSE;
 }
 
-std::string ReadTextFile(const std::string& path) {
+namespace {
+
+// The file's first `limit` bytes (all of it when shorter); empty when it cannot be read.
+std::string ReadUpTo(const std::string& path, std::size_t limit) {
     std::string text;
     if (path.empty()) return text;
     UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
@@ -171,25 +174,18 @@ std::string ReadTextFile(const std::string& path) {
     if (!file.Valid()) return text;
     char buffer[4096];
     DWORD count = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &count, nullptr) && count > 0) text.append(buffer, count);
+    while (text.size() < limit &&
+           ReadFile(file.Get(), buffer, static_cast<DWORD>(std::min(sizeof buffer, limit - text.size())), &count,
+                    nullptr) &&
+           count > 0)
+        text.append(buffer, count);
     return text;
 }
 
-std::string ReadFileStart(const std::string& path, std::size_t limit) {
-    std::string text;
-    if (path.empty()) return text;
-    UniqueHandle file(CreateFileW(win32::Widen(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return text;
-    text.resize(limit);
-    std::size_t filled = 0;
-    DWORD count = 0;
-    while (filled < limit &&
-           ReadFile(file.Get(), text.data() + filled, static_cast<DWORD>(limit - filled), &count, nullptr) && count > 0)
-        filled += count;
-    text.resize(filled);
-    return text;
-}
+}  // namespace
+
+std::string ReadTextFile(const std::string& path) { return ReadUpTo(path, std::string::npos); }
+
+std::string ReadFileStart(const std::string& path, std::size_t limit) { return ReadUpTo(path, limit); }
 
 }  // namespace pellmar::platform
