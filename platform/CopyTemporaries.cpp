@@ -40,11 +40,30 @@ std::optional<std::uint64_t> CopyTemporaryOwner(std::string_view name) {
     return pid;
 }
 
+namespace {
+
+struct VisitedFolders {
+    std::mutex mutex;
+    std::unordered_set<std::string> names;
+};
+
+VisitedFolders& Visited() {
+    static VisitedFolders visited;
+    return visited;
+}
+
+}  // namespace
+
 bool FirstCopyIntoFolder(const std::string& folder) {
-    static std::mutex mutex;
-    static std::unordered_set<std::string> visited;
-    std::lock_guard lock(mutex);
-    return visited.insert(folder).second;
+    VisitedFolders& visited = Visited();
+    std::lock_guard lock(visited.mutex);
+    return visited.names.insert(folder).second;
+}
+
+void ForgetCopyIntoFolder(const std::string& folder) {
+    VisitedFolders& visited = Visited();
+    std::lock_guard lock(visited.mutex);
+    visited.names.erase(folder);
 }
 
 }  // namespace pellmar::platform

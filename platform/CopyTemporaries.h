@@ -18,7 +18,12 @@ std::string NewCopyTemporaryName(std::uint64_t processId);
 std::optional<std::uint64_t> CopyTemporaryOwner(std::string_view name);
 
 // True the first time a folder is named in this process; later copies find nothing left over
-// that a crash before this process started could have made.
+// that a crash before this process started could have made. Asked before the folder is listed,
+// so that each later copy costs no listing.
 bool FirstCopyIntoFolder(const std::string& folder);
+
+// Undoes the record of a first copy into a folder that could not be listed then (an unmounted
+// drive), so that the next copy into it looks again.
+void ForgetCopyIntoFolder(const std::string& folder);
 
 }  // namespace pellmar::platform

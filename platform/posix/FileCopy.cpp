@@ -50,6 +50,7 @@ private:
 };
 
 constexpr std::size_t kChunkBytes = 8u << 20;
+constexpr off_t kWholeCopyBytes = 256 << 10;
 
 std::string FolderOf(const std::string& path) {
     auto slash = path.rfind('/');
@@ -61,14 +62,16 @@ std::string TemporaryNameBeside(const std::string& destination) {
 }
 
 void RemoveLeftoversOfEndedCopies(const std::string& folder) {
+    if (!FirstCopyIntoFolder(folder)) return;
     DIR* listing = opendir(folder.c_str());
     // A folder that cannot be listed now (an unmounted drive) is looked at again next time.
-    if (listing == nullptr) return;
-    if (FirstCopyIntoFolder(folder)) {
-        while (const dirent* entry = readdir(listing)) {
-            std::optional<std::uint64_t> owner = CopyTemporaryOwner(entry->d_name);
-            if (owner && ProcessHasEnded(*owner)) unlinkat(dirfd(listing), entry->d_name, 0);
-        }
+    if (listing == nullptr) {
+        ForgetCopyIntoFolder(folder);
+        return;
+    }
+    while (const dirent* entry = readdir(listing)) {
+        std::optional<std::uint64_t> owner = CopyTemporaryOwner(entry->d_name);
+        if (owner && ProcessHasEnded(*owner)) unlinkat(dirfd(listing), entry->d_name, 0);
     }
     closedir(listing);
 }
@@ -142,7 +145,13 @@ bool CopyRegion(CopyState& state, off_t start, off_t end) {
 // 10 GiB sparse file does not become 10 GiB of real blocks in the backup.
 bool CopyBytes(int in, int out, off_t size, const CopyProgress& progress) {
     CopyState state{in, out, progress, 0, 0, true, {}};
+    // A small file is copied whole without asking where its holes are: two calls saved on each
+    // of thousands of files, and a hole that small costs next to nothing as written zeros.
     off_t position = 0;
+    if (size <= kWholeCopyBytes) {
+        if (!CopyRegion(state, 0, size)) return false;
+        position = size;
+    }
     while (position < size) {
         off_t data = lseek(in, position, SEEK_DATA);
         if (data < 0 && errno == ENXIO) break;  // only a hole up to the end
@@ -158,21 +167,24 @@ bool CopyBytes(int in, int out, off_t size, const CopyProgress& progress) {
 
 // A set-uid or set-gid bit goes only onto a copy whose owner or group is the source's: a host
 // running as root would otherwise turn a program written by anyone into a set-uid root one.
-mode_t ModeForCopy(const struct stat& source, int out) {
+mode_t ModeForCopy(const struct stat& source, const struct stat& copy) {
     mode_t mode = source.st_mode & 07777;
-    struct stat copy {};
-    if (fstat(out, &copy) != 0) return mode & ~static_cast<mode_t>(S_ISUID | S_ISGID);
     if (copy.st_uid != source.st_uid) mode &= ~static_cast<mode_t>(S_ISUID);
     if (copy.st_gid != source.st_gid) mode &= ~static_cast<mode_t>(S_ISGID);
     return mode;
 }
 
-// False with errno set. Without `durable` the caller makes the content durable later.
-bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress, bool durable) {
+// False with errno set. Without `durable` the caller makes the content durable later. `device`
+// receives the file system the temporary is on, the one that must be flushed for it.
+bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyProgress& progress, bool durable,
+                   dev_t* device) {
     if (!CopyBytes(in, out.Get(), info.st_size, progress)) return false;
+    struct stat copy {};
+    if (fstat(out.Get(), &copy) != 0) return false;
+    if (device) *device = copy.st_dev;
     // Times last: every write above moves the modification time.
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
-    if (fchmod(out.Get(), ModeForCopy(info, out.Get())) != 0) return false;
+    if (fchmod(out.Get(), ModeForCopy(info, copy)) != 0) return false;
     if (futimens(out.Get(), times) != 0) return false;
     // On stable storage before the rename: otherwise a power loss after the job's row is gone
     // could leave an empty or partial file in place of the previous, complete backup.
@@ -181,11 +193,11 @@ bool FillTemporary(int in, const struct stat& info, UniqueFd& out, const CopyPro
 }
 
 CopyResult CopyIntoTemporary(int in, const struct stat& info, const std::string& temporary,
-                             const CopyProgress& progress, bool durable) {
+                             const CopyProgress& progress, bool durable, dev_t* device = nullptr) {
     UniqueFd out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (!out.Valid()) return ResultOfFailure(errno);
     errno = 0;
-    if (FillTemporary(in, info, out, progress, durable)) return CopyResult::Copied;
+    if (FillTemporary(in, info, out, progress, durable, device)) return CopyResult::Copied;
     return errno == ENOSPC || errno == EDQUOT ? CopyResult::NoSpace : CopyResult::Failed;
 }
 
@@ -354,16 +366,15 @@ public:
         const std::string folder = FolderOf(destination);
         RemoveLeftoversOfEndedCopies(folder);
         std::string temporary = TemporaryNameBeside(destination);
-        CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, nullptr, false);
-        struct stat where {};
-        if (result == CopyResult::Copied && stat(folder.c_str(), &where) != 0) result = CopyResult::Failed;
+        dev_t device = 0;
+        CopyResult result = CopyIntoTemporary(in.Get(), info, temporary, nullptr, false, &device);
         if (result != CopyResult::Copied) {
             unlink(temporary.c_str());
             return result;
         }
-        if (!fileSystems_.contains(where.st_dev))
-            fileSystems_[where.st_dev] = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        staged_.push_back(Staged{std::move(temporary), destination, where.st_dev});
+        if (!fileSystems_.contains(device))
+            fileSystems_[device] = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        staged_.push_back(Staged{std::move(temporary), destination, device});
         return CopyResult::Copied;
     }
 

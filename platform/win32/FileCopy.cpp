@@ -26,20 +26,23 @@ std::wstring TemporaryNameBeside(const std::wstring& destination) {
 }
 
 void RemoveLeftoversOfEndedCopies(const std::wstring& folder) {
+    const std::string name = win32::Narrow(folder);
+    if (!FirstCopyIntoFolder(name)) return;
     WIN32_FIND_DATAW entry{};
     const HANDLE listing = FindFirstFileExW((folder + L"*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                             nullptr, 0);
     // A folder that cannot be listed now (an unplugged drive) is looked at again next time.
-    if (listing == INVALID_HANDLE_VALUE) return;
-    if (FirstCopyIntoFolder(win32::Narrow(folder))) {
-        do {
-            const std::optional<std::uint64_t> owner = CopyTemporaryOwner(win32::Narrow(entry.cFileName));
-            if (!owner || !ProcessHasEnded(*owner)) continue;
-            const std::wstring leftover = folder + entry.cFileName;
-            SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only source's copy
-            DeleteFileW(leftover.c_str());
-        } while (FindNextFileW(listing, &entry));
+    if (listing == INVALID_HANDLE_VALUE) {
+        ForgetCopyIntoFolder(name);
+        return;
     }
+    do {
+        const std::optional<std::uint64_t> owner = CopyTemporaryOwner(win32::Narrow(entry.cFileName));
+        if (!owner || !ProcessHasEnded(*owner)) continue;
+        const std::wstring leftover = folder + entry.cFileName;
+        SetFileAttributesW(leftover.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only source's copy
+        DeleteFileW(leftover.c_str());
+    } while (FindNextFileW(listing, &entry));
     FindClose(listing);
 }
 
