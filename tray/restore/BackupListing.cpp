@@ -3,13 +3,14 @@
 #include "tray/restore/BackupListing.h"
 
 #include <algorithm>
-#include <ctime>
+#include <optional>
 #include <map>
 #include <set>
 
 #include "common/Paths.h"
 #include "platform/CopyTemporaries.h"
 #include "platform/Environment.h"
+#include "platform/LocalClock.h"
 #include "platform/FileSystem.h"
 #include "tray/jobs/JobExecution.h"
 #include "tray/jobs/VersionNames.h"
@@ -104,11 +105,10 @@ std::string BackupFolderFor(const ScannerValues& monitor, const std::string& sou
 
 DateTime LocalFileTime(std::int64_t nanoseconds) {
     const std::int64_t seconds = nanoseconds >= 0 ? nanoseconds / 1000000000 : (nanoseconds - 999999999) / 1000000000;
-    const std::time_t time = static_cast<std::time_t>(seconds);
-    const std::tm* local = std::localtime(&time);
+    const std::optional<platform::LocalTimeFields> local = platform::LocalTimeAt(seconds);
     if (!local) return UnixTimeToDateTime(static_cast<std::int32_t>(seconds));
-    DateTimeFields fields{local->tm_year + 1900, local->tm_mon + 1, local->tm_mday,
-                          local->tm_hour,        local->tm_min,     local->tm_sec,
+    DateTimeFields fields{local->year, local->month,  local->day,
+                          local->hour, local->minute, local->second,
                           static_cast<int>((nanoseconds - seconds * 1000000000) / 1000000)};
     return EncodeDateTime(fields);
 }
