@@ -133,16 +133,19 @@ TEST_P(ChangeEngineSuite, WithSubFoldersOffOnlyTheRootsFilesAreReported) {
     EXPECT_FALSE(Seen(root / "sub/below.txt"));
 }
 
-TEST_P(ChangeEngineSuite, MasksAndExceptionsChooseTheFiles) {
-    scanner->GetFilters() = {"*.txt", "*.doc"};
+// A copy's temporary (one a killed restore left, say) is never a file to back up, mask or not.
+TEST_P(ChangeEngineSuite, MasksAndExceptionsChooseTheFilesAndCopyTemporariesAreNeverReported) {
+    scanner->GetFilters() = {"*.txt", "*.doc", "*.tmp"};
     scanner->GetExceptions() = {"~*"};
     StartWatching();
     WriteFile(root / "picture.bin", "x");
     WriteFile(root / "~lock.txt", "x");
+    WriteFile(root / ".pellmar-copy.4194301.7.tmp", "x");
     WriteFile(root / "Letter.DOC", "x");
     ASSERT_TRUE(WaitForJob({ChangeCreated, root / "Letter.DOC"}));
     EXPECT_FALSE(Seen(root / "picture.bin"));
     EXPECT_FALSE(Seen(root / "~lock.txt"));
+    EXPECT_FALSE(Seen(root / ".pellmar-copy.4194301.7.tmp"));
 }
 
 TEST_P(ChangeEngineSuite, CopiesWrittenIntoABackupFolderInsideTheTreeAreNotReported) {

@@ -5,6 +5,7 @@
 
 #include "common/Paths.h"
 #include "common/TextCase.h"
+#include "platform/CopyTemporaries.h"
 #include "platform/ErrorReporter.h"
 #include "tray/monitor/Masks.h"
 #include "tray/monitor/PathParts.h"
@@ -126,6 +127,9 @@ bool FolderScanner::Report(JobType kind, const std::string& path, bool resync) {
 
 bool FolderScanner::IsDropped(const std::string& path, std::string_view name) {
     if (!name.empty() && IsExcepted(name)) return true;
+    // A copy's temporary is renamed into place or removed; one left by a killed restore is junk,
+    // removed by the next copy into its folder, and never a file to back up.
+    if (platform::CopyTemporaryOwner(name)) return true;
     for (const std::string& folder : context_.ProtectedFolders())
         if (!folder.empty() && StartsWithIgnoringAsciiCase(path, folder)) return true;
     bool inBackupFolder = false;
