@@ -29,6 +29,12 @@ public:
     virtual std::vector<CopyResult> Commit() = 0;
 
     static std::unique_ptr<CopyBatch> Create();
+
+    // A batch whose copies are made by `lanes` threads of its own, each with a batch of its own,
+    // so that a second core shares the work of thousands of small files. Its Stage always takes
+    // the copy; a copy that cannot be staged is reported by the commit. Copies to one destination
+    // keep their order.
+    static std::unique_ptr<CopyBatch> CreateConcurrent(unsigned lanes);
 };
 
 }  // namespace pellmar::platform

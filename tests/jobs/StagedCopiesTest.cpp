@@ -60,6 +60,43 @@ TEST_F(StagedCopiesTest, ABatchReplacesEachBackupWholeAtItsCommitAndAnAbandonedO
     EXPECT_TRUE(batch->Commit().empty());
 }
 
+// Copies spread over threads by folder: a copy that cannot be staged is told by the commit, in its
+// place among the others, and one destination given twice ends with the later copy.
+TEST_F(StagedCopiesTest, AConcurrentBatchKeepsTheOrderOfItsCopiesAndReportsAFailedOneAtTheCommit) {
+    for (const char* folder : {"bak/a", "bak/b", "bak/c"}) fs::create_directories(root / folder);
+    auto batch = platform::CopyBatch::CreateConcurrent(2);
+    std::vector<std::string> destinations;
+    for (int i = 0; i < 30; ++i) {
+        const std::string folder(1, static_cast<char>('a' + i % 3));
+        destinations.push_back(root / ("bak/" + folder + "/f" + std::to_string(i)));
+        const std::string source = i == 13 ? std::string(root / "src/missing") : Source(i % 6);
+        ASSERT_EQ(CopyResult::Copied, batch->Stage(source, destinations.back()));
+    }
+    ASSERT_EQ(CopyResult::Copied, batch->Stage(Source(5), destinations[0]));
+    const std::vector<CopyResult> results = batch->Commit();
+    ASSERT_EQ(31u, results.size());
+    for (int i = 0; i < 30; ++i) {
+        if (i == 13) {
+            EXPECT_NE(CopyResult::Copied, results[13]);
+            EXPECT_FALSE(fs::exists(destinations[13]));
+            continue;
+        }
+        EXPECT_EQ(CopyResult::Copied, results[static_cast<std::size_t>(i)]) << i;
+        if (i > 0) {
+            EXPECT_EQ("new " + std::to_string(i % 6), ReadFile(destinations[static_cast<std::size_t>(i)]));
+        }
+    }
+    EXPECT_EQ("new 5", ReadFile(destinations[0]));
+    EXPECT_EQ(10u, EntryCount(root / "bak/a")) << "temporaries were left behind";
+    EXPECT_EQ(9u, EntryCount(root / "bak/b"));
+    {
+        auto abandoned = platform::CopyBatch::CreateConcurrent(2);
+        for (int i = 0; i < 30; ++i) abandoned->Stage(Source(0), destinations[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ("new 1", ReadFile(destinations[1]));
+    EXPECT_EQ(10u, EntryCount(root / "bak/c")) << "an abandoned batch left temporaries";
+}
+
 class OneScriptedStore final : public JobWorkerStore {
 public:
     std::vector<ChangeEvent> jobs;

@@ -62,8 +62,9 @@ private:
 
 class SystemFileOperations : public FileOperations {
 public:
-    // With `batched`, staged copies reach stable storage together at their commit.
-    explicit SystemFileOperations(bool batched = false);
+    // With `batched`, staged copies reach stable storage together at their commit; with
+    // `copyLanes` above one as well, that many threads make the staged copies.
+    explicit SystemFileOperations(bool batched = false, unsigned copyLanes = 1);
     bool FileExists(const std::string& path) override;
     bool FolderExists(const std::string& path) override;
     platform::EntryKind Inspect(const std::string& path) override;

@@ -46,10 +46,11 @@ bool KeepCurrent(const ScannerValues& monitor, const RestoreItem& item, FileOper
     return false;
 }
 
-RestoredFile RestoreOne(const ScannerValues& monitor, const RestoreItem& item, FileOperations& files,
-                        VersionCounter& counter, DateTime now) {
+// `madeFolder` is the target folder made or found last time: a folder's files come in a run, and
+// its levels need not be looked at again for each of them.
+RestoredFile RestoreOne(const ScannerValues& monitor, const RestoreItem& item, platform::EntryKind standing,
+                        FileOperations& files, VersionCounter& counter, DateTime now, std::string& madeFolder) {
     RestoredFile done{item.target, RestoreOutcome::Failed, {}, {}};
-    const platform::EntryKind standing = files.Inspect(item.target);
     if (standing != platform::EntryKind::Missing && standing != platform::EntryKind::File) {
         done.problem = "something other than a file stands there";
         return done;
@@ -61,7 +62,9 @@ RestoredFile RestoreOne(const ScannerValues& monitor, const RestoreItem& item, F
         }
         if (!KeepCurrent(monitor, item, files, counter, now, &done)) return done;
     }
-    files.ForceFolders(std::string(FolderPart(item.target)));
+    const std::string_view folder = FolderPart(item.target);
+    if (folder != madeFolder && files.ForceFolders(std::string(folder)) == platform::CopyResult::Copied)
+        madeFolder = folder;
     // Its outcome is known at the commit of the staged copies.
     done.problem = "the kept copy " + item.copy.path + " could not be written there";
     if (files.StageCopy(item.copy.path, item.target) == platform::CopyResult::Copied) done.outcome = RestoreOutcome::NotDone;
@@ -69,8 +72,21 @@ RestoredFile RestoreOne(const ScannerValues& monitor, const RestoreItem& item, F
 }
 
 // Restored copies are made durable together: one by one, each would wait for its own flushes, and
-// a folder of thousands of small files would take many times as long as copying it by hand.
-constexpr std::size_t kStagedPerCommit = 256;
+// a folder of thousands of small files would take many times as long as copying it by hand. Each
+// commit costs two flushes of the file system whatever it holds, so the groups are large; the
+// bytes bound keeps one commit's wait short.
+constexpr std::size_t kStagedPerCommit = 4096;
+constexpr std::uint64_t kStagedBytesPerCommit = 128u << 20;
+
+// The targets of a group are looked at before any of them is written: the copies are made on
+// other threads, and looking a name up in a folder waits while a file is being created there.
+std::vector<platform::EntryKind> InspectGroup(const std::vector<RestoreItem>& items, std::size_t from,
+                                              FileOperations& files) {
+    std::vector<platform::EntryKind> kinds;
+    for (std::size_t i = from; i < items.size() && i - from < kStagedPerCommit; ++i)
+        kinds.push_back(files.Inspect(items[i].target));
+    return kinds;
+}
 
 void CommitStaged(FileOperations& files, std::vector<std::size_t>& staged, RestoreResult& result) {
     const std::vector<platform::CopyResult> outcomes = files.CommitStagedCopies();
@@ -106,15 +122,32 @@ RestoreResult RunRestore(const ScannerValues& monitor, const std::vector<Restore
                          VersionCounter& counter, const RestoreProgress& progress, DateTime now) {
     RestoreResult result;
     std::vector<std::size_t> staged;
+    std::uint64_t stagedBytes = 0;
+    std::string madeFolder;
+    std::vector<platform::EntryKind> standing;  // of the items from `group` on
+    std::size_t group = 0;
     for (std::size_t index = 0; index < items.size(); ++index) {
         if (!result.cancelled && progress && !progress(index, items.size())) result.cancelled = true;
         if (result.cancelled) {
             result.files.push_back({items[index].target, RestoreOutcome::NotDone, {}, {}});
             continue;
         }
-        result.files.push_back(RestoreOne(monitor, items[index], files, counter, now));
-        if (result.files.back().outcome == RestoreOutcome::NotDone) staged.push_back(index);
-        if (staged.size() >= kStagedPerCommit) CommitStaged(files, staged, result);
+        if (index - group >= standing.size()) {
+            group = index;
+            standing = InspectGroup(items, group, files);
+        }
+        result.files.push_back(
+            RestoreOne(monitor, items[index], standing[index - group], files, counter, now, madeFolder));
+        if (result.files.back().outcome == RestoreOutcome::NotDone) {
+            staged.push_back(index);
+            stagedBytes += items[index].copy.size;
+        }
+        if (staged.size() >= kStagedPerCommit || stagedBytes >= kStagedBytesPerCommit) {
+            CommitStaged(files, staged, result);
+            stagedBytes = 0;
+            standing.clear();  // the next group is looked at while no copy is being made
+            group = index + 1;
+        }
     }
     CommitStaged(files, staged, result);
     return result;

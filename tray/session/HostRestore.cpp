@@ -15,6 +15,11 @@
 #include "tray/util/Checksums.h"
 
 namespace pellmar {
+namespace {
+
+constexpr unsigned kRestoreCopyLanes = 2;
+
+}  // namespace
 
 RestoreDatabase::RestoreDatabase(std::string databasePath) : path_(std::move(databasePath)) {
     database_ = std::make_unique<SQLiteDatabase>(path_, false);
@@ -69,7 +74,8 @@ std::string RestoredMessage(std::size_t count) {
 RestoreResult RestoreAndLog(RestoreDatabase& database, const ScannerValues& monitor,
                             const std::vector<RestoreItem>& items, const std::string& path,
                             const RestoreProgress& progress) {
-    SystemFileOperations files(true);
+    // A restore has the machine to itself; a second lane takes up the core it would leave idle.
+    SystemFileOperations files(true, kRestoreCopyLanes);
     RestoreResult result = RunRestore(monitor, items, files, database, progress);
     database.AddInformation(RestoredMessage(result.restored), path,
                             items.size() == 1 ? items.front().copy.path : monitor.backuppath);
