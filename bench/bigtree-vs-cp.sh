@@ -30,11 +30,17 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 seconds() { awk "BEGIN{printf \"%.1f\", $1/1000}"; }
 # Copies in flight come and go while find lists: their names are not wanted anyway.
 listing() { (cd "$1" && find . -type f ! -name '.pellmar-copy.*' -printf '%p %s\n' 2>/dev/null | sort); }
-# Waits until every regular file of $1 stands in $2 at its size.
+count() { find "$1" -type f ! -name '.pellmar-copy.*' -printf . 2>/dev/null | wc -c; }
+# Waits until every regular file of $1 stands in $2 at its size. The full comparison, a sorted
+# listing of both trees, costs a core for a second or more on this tree, so it runs only once the
+# number of files has come up: the measuring must not slow down what it measures.
 wait_complete() {
     local expected="$work/expected"
     listing "$1" > "$expected"
-    until [ -z "$(listing "$2" | comm -23 "$expected" - | head -1)" ]; do sleep 0.5; done
+    local want; want=$(wc -l < "$expected")
+    until [ "$(count "$2")" -ge "$want" ] && [ -z "$(listing "$2" | comm -23 "$expected" - | head -1)" ]; do
+        sleep 0.5
+    done
 }
 cpu_ms() { awk -v hz="$(getconf CLK_TCK)" '{print int(($14 + $15) * 1000 / hz)}' "/proc/$1/stat"; }
 loop_fs=yes
@@ -70,11 +76,14 @@ fresh
 "$pellmarctl" add "$src" "$backup" > /dev/null
 "$pellmard" 2> "$work/host.err" & host=$!
 until "$pellmarctl" list 2>/dev/null | grep -q 'watching$'; do sleep 0.1; done
+# PERF_DATA=FILE records the host's profile for the tree (perf record -g).
+[ -n "${PERF_DATA:-}" ] && { perf record -q -g -p "$host" -o "$PERF_DATA" & profiler=$!; sleep 1; }
 c0=$(cpu_ms "$host"); t0=$(now_ms)
 tar -xf "$archive" -C "$src"
 unpacked=$(( $(now_ms) - t0 ))
 wait_complete "$src" "$backup"
 pellmar=$(( $(now_ms) - t0 )); cpu=$(( $(cpu_ms "$host") - c0 ))
+[ -n "${PERF_DATA:-}" ] && { kill -INT "$profiler"; wait "$profiler" || true; }
 
 dd if=/dev/urandom of="$work/big.bin" bs=1M count=1024 status=none
 t0=$(now_ms); cp "$work/big.bin" "$fs/big.copy"; sync; bigfloor=$(( $(now_ms) - t0 ))

@@ -3,6 +3,7 @@
 // holder ends, however it ends. Owns the lock file's handle, not the file.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -20,7 +21,16 @@ public:
 
     // Takes the lock on the file at `path` (created when missing) without waiting. Any thread.
     static Result TryAcquire(const std::string& path, std::unique_ptr<HostLock>* lock);
+
+    // As TryAcquire, but a lock held elsewhere is asked for again until `patience` has passed: a
+    // pellmarctl that found no host holds it for the moment it works on the data folder itself,
+    // and a host starting in that moment must not give up. Blocks.
+    static Result Acquire(const std::string& path, std::unique_ptr<HostLock>* lock,
+                          std::chrono::milliseconds patience);
 };
+
+// How long a starting host waits for a lock that a pellmarctl may be holding for a moment.
+inline constexpr std::chrono::seconds kHostLockPatience{3};
 
 // The lock file of a data folder (as DataLocations gives it, with or without trailing delimiter).
 std::string HostLockPath(const std::string& dataPath);

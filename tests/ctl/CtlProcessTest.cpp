@@ -1,6 +1,7 @@
 // pellmarctl as a process against a pellmard process on a private home and real folders, and
 // against the database with no host: what it prints, its exit codes, and what happens to files.
 #include "tests/ctl/CtlProcessFixture.h"
+#include "platform/HostLock.h"
 #include "tray/shell/ProgramVersion.h"
 
 #include <spawn.h>  // a POSIX process test: the Windows build leaves it out
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace pellmar {
 namespace {
@@ -110,7 +112,17 @@ TEST_F(CtlProcessTest, WithoutAHostCommandsWorkOnTheDatabaseAndTheNextHostUsesTh
     EXPECT_EQ(0, Ctl({"cancel", "77"}).code);
     EXPECT_TRUE(Jobs().empty());
 
+    // A host starting while a pellmarctl works on the database (a script polling `list`, say)
+    // waits for its lock instead of ending.
+    std::unique_ptr<platform::HostLock> held;
+    ASSERT_EQ(platform::HostLock::Result::Acquired,
+              platform::HostLock::TryAcquire(fs::path(DatabasePath()).parent_path() / "host.lock", &held));
+    std::thread release([&held] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        held.reset();
+    });
     StartHost();
+    release.join();
     WriteFile(watched + "/a.txt", "a");
     EXPECT_TRUE(test::WaitUntil([&] { return fs::exists(backup + "/a.txt"); }));
 }

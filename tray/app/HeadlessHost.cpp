@@ -39,7 +39,7 @@ int RunHeadless(const FolderMonitorTimings& timings) {
     const DataLocations locations = SettleDataLocations();
     const std::string dataPath = locations.dataPath;
     std::unique_ptr<platform::HostLock> lock;
-    if (platform::HostLock::TryAcquire(platform::HostLockPath(dataPath), &lock) ==
+    if (platform::HostLock::Acquire(platform::HostLockPath(dataPath), &lock, platform::kHostLockPatience) ==
         platform::HostLock::Result::HeldElsewhere) {
         std::fprintf(stderr, "pellmard: another replication host (Pellmar or pellmard) is running on the data "
                              "folder %s; end it first.\n", dataPath.c_str());

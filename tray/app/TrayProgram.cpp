@@ -123,11 +123,14 @@ void TrayProgram::StartControlServer() {
 
 std::optional<int> ClaimDataFolder(const std::string& dataPath, const std::function<bool()>& askToShow,
                                    std::unique_ptr<platform::HostLock>* lock) {
-    if (platform::HostLock::TryAcquire(platform::HostLockPath(dataPath), lock) !=
-        platform::HostLock::Result::HeldElsewhere) {
-        return std::nullopt;
-    }
+    const std::string path = platform::HostLockPath(dataPath);
+    using Result = platform::HostLock::Result;
+    if (platform::HostLock::TryAcquire(path, lock) != Result::HeldElsewhere) return std::nullopt;
+    // A tray program started twice shows the first one at once; only a holder that is not one
+    // (a pellmarctl at work) is waited for.
     if (askToShow()) return 0;
+    if (platform::HostLock::Acquire(path, lock, platform::kHostLockPatience) != Result::HeldElsewhere)
+        return std::nullopt;
     std::fprintf(stderr, "Pellmar: another replication host (pellmard) is running on the data folder %s; "
                          "end it first.\n", dataPath.c_str());
     return 3;
