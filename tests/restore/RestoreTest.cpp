@@ -32,7 +32,7 @@ protected:
     test::TempFolder folder;
     std::string watched = folder / "watched", backup = folder / "backup", temp = folder / "temp/";
     ScannerValues monitor;
-    SystemFileOperations files;
+    SystemFileOperations files{true, 2};  // as a host restores: staged, on two copy threads
     MapCounter counter;
 
     RestoreTest() {
@@ -161,6 +161,33 @@ TEST_F(RestoreTest, ToAnotherFolderTheTreeIsRebuiltThereAndWithoutVersionsAFileI
     RunRestore(monitor, {items[1]}, files, counter, nullptr, EncodeDateTime(when));
     EXPECT_EQ("in the way", ReadFile(elsewhere + "/notes (before restore 2026-12-09 14.05).txt"));
     EXPECT_EQ("in the way again", ReadFile(elsewhere + "/notes (before restore 2026-12-09 14.05 2).txt"));
+}
+
+// A kept copy that went between the plan and the restore fails on its own, at the commit of the
+// copies made beside it on other threads; the rest are restored.
+TEST_F(RestoreTest, AKeptCopyGoneSinceThePlanFailsAloneAndTheOthersAreRestored) {
+    for (const char* name : {"a/1.txt", "a/2.txt", "b/3.txt", "b/4.txt", "c/5.txt", "c/6.txt"})
+        Kept(backup + "/" + name, std::string("kept ") + name, 5);
+    std::vector<RestoreItem> items;
+    for (const FileHistory& file : ListBackup(monitor, watched + "/", temp))
+        items.push_back(*PlanVersion(file, 0, watched + "/", watched + "/"));
+    ASSERT_EQ(6u, items.size());
+    fs::remove(backup + "/b/3.txt");
+
+    const RestoreResult result = RunRestore(monitor, items, files, counter);
+    EXPECT_EQ(5u, result.restored);
+    for (const RestoredFile& file : result.files) {
+        if (file.target == watched + "/b/3.txt") {
+            EXPECT_EQ(RestoreOutcome::Failed, file.outcome);
+            EXPECT_NE(std::string::npos, file.problem.find("could not be written there")) << file.problem;
+            EXPECT_FALSE(fs::exists(file.target));
+        } else {
+            EXPECT_EQ(RestoreOutcome::Restored, file.outcome) << file.target;
+            EXPECT_EQ("kept " + file.target.substr(watched.size() + 1), ReadFile(file.target));
+        }
+    }
+    EXPECT_EQ(1u, static_cast<std::size_t>(std::distance(fs::directory_iterator(watched + "/b"), {})))
+        << "only 4.txt and no temporary";
 }
 
 }  // namespace
