@@ -3,6 +3,7 @@
 // once it has staged what it was given, commits its own batch, and the results are put back in
 // the order the copies were staged.
 #include "platform/CopyBatch.h"
+#include "platform/Environment.h"
 
 #include <condition_variable>
 #include <deque>
@@ -130,8 +131,9 @@ private:
     // Each folder goes to one lane, the folders in turn: two threads creating files in one folder
     // would wait for each other on it.
     std::size_t LaneOf(const std::string& destination) {
-        const std::size_t slash = destination.find_last_of("/\\");
-        const std::string folder = slash == std::string::npos ? std::string() : destination.substr(0, slash);
+        std::size_t cut = destination.size();
+        while (cut > 0 && !IsPathDelimiter(destination[cut - 1])) --cut;
+        const std::string folder = destination.substr(0, cut);
         const auto [known, added] = laneOfFolder_.emplace(folder, nextLane_);
         if (added) nextLane_ = (nextLane_ + 1) % lanes_.size();
         return known->second;

@@ -30,11 +30,11 @@ LocalTimeFields LocalTimeNow() {
 std::optional<LocalTimeFields> LocalTimeAt(std::int64_t unixSeconds) {
     // 100 ns ticks from 1601-01-01, the system's own epoch.
     constexpr std::int64_t kEpochDifferenceSeconds = 11644473600;
+    if (unixSeconds < -kEpochDifferenceSeconds) return std::nullopt;
     const std::uint64_t ticks = static_cast<std::uint64_t>(unixSeconds + kEpochDifferenceSeconds) * 10000000u;
     const FILETIME utcTicks{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
     SYSTEMTIME utc{}, local{};
-    if (unixSeconds < -kEpochDifferenceSeconds || !FileTimeToSystemTime(&utcTicks, &utc) ||
-        !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+    if (!FileTimeToSystemTime(&utcTicks, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return std::nullopt;
     return FieldsOf(local);
 }

@@ -28,7 +28,8 @@ platform::CopyResult FileOperations::StageCopy(const std::string& source, const 
 std::vector<platform::CopyResult> FileOperations::CommitStagedCopies() { return std::exchange(staged_, {}); }
 
 SystemFileOperations::SystemFileOperations(bool batched, unsigned copyLanes) {
-    if (batched) batch_ = copyLanes > 1 ? platform::CopyBatch::CreateConcurrent(copyLanes) : platform::CopyBatch::Create();
+    if (!batched) return;
+    batch_ = copyLanes > 1 ? platform::CopyBatch::CreateConcurrent(copyLanes) : platform::CopyBatch::Create();
 }
 
 platform::CopyResult SystemFileOperations::StageCopy(const std::string& source, const std::string& destination) {

@@ -3,15 +3,15 @@
 #include "tray/restore/BackupListing.h"
 
 #include <algorithm>
-#include <optional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "common/Paths.h"
 #include "platform/CopyTemporaries.h"
 #include "platform/Environment.h"
-#include "platform/LocalClock.h"
 #include "platform/FileSystem.h"
+#include "platform/LocalClock.h"
 #include "tray/jobs/JobExecution.h"
 #include "tray/jobs/VersionNames.h"
 #include "tray/monitor/FolderScanner.h"
